@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test on each display layout:
+#   scripts/run-tests.sh [LAYOUT ...]   (default: single dual left)
+# Environment: BUILD_DIR (default build), CTEST_ARGS (extra ctest arguments, e.g. -R name).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+layouts=("$@")
+[ ${#layouts[@]} -gt 0 ] || layouts=(single dual left)
+
+"$root/scripts/install-deps.sh"
+BUILD_DIR=$build "$root/scripts/build.sh"
+
+. "$root/scripts/session.sh"
+trap qel_stop_all EXIT
+status=0
+for layout in "${layouts[@]}"; do
+  echo "=== layout $layout"
+  qel_start_display "$layout" "$build/displays/$layout"
+  qel_start_wine "$layout" "$build/wine/$layout"
+  export QEL_TEST_OUTPUT="$build/test-output/$layout"
+  mkdir -p "$QEL_TEST_OUTPUT"
+  # Tests that take the mouse or keyboard are RUN_SERIAL; the rest share the two cores.
+  ctest --test-dir "$build" -L "^${layout}\$" --output-on-failure -j2 ${CTEST_ARGS:-} </dev/null || status=1
+  qel_stop_all
+done
+exit $status
