@@ -1,4 +1,4 @@
 qel_add_test(module_tests
-  SOURCES ModuleTests.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModuleTests.cpp
   LIBS QelPictavoCore
   LAYOUTS single dual left)
