@@ -1,0 +1,28 @@
+#pragma once
+// Stateless operations on GDI+ images shared by the capture model and the screen and window copies.
+// A returned object belongs to the caller.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+namespace ImageHelpers {
+
+// Crops *image to rect (clipped in place to the image). False, image untouched, when the image is not
+// a bitmap, is empty, or the clipped rectangle has no width or no height.
+bool CropImage(Gdiplus::Image*& image, Gdiplus::Rect& rect);
+
+// A copy of area in format (0 = choose from the image's own format); an area without width or height
+// means the whole image. Resolution and property items are kept. Null on failure.
+Gdiplus::Bitmap* CloneArea(Gdiplus::Image* image, Gdiplus::PixelFormat format, Gdiplus::Rect area);
+
+// A 32-bit ARGB bitmap cleared to *color, or to transparent white without one. format is not read.
+Gdiplus::Bitmap* CreateEmptyBitmap(int width, int height, Gdiplus::PixelFormat format, const Gdiplus::ARGB* color,
+                                   float dpiX, float dpiY);
+
+// Pixels whose red, green and blue equal those of color; alpha is ignored.
+unsigned CountColor(Gdiplus::Image* image, Gdiplus::ARGB color);
+
+// True when the four corners (x, y) .. (x + width, y + height) are all inside region.
+bool RegionContainsRectangle(Gdiplus::Region* region, int x, int y, int width, int height);
+
+}  // namespace ImageHelpers
