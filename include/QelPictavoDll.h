@@ -1,0 +1,3 @@
+#pragma once
+// What a host includes to use the capture library.
+#include "QelPictavo/PictavoUtil.h"
