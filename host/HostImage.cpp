@@ -1,0 +1,82 @@
+#include "HostImage.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace host {
+namespace {
+
+bool PngEncoder(CLSID* clsid) {
+    UINT count = 0, bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
+    std::vector<BYTE> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+            *clsid = codecs[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t BitsOffset(const BITMAPINFOHEADER* dib) {
+    size_t offset = dib->biSize;
+    if (dib->biCompression == BI_BITFIELDS) offset += 3 * sizeof(DWORD);
+    if (dib->biBitCount <= 8) offset += (dib->biClrUsed ? dib->biClrUsed : (1u << dib->biBitCount)) * sizeof(RGBQUAD);
+    return offset;
+}
+
+}  // namespace
+
+size_t PackedDibSize(const BITMAPINFOHEADER* dib) {
+    if (!dib || dib->biWidth <= 0 || dib->biHeight == 0 || dib->biBitCount == 0 || dib->biBitCount > 32) return 0;
+    const size_t stride = ((static_cast<size_t>(dib->biWidth) * dib->biBitCount + 31) / 32) * 4;
+    const size_t rows = static_cast<size_t>(dib->biHeight < 0 ? -static_cast<long long>(dib->biHeight) : dib->biHeight);
+    return BitsOffset(dib) + stride * rows;
+}
+
+bool SavePng(const BITMAPINFOHEADER* dib, const std::wstring& path) {
+    if (!dib || dib->biBitCount != 32 || dib->biWidth <= 0 || dib->biHeight == 0) return false;
+    const int width = dib->biWidth;
+    const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
+    const int stride = width * 4;
+    BYTE* bits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + BitsOffset(dib));
+    // Bottom-up rows: start at the last row and walk upwards with a negative stride.
+    BYTE* scan0 = dib->biHeight > 0 ? bits + static_cast<size_t>(height - 1) * stride : bits;
+    const int signedStride = dib->biHeight > 0 ? -stride : stride;
+    Gdiplus::Bitmap bitmap(width, height, signedStride, PixelFormat32bppARGB, scan0);
+    CLSID png;
+    return bitmap.GetLastStatus() == Gdiplus::Ok && PngEncoder(&png) &&
+           bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
+bool CopyToClipboard(const BITMAPINFOHEADER* dib) {
+    const size_t size = PackedDibSize(dib);
+    if (!size) return false;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return false;
+    void* target = ::GlobalLock(memory);
+    if (!target) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    std::memcpy(target, dib, size);
+    ::GlobalUnlock(memory);
+    bool ok = false;
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        ok = ::SetClipboardData(CF_DIB, memory) != nullptr;
+        ::CloseClipboard();
+    }
+    // The clipboard owns the memory only when SetClipboardData succeeded.
+    if (!ok) ::GlobalFree(memory);
+    return ok;
+}
+
+}  // namespace host

@@ -1,0 +1,15 @@
+#pragma once
+// Saving and publishing the packed DIBs the library returns.
+#include <windows.h>
+#include <string>
+
+namespace host {
+
+// Bytes of a packed DIB: header, masks, colour table and bits. 0 when the header is not plausible.
+size_t PackedDibSize(const BITMAPINFOHEADER* dib);
+// Writes a 32-bit packed DIB as a PNG with its alpha channel.
+bool SavePng(const BITMAPINFOHEADER* dib, const std::wstring& path);
+// Puts the DIB on the clipboard as CF_DIB.
+bool CopyToClipboard(const BITMAPINFOHEADER* dib);
+
+}  // namespace host

@@ -1,0 +1,190 @@
+// pictavo: calls the capture library as a host application would, one sub-command per exported call.
+//   exit 0: done (the output's path and size are printed); 1: nothing captured; 2: bad arguments.
+#include <QelPictavoDll.h>
+#include <QelImageTransform.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "HostImage.h"
+
+namespace {
+
+// What host code can reach of the protected window copy: a derived class, as in an application.
+class HostUtil : public CPictavoUtil {
+public:
+    using CPictavoUtil::DoCaptureFromWnd;
+};
+
+struct Options {
+    bool cursor = false;
+    DWORD delayMs = 0;
+    std::wstring output;
+    bool clipboard = false;
+    std::vector<std::wstring> args;  // the sub-command's own arguments
+};
+
+struct Command {
+    const wchar_t* name;
+    const wchar_t* usage;
+    size_t argCount;
+    std::function<int(const Options&)> run;
+};
+
+void Usage(const std::vector<Command>& commands) {
+    std::fwprintf(stderr, L"usage: pictavo [--cursor] [--delay MS] [-o FILE.png] [--clipboard] COMMAND [ARGS]\n");
+    for (const auto& c : commands) std::fwprintf(stderr, L"  %ls %ls\n", c.name, c.usage);
+}
+
+bool ParseInt(const std::wstring& s, long long* value) {
+    if (s.empty()) return false;
+    wchar_t* end = nullptr;
+    *value = std::wcstoll(s.c_str(), &end, 0);
+    return end && *end == 0;
+}
+
+HWND ParseHwnd(const std::wstring& s) {
+    long long v = 0;
+    return ParseInt(s, &v) ? reinterpret_cast<HWND>(static_cast<intptr_t>(v)) : nullptr;
+}
+
+// Saves or publishes a captured DIB and releases it.
+int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
+    if (!dib) {
+        std::fwprintf(stderr, L"nothing captured: %ls\n", what);
+        return 1;
+    }
+    int status = 0;
+    const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
+    if (!o.output.empty()) {
+        if (host::SavePng(dib, o.output)) {
+            std::wprintf(L"%ls %dx%d\n", o.output.c_str(), static_cast<int>(dib->biWidth), height);
+        } else {
+            std::fwprintf(stderr, L"could not write %ls\n", o.output.c_str());
+            status = 1;
+        }
+    }
+    if (o.clipboard) {
+        if (host::CopyToClipboard(dib)) {
+            std::wprintf(L"clipboard %dx%d\n", static_cast<int>(dib->biWidth), height);
+        } else {
+            std::fwprintf(stderr, L"could not put the image on the clipboard\n");
+            status = 1;
+        }
+    }
+    if (o.output.empty() && !o.clipboard) std::wprintf(L"captured %dx%d\n", static_cast<int>(dib->biWidth), height);
+    QelImageTransform::ReleaseDIB(dib);
+    return status;
+}
+
+void PrintRect(const RECT& r) {
+    std::wprintf(L"%ld,%ld,%ld,%ld (%ldx%ld)\n", r.left, r.top, r.right, r.bottom, r.right - r.left, r.bottom - r.top);
+}
+
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(monitor, &info);
+    std::wprintf(L"monitor %ld,%ld,%ld,%ld work %ld,%ld,%ld,%ld%ls\n", info.rcMonitor.left, info.rcMonitor.top,
+                 info.rcMonitor.right, info.rcMonitor.bottom, info.rcWork.left, info.rcWork.top, info.rcWork.right,
+                 info.rcWork.bottom, (info.dwFlags & MONITORINFOF_PRIMARY) ? L" primary" : L"");
+    return TRUE;
+}
+
+std::vector<Command> Commands() {
+    return {
+        {L"fullscreen", L"                 the monitor under the cursor", 0,
+         [](const Options& o) { return Deliver(CPictavoUtil().CaptureFullScreen(o.cursor), o, L"screen"); }},
+        {L"menu", L"                       the open popup menu under the cursor", 0,
+         [](const Options& o) { return Deliver(CPictavoUtil().CaptureMenuObject(o.cursor), o, L"no menu"); }},
+        {L"window-copy", L"HWND                plain screen copy of one window", 1,
+         [](const Options& o) {
+             HWND wnd = ParseHwnd(o.args[0]);
+             if (!::IsWindow(wnd)) return Deliver(nullptr, o, L"not a window");
+             return Deliver(HostUtil::DoCaptureFromWnd(CWnd::FromHandle(wnd), o.cursor), o, L"window copy");
+         }},
+        {L"window-at", L"X Y                 the deepest visible window at a screen point", 2,
+         [](const Options& o) {
+             long long x = 0, y = 0;
+             if (!ParseInt(o.args[0], &x) || !ParseInt(o.args[1], &y)) return 2;
+             POINT pt{static_cast<LONG>(x), static_cast<LONG>(y)};
+             HWND wnd = CPictavoUtil::GetWindowFromPoint(::GetDesktopWindow(), pt, nullptr);
+             wchar_t cls[256] = L"";
+             ::GetClassNameW(wnd, cls, 256);
+             std::wprintf(L"%p %ls\n", static_cast<void*>(wnd), cls);
+             return 0;
+         }},
+        {L"window-info", L"HWND                bound rectangle, top-most parent, taskbar relations", 1,
+         [](const Options& o) {
+             HWND wnd = ParseHwnd(o.args[0]);
+             if (!::IsWindow(wnd)) return 1;
+             std::wprintf(L"bounds ");
+             PrintRect(CPictavoUtil::GetWindowBoundRectangle(wnd));
+             std::wprintf(L"topmost-parent %p\n", static_cast<void*>(CPictavoUtil::GetTopMostLevelParentWindow(wnd)));
+             std::wprintf(L"behind-taskbar %d\n", CPictavoUtil::IsBehindTaskBar(wnd));
+             std::wprintf(L"on-work-area %d\n", CPictavoUtil::IsWindowOnWorkArea(wnd));
+             return 0;
+         }},
+        {L"monitors", L"                   the monitors and the virtual screen", 0,
+         [](const Options&) {
+             ::EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+             std::wprintf(L"virtual %d,%d %dx%d\n", ::GetSystemMetrics(SM_XVIRTUALSCREEN),
+                          ::GetSystemMetrics(SM_YVIRTUALSCREEN), ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                          ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+             return 0;
+         }},
+    };
+}
+
+int Run(int argc, wchar_t** argv) {
+    const auto commands = Commands();
+    Options o;
+    int i = 1;
+    for (; i < argc && argv[i][0] == L'-'; ++i) {
+        const std::wstring a = argv[i];
+        if (a == L"--cursor") {
+            o.cursor = true;
+        } else if (a == L"--clipboard") {
+            o.clipboard = true;
+        } else if ((a == L"--delay" || a == L"-o") && i + 1 < argc) {
+            if (a == L"-o") {
+                o.output = argv[++i];
+            } else {
+                long long ms = 0;
+                if (!ParseInt(argv[++i], &ms) || ms < 0) return Usage(commands), 2;
+                o.delayMs = static_cast<DWORD>(ms);
+            }
+        } else {
+            return Usage(commands), 2;
+        }
+    }
+    if (i >= argc) return Usage(commands), 2;
+    const std::wstring name = argv[i++];
+    for (const auto& c : commands) {
+        if (name != c.name) continue;
+        if (static_cast<size_t>(argc - i) != c.argCount) return Usage(commands), 2;
+        o.args.assign(argv + i, argv + argc);
+        if (o.delayMs) ::Sleep(o.delayMs);
+        return c.run(o);
+    }
+    return Usage(commands), 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    ::SetProcessDPIAware();
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    const int status = Run(argc, argv);
+    Gdiplus::GdiplusShutdown(token);
+    return status;
+}
