@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The main job: the host program capturing on a virtual two-monitor display, writing PNGs.
+#   scripts/main-job.sh [OUTPUT_DIR]   (default: out/)
+# Installs what is missing, builds, starts a 1280x1024 + 1920x1080 display with Wine's notepad holding a
+# document and a window with a known pattern, runs pictavo.exe for each capture and prints the PNG paths.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+out=$(mkdir -p "${1:-$root/out}" && cd "${1:-$root/out}" && pwd)
+
+"$root/scripts/install-deps.sh"
+BUILD_DIR=$build "$root/scripts/build.sh" >/dev/null
+
+. "$root/scripts/session.sh"
+cleanup() {
+  [ -n "${pattern_pid:-}" ] && kill "$pattern_pid" 2>/dev/null || true
+  [ -n "${notepad_pid:-}" ] && kill "$notepad_pid" 2>/dev/null || true
+  qel_stop_all
+}
+trap cleanup EXIT
+qel_start_display dual "$build/displays/mainjob"
+qel_start_wine dual "$build/wine/dual"
+
+bin=$build/bin
+pictavo() { (cd "$bin" && qel_wine ./pictavo.exe "$@" </dev/null); }
+winpath() { qel_wine winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+
+# The scene: notepad on the primary monitor, the pattern window on the second one.
+cat >"$out/document.txt" <<'DOC'
+QelPictavoDll main job
+
+This notepad window is one of the capture targets.
+The window on the second monitor paints eight colour bars and a checkerboard.
+DOC
+(cd "$out" && qel_wine notepad "$(winpath "$out/document.txt")" >/dev/null 2>&1 </dev/null) &
+notepad_pid=$!
+(cd "$bin" && qel_wine ./pictavo-pattern.exe 1480 200 800 500 "Known pattern" >"$out/pattern-hwnd.txt" 2>/dev/null </dev/null) &
+pattern_pid=$!
+sleep 3
+xdotool search --name "Notepad" windowmove 100 100 windowsize 700 500 >/dev/null 2>&1 || true
+sleep 1
+
+shots=()
+shoot() { # name, pictavo arguments...
+  local name=$1; shift
+  if pictavo -o "$(winpath "$out/$name.png")" "$@"; then shots+=("$out/$name.png"); fi
+}
+
+pictavo monitors | tee "$out/monitors.txt"
+
+xdotool mousemove 400 300
+shoot fullscreen-primary --cursor fullscreen
+xdotool mousemove 1800 600
+shoot fullscreen-second --cursor fullscreen
+
+pattern=$(tr -d '\r\n' <"$out/pattern-hwnd.txt")
+[ -n "$pattern" ] && shoot pattern-window window-copy "0x$pattern"
+
+notepad=$(pictavo window-at 300 300 | awk '{print $1}')
+[ -n "$notepad" ] && pictavo window-info "0x$notepad" | tee "$out/notepad-info.txt"
+
+# Open notepad's File menu and capture it.
+xdotool mousemove 300 300 click 1
+sleep 0.5
+xdotool key alt+f
+sleep 1
+shoot notepad-menu --delay 200 menu
+xdotool key Escape Escape
+
+echo
+echo "PNG files:"
+for s in "${shots[@]}"; do echo "  $s"; done
