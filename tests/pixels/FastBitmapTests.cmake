@@ -1,0 +1,4 @@
+qel_add_test(fast_bitmap_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/FastBitmapTests.cpp
+  LIBS QelPictavoCore
+  LAYOUTS single)
