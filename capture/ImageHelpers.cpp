@@ -1,0 +1,156 @@
+#include "capture/ImageHelpers.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "pixels/FastBitmap.h"
+
+namespace ImageHelpers {
+
+namespace {
+
+bool IsWholeImage(const Gdiplus::Rect& area, int width, int height) {
+    return area.X == 0 && area.Y == 0 && area.Width == width && area.Height == height;
+}
+
+Gdiplus::PixelFormat TargetFormat(Gdiplus::PixelFormat requested, Gdiplus::PixelFormat own) {
+    const Gdiplus::PixelFormat format = requested ? requested : own;
+    switch (format) {
+    case PixelFormat32bppARGB:
+    case PixelFormat32bppPARGB:
+    case PixelFormat32bppRGB:
+    case PixelFormat24bppRGB:
+        return format;
+    default:
+        return Gdiplus::IsAlphaPixelFormat(format) ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+    }
+}
+
+// Metadata travels with the copy; without room for the items none is copied.
+void CopyPropertyItems(Gdiplus::Image* from, Gdiplus::Image* to) {
+    UINT totalSize = 0, count = 0;
+    if (from->GetPropertySize(&totalSize, &count) != Gdiplus::Ok || count == 0 || totalSize == 0) return;
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[totalSize]);
+    if (!buffer) return;
+    auto* items = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.get());
+    if (from->GetAllPropertyItems(totalSize, count, items) != Gdiplus::Ok) return;
+    for (UINT i = 0; i < count; ++i) to->SetPropertyItem(&items[i]);
+}
+
+}  // namespace
+
+bool CropImage(Gdiplus::Image*& image, Gdiplus::Rect& rect) {
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(image);
+    if (!bitmap) return false;
+    const int width = static_cast<int>(bitmap->GetWidth()), height = static_cast<int>(bitmap->GetHeight());
+    if (width == 0 || height == 0) return false;
+
+    const int x = std::max(rect.X, 0), y = std::max(rect.Y, 0);
+    rect = Gdiplus::Rect(x, y, std::min(rect.X + rect.Width, width) - x, std::min(rect.Y + rect.Height, height) - y);
+    // Nothing left: the clone would otherwise read an empty area as the whole image.
+    if (rect.Width <= 0 || rect.Height <= 0) return false;
+
+    Gdiplus::Bitmap* clone = CloneArea(image, 0, rect);
+    if (!clone) return false;
+    delete image;
+    image = clone;
+    return true;
+}
+
+Gdiplus::Bitmap* CloneArea(Gdiplus::Image* image, Gdiplus::PixelFormat format, Gdiplus::Rect area) {
+    if (!image) return nullptr;
+    const int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
+    if (area.Width < 1 || area.Height < 1) {
+        area = Gdiplus::Rect(0, 0, width, height);
+    } else {
+        const int x = std::max(area.X, 0), y = std::max(area.Y, 0);
+        area = Gdiplus::Rect(x, y, std::min(area.X + area.Width, width) - x, std::min(area.Y + area.Height, height) - y);
+    }
+    if (area.Width < 1 || area.Height < 1) return nullptr;
+
+    const Gdiplus::PixelFormat own = image->GetPixelFormat();
+    const Gdiplus::PixelFormat target = TargetFormat(format, own);
+    // Transparent pixels would turn black in a format without alpha.
+    const bool whiteBackground = !Gdiplus::IsAlphaPixelFormat(target) && Gdiplus::IsAlphaPixelFormat(own);
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(image);
+
+    std::unique_ptr<Gdiplus::Bitmap> result;
+    if (!IsWholeImage(area, width, height) && !whiteBackground && bitmap) {
+        // Only null tells a failure here: the clone inherits the source's sticky last status.
+        result.reset(bitmap->Clone(area, target));
+        if (!result) return nullptr;
+    } else {
+        result = std::make_unique<Gdiplus::Bitmap>(area.Width, area.Height, target);
+        if (result->GetLastStatus() != Gdiplus::Ok) return nullptr;
+        // The source's resolution before drawing, so that nothing is scaled by a DPI ratio.
+        result->SetResolution(image->GetHorizontalResolution(), image->GetVerticalResolution());
+        Gdiplus::Graphics graphics(result.get());
+        if (whiteBackground) {
+            graphics.Clear(Gdiplus::Color(0xFFFFFFFF));
+        } else {
+            graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+        }
+        graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+        graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        graphics.DrawImage(image, Gdiplus::Rect(0, 0, area.Width, area.Height), area.X, area.Y, area.Width,
+                           area.Height, Gdiplus::UnitPixel);
+    }
+    result->SetResolution(image->GetHorizontalResolution(), image->GetVerticalResolution());
+    CopyPropertyItems(image, result.get());
+    return result.release();
+}
+
+Gdiplus::Bitmap* CreateEmptyBitmap(int width, int height, Gdiplus::PixelFormat, const Gdiplus::ARGB* color,
+                                   float dpiX, float dpiY) {
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+    if (bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    bitmap->SetResolution(dpiX, dpiY);
+    // Filled through the bits: a graphics clear may blend a transparent colour onto the zeroed
+    // bitmap instead of storing it.
+    const Gdiplus::ARGB fill = color ? *color : 0x00FFFFFF;
+    qel::BitmapBitsLock lock(bitmap.get(), Gdiplus::Rect(0, 0, width, height), Gdiplus::ImageLockModeWrite,
+                             PixelFormat32bppARGB);
+    if (lock.ok()) {
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<Gdiplus::ARGB*>(lock.scan0() + static_cast<ptrdiff_t>(y) * lock.data().Stride);
+            std::fill(row, row + width, fill);
+        }
+    } else {
+        Gdiplus::Graphics(bitmap.get()).Clear(Gdiplus::Color(fill));
+    }
+    lock.Unlock();
+    return bitmap.release();
+}
+
+unsigned CountColor(Gdiplus::Image* image, Gdiplus::ARGB color) {
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(image);
+    if (!bitmap) return 0;
+    std::unique_ptr<FastBitmap> pixels = FastBitmap::Create(bitmap);
+    std::unique_ptr<Gdiplus::Bitmap> converted;
+    if (!pixels) {
+        // A layout the accessor cannot read is counted on a 32-bit copy rather than reported as none.
+        converted.reset(CloneArea(bitmap, PixelFormat32bppARGB, Gdiplus::Rect()));
+        if (!converted) return 0;
+        pixels = FastBitmap::Create(converted.get());
+    }
+    // An unlocked accessor reads nothing; it must not look like a run of black pixels.
+    if (!pixels || !pixels->IsLocked()) return 0;
+    const Gdiplus::ARGB rgb = color & 0x00FFFFFF;
+    unsigned count = 0;
+    for (int y = 0; y < pixels->Height(); ++y) {
+        for (int x = 0; x < pixels->Width(); ++x) {
+            if ((pixels->ReadPixel(x, y) & 0x00FFFFFF) == rgb) ++count;
+        }
+    }
+    return count;
+}
+
+bool RegionContainsRectangle(Gdiplus::Region* region, int x, int y, int width, int height) {
+    if (!region) return false;
+    const Gdiplus::Point corners[] = {{x, y}, {x + width, y}, {x, y + height}, {x + width, y + height}};
+    return std::all_of(std::begin(corners), std::end(corners),
+                       [region](const Gdiplus::Point& p) { return region->IsVisible(p) != FALSE; });
+}
+
+}  // namespace ImageHelpers
