@@ -25,9 +25,12 @@ BITMAPINFOHEADER* ConvertBitmap(HBITMAP bitmap) {
     if (got != sizeof(BITMAP) && got != sizeof(DIBSECTION)) return nullptr;
     const BITMAP& bm = section.dsBm;
     const int bitCount = bm.bmBitsPixel * bm.bmPlanes;
-    // A DIB section keeps its masks; a device bitmap has none to keep.
+    // A DIB section keeps its masks unless they are the plain ones; a device bitmap has none to keep.
+    const DWORD* m = section.dsBitfields;
+    const bool plain = bitCount == 16 ? m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F
+                                      : m[0] == 0xFF0000 && m[1] == 0x00FF00 && m[2] == 0x0000FF;
     const bool masked = got == sizeof(DIBSECTION) && section.dsBmih.biCompression == BI_BITFIELDS &&
-                        (bitCount == 16 || bitCount == 32);
+                        (bitCount == 16 || bitCount == 32) && !plain;
     DibLayout layout;
     BITMAPINFOHEADER header;
     if (!PlanDib(bm.bmWidth, bm.bmHeight, bitCount, masked ? BI_BITFIELDS : BI_RGB, 0, layout, header)) return nullptr;
