@@ -12,14 +12,17 @@ namespace ImageHelpers {
 bool CropImage(Gdiplus::Image*& image, Gdiplus::Rect& rect);
 
 // A copy of area in format (0 = choose from the image's own format); an area without width or height
-// means the whole image. Resolution and property items are kept. Null on failure.
+// means the whole image, other areas are clipped to it. Formats other than 32-bit (P)ARGB/RGB and
+// 24-bit RGB become 32-bit ARGB when they carry alpha, else 24-bit RGB; alpha dropped by the target
+// format is composed onto white. Resolution and property items are kept. Null on failure or when the
+// area misses the image.
 Gdiplus::Bitmap* CloneArea(Gdiplus::Image* image, Gdiplus::PixelFormat format, Gdiplus::Rect area);
 
 // A 32-bit ARGB bitmap cleared to *color, or to transparent white without one. format is not read.
 Gdiplus::Bitmap* CreateEmptyBitmap(int width, int height, Gdiplus::PixelFormat format, const Gdiplus::ARGB* color,
                                    float dpiX, float dpiY);
 
-// Pixels whose red, green and blue equal those of color; alpha is ignored.
+// Pixels whose red, green and blue equal those of color; alpha is ignored. 0 for a non-bitmap.
 unsigned CountColor(Gdiplus::Image* image, Gdiplus::ARGB color);
 
 // True when the four corners (x, y) .. (x + width, y + height) are all inside region.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -88,13 +88,11 @@ TEST_F(ImageHelpersTest, CloneAreaMapsOtherFormatsToThirtyTwoOrTwentyFourBits) {
 
     // 8-bit indexed becomes 24-bit RGB with the palette's colours, whole or in part.
     auto indexed = std::make_unique<Bitmap>(8, 8, PixelFormat8bppIndexed);
-    std::vector<BYTE> buffer(sizeof(Gdiplus::ColorPalette) + 3 * sizeof(ARGB));
-    auto* palette = reinterpret_cast<Gdiplus::ColorPalette*>(buffer.data());
-    palette->Flags = 0;
-    palette->Count = 4;
-    const ARGB colours[] = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
-    std::memcpy(palette->Entries, colours, sizeof(colours));
-    ASSERT_EQ(indexed->SetPalette(palette), Gdiplus::Ok);
+    struct {
+        UINT flags = 0, count = 4;
+        ARGB entries[4] = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+    } palette;
+    ASSERT_EQ(indexed->SetPalette(reinterpret_cast<Gdiplus::ColorPalette*>(&palette)), Gdiplus::Ok);
     {
         qel::BitmapBitsLock lock(indexed.get(), Rect(0, 0, 8, 8), Gdiplus::ImageLockModeWrite, PixelFormat8bppIndexed);
         ASSERT_TRUE(lock.ok());
@@ -105,8 +103,8 @@ TEST_F(ImageHelpersTest, CloneAreaMapsOtherFormatsToThirtyTwoOrTwentyFourBits) {
         std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(indexed.get(), 0, area));
         ASSERT_TRUE(copy);
         EXPECT_EQ(copy->GetPixelFormat(), PixelFormat24bppRGB);
-        EXPECT_EQ(PixelOf(copy.get(), 1, 1), colours[(area.X + area.Y + 2) % 4]);
-        EXPECT_EQ(PixelOf(copy.get(), 2, 1), colours[(area.X + area.Y + 3) % 4]);
+        EXPECT_EQ(PixelOf(copy.get(), 1, 1), palette.entries[(area.X + area.Y + 2) % 4]);
+        EXPECT_EQ(PixelOf(copy.get(), 2, 1), palette.entries[(area.X + area.Y + 3) % 4]);
     }
 }
 
@@ -137,24 +135,15 @@ TEST_F(ImageHelpersTest, CloneAreaToTwentyFourBitsPutsTransparencyOnWhite) {
 TEST_F(ImageHelpersTest, CloneAreaKeepsPropertyItems) {
     auto source = MakePattern(8, 8, PixelFormat24bppRGB);
     char text[] = "window capture";
-    Gdiplus::PropertyItem item{};
-    item.id = 0x010E;  // image description
-    item.length = sizeof(text);
-    item.type = 2;  // ASCII
-    item.value = text;
+    const Gdiplus::PropertyItem item{0x010E, sizeof(text), 2, text};  // image description, ASCII
     source->SetPropertyItem(&item);
-    UINT total = 0, count = 0;
-    source->GetPropertySize(&total, &count);
-    if (count == 0) GTEST_SKIP() << "this GDI+ keeps no property items on a memory bitmap";
-
+    if (source->GetPropertyItemSize(0x010E) == 0) GTEST_SKIP() << "this GDI+ keeps no property items on a memory bitmap";
     for (const Rect& area : {Rect(), Rect(1, 1, 4, 4)}) {
         std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(source.get(), 0, area));
         ASSERT_TRUE(copy);
-        const UINT size = copy->GetPropertyItemSize(0x010E);
-        ASSERT_GT(size, 0u);
-        std::vector<BYTE> buffer(size);
+        std::vector<BYTE> buffer(std::max(copy->GetPropertyItemSize(0x010E), UINT(sizeof(Gdiplus::PropertyItem))));
         auto* copied = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
-        ASSERT_EQ(copy->GetPropertyItem(0x010E, size, copied), Gdiplus::Ok);
+        ASSERT_EQ(copy->GetPropertyItem(0x010E, UINT(buffer.size()), copied), Gdiplus::Ok);
         EXPECT_STREQ(static_cast<const char*>(copied->value), text);
     }
 }
@@ -195,16 +184,13 @@ TEST_F(ImageHelpersTest, CropImageClipsToTheImageAndRefusesEmptyResults) {
 }
 
 TEST_F(ImageHelpersTest, CreateEmptyBitmapIsThirtyTwoBitAndCleared) {
+    const ARGB red = 0xFFFF0000;
     std::unique_ptr<Bitmap> plain(ImageHelpers::CreateEmptyBitmap(6, 5, PixelFormat24bppRGB, nullptr, 120.0f, 96.0f));
-    ASSERT_TRUE(plain);
+    std::unique_ptr<Bitmap> filled(ImageHelpers::CreateEmptyBitmap(3, 3, 0, &red, 96.0f, 96.0f));
+    ASSERT_TRUE(plain && filled);
     EXPECT_EQ(plain->GetPixelFormat(), PixelFormat32bppARGB);
-    EXPECT_EQ(plain->GetWidth(), 6u);
     EXPECT_FLOAT_EQ(plain->GetHorizontalResolution(), 120.0f);
     EXPECT_EQ(PixelOf(plain.get(), 5, 4), 0x00FFFFFFu);
-
-    const ARGB red = 0xFFFF0000;
-    std::unique_ptr<Bitmap> filled(ImageHelpers::CreateEmptyBitmap(3, 3, 0, &red, 96.0f, 96.0f));
-    ASSERT_TRUE(filled);
     EXPECT_EQ(PixelOf(filled.get(), 1, 2), red);
 }
 
