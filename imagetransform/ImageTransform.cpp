@@ -35,14 +35,14 @@ BITMAPINFOHEADER* ConvertBitmap(HBITMAP bitmap) {
     BITMAPINFOHEADER header;
     if (!PlanDib(bm.bmWidth, bm.bmHeight, bitCount, masked ? BI_BITFIELDS : BI_RGB, 0, layout, header)) return nullptr;
 
+    std::unique_ptr<BITMAPINFOHEADER, decltype(&FreeDib)> dib(AllocateDib(layout, header, false), &FreeDib);
+    if (!dib) return nullptr;
+    uint8_t* block = reinterpret_cast<uint8_t*>(dib.get());
     auto info = std::make_unique<InfoBuffer>();
     info->header = header;
     if (masked) std::memcpy(info->colors, section.dsBitfields, sizeof(section.dsBitfields));
-    std::unique_ptr<BITMAPINFOHEADER, decltype(&FreeDib)> dib(AllocateDib(layout, header, false), &FreeDib);
-    if (!dib) return nullptr;
     qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
     if (!dc) return nullptr;
-    uint8_t* block = reinterpret_cast<uint8_t*>(dib.get());
     const int lines = ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(layout.height), block + layout.bitsOffset,
                                   reinterpret_cast<BITMAPINFO*>(info.get()), DIB_RGB_COLORS);
     // The bits are only right in the format asked for.

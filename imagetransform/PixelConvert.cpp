@@ -2,9 +2,34 @@
 
 #include <cstring>
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define QEL_HAVE_SSSE3_PATH 1
+#endif
+
 namespace QelImageTransform {
 
 namespace {
+
+#ifdef QEL_HAVE_SSSE3_PATH
+// Four 3-byte pixels spread to four 4-byte ones by one byte shuffle. Each 16-byte load must stay inside
+// the row, so the vector loop stops six pixels before its end and the scalar loop takes the rest.
+__attribute__((target("ssse3"))) int Rgb24ToBgra(const uint8_t* src, uint32_t* dst, int width, uint32_t alpha) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i a = _mm_set1_epi32(static_cast<int>(alpha));
+    int x = 0;
+    for (; x + 6 <= width; x += 4, src += 12) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_or_si128(_mm_shuffle_epi8(in, spread), a));
+    }
+    return x;
+}
+
+bool CpuHasSsse3() { return __builtin_cpu_supports("ssse3"); }
+#else
+int Rgb24ToBgra(const uint8_t*, uint32_t*, int, uint32_t) { return 0; }
+bool CpuHasSsse3() { return false; }
+#endif
 
 inline uint32_t Load32(const uint8_t* p) {
     uint32_t v;
@@ -68,7 +93,10 @@ bool RowConverter::Init(const uint8_t* block, const DibLayout& layout, uint8_t a
             palette_[i] = (Load32(table + i * sizeof(RGBQUAD)) & 0x00FFFFFFu) | alpha_;
         return true;
     }
-    if (layout.bitCount == 24) return true;
+    if (layout.bitCount == 24) {
+        vector24_ = CpuHasSsse3();
+        return true;
+    }
     const ColorMasks masks = ReadMasks(block, layout);
     if (layout.bitCount == 32 && masks.red == 0xFF0000 && masks.green == 0xFF00 && masks.blue == 0xFF) {
         kind_ = Kind::Bgrx32;
@@ -111,14 +139,13 @@ void RowConverter::Convert(const uint8_t* src, uint32_t* dst) const {
         case Kind::Rgb24: {
             // Four pixels are twelve bytes: three loads, four stores.
             const uint32_t a = alpha_;
-            int x = 0;
+            int x = vector24_ ? Rgb24ToBgra(src, dst, w, a) : 0;
+            src += 3 * x;
             for (; x + 4 <= w; x += 4, src += 12) {
                 const uint32_t p0 = Load32(src), p1 = Load32(src + 4), p2 = Load32(src + 8);
                 dst[x] = (p0 & 0xFFFFFFu) | a;
-                dst[x + 1] = ((p0 >> 24) | (p1 << 8)) & 0xFFFFFFu;
-                dst[x + 1] |= a;
-                dst[x + 2] = ((p1 >> 16) | (p2 << 16)) & 0xFFFFFFu;
-                dst[x + 2] |= a;
+                dst[x + 1] = (((p0 >> 24) | (p1 << 8)) & 0xFFFFFFu) | a;
+                dst[x + 2] = (((p1 >> 16) | (p2 << 16)) & 0xFFFFFFu) | a;
                 dst[x + 3] = (p2 >> 8) | a;
             }
             for (; x < w; ++x, src += 3) dst[x] = src[0] | (uint32_t{src[1]} << 8) | (uint32_t{src[2]} << 16) | a;

@@ -34,6 +34,7 @@ private:
     int width_ = 0;
     uint32_t alpha_ = 0;  // already shifted to the top byte
     bool keepAlpha_ = false;
+    bool vector24_ = false;  // the processor can shuffle bytes (SSSE3)
     uint32_t palette_[256] = {};  // alpha included; indices past the table are black
     MaskField fields_[3];  // red, green, blue
     uint8_t widen_[3][256] = {};
