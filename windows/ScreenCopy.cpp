@@ -102,8 +102,13 @@ std::unique_ptr<Gdiplus::Bitmap> CopyScreenRectangle(ICapture* cursorSource, con
         if (!section) return nullptr;
 
         qel::SelectScope select(memory.get(), section.get());
-        // CAPTUREBLT brings layered windows along.
-        ::BitBlt(memory.get(), 0, 0, r.Width, r.Height, screen.get(), r.X, r.Y, SRCCOPY | CAPTUREBLT);
+        // Only the part on the screen is copied: some X servers fail the whole copy, leaving it black,
+        // when the source reaches past the screen. CAPTUREBLT brings layered windows along.
+        Gdiplus::Rect onScreen = VirtualScreenBounds();
+        if (onScreen.Intersect(r)) {
+            ::BitBlt(memory.get(), onScreen.X - r.X, onScreen.Y - r.Y, onScreen.Width, onScreen.Height, screen.get(),
+                     onScreen.X, onScreen.Y, SRCCOPY | CAPTUREBLT);
+        }
         if (cursorSource) DrawCursor(memory.get(), *cursorSource, r);
     }
 
