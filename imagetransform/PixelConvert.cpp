@@ -25,7 +25,10 @@ __attribute__((target("ssse3"))) int Rgb24ToBgra(const uint8_t* src, uint32_t* d
     return x;
 }
 
-bool CpuHasSsse3() { return __builtin_cpu_supports("ssse3"); }
+bool CpuHasSsse3() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
 #else
 int Rgb24ToBgra(const uint8_t*, uint32_t*, int, uint32_t) { return 0; }
 bool CpuHasSsse3() { return false; }
