@@ -94,17 +94,9 @@ bool FillAlpha(BITMAPINFOHEADER* dib, const RECT* rects, size_t count, uint8_t a
         const RECT& r = rects[i];
         const LONG left = std::max<LONG>(r.left, 0), right = std::min<LONG>(r.right, layout.width);
         const LONG top = std::max<LONG>(r.top, 0), bottom = std::min<LONG>(r.bottom, layout.height);
-        // Whole pixels are read and written so the loop vectorises; rows may start unaligned.
-        const uint32_t top8 = uint32_t{alpha} << 24;
-        for (LONG y = top; y < bottom; ++y) {
-            uint8_t* p = layout.Row(Bytes(dib), y) + static_cast<size_t>(left) * 4;
-            for (LONG x = left; x < right; ++x, p += 4) {
-                uint32_t v;
-                std::memcpy(&v, p, 4);
-                v = (v & 0x00FFFFFFu) | top8;
-                std::memcpy(p, &v, 4);
-            }
-        }
+        if (left >= right) continue;
+        for (LONG y = top; y < bottom; ++y)
+            SetAlphaBytes(layout.Row(Bytes(dib), y) + static_cast<size_t>(left) * 4, static_cast<size_t>(right - left), alpha);
     }
     return true;
 }

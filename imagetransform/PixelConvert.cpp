@@ -6,6 +6,9 @@
 #include <immintrin.h>
 #define QEL_HAVE_SSSE3_PATH 1
 #endif
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace QelImageTransform {
 
@@ -46,7 +49,32 @@ inline uint16_t Load16(const uint8_t* p) {
     return v;
 }
 
+// count pixels from src to dst with their top byte replaced by the one in alpha.
+void CopyWithAlpha(const uint8_t* src, uint32_t* dst, size_t count, uint32_t alpha) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF), a = _mm_set1_epi32(static_cast<int>(alpha));
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_and_si128(v, keep), a));
+    }
+#endif
+    for (; i < count; ++i) dst[i] = (Load32(src + 4 * i) & 0xFFFFFFu) | alpha;
+}
+
 }  // namespace
+
+void SetAlphaBytes(uint8_t* pixels, size_t count, uint8_t alpha) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF), a = _mm_set1_epi32(static_cast<int>(uint32_t{alpha} << 24));
+    for (; i + 4 <= count; i += 4) {
+        auto* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
+        _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p), keep), a));
+    }
+#endif
+    for (; i < count; ++i) pixels[4 * i + 3] = alpha;
+}
 
 uint8_t WidenField(unsigned value, int bits) {
     if (bits <= 0 || bits > 8) return 0;
@@ -156,10 +184,9 @@ void RowConverter::Convert(const uint8_t* src, uint32_t* dst) const {
         }
         case Kind::Bgrx32:
             if (keepAlpha_) {
-                std::memcpy(dst, src, static_cast<size_t>(w) * 4);
+                if (static_cast<const void*>(dst) != src) std::memcpy(dst, src, static_cast<size_t>(w) * 4);
             } else {
-                const uint32_t a = alpha_;
-                for (int x = 0; x < w; ++x) dst[x] = (Load32(src + 4 * x) & 0xFFFFFFu) | a;
+                CopyWithAlpha(src, dst, static_cast<size_t>(w), alpha_);
             }
             break;
         case Kind::Masked16: ConvertMasked16(src, dst); break;

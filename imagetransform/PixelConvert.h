@@ -18,6 +18,9 @@ struct MaskField {
 };
 MaskField DescribeMask(DWORD mask);
 
+// Sets the alpha byte of count 32-bit pixels, keeping their colours; pixels may be unaligned.
+void SetAlphaBytes(uint8_t* pixels, size_t count, uint8_t alpha);
+
 class RowConverter {
 public:
     // False when layout cannot be converted. block is the whole DIB (colour table, masks).
