@@ -48,6 +48,10 @@ BITMAPINFOHEADER* ConvertBitmap(HBITMAP bitmap) {
     // The bits are only right in the format asked for.
     if (lines != layout.height || info->header.biBitCount != bitCount || info->header.biCompression != header.biCompression)
         return nullptr;
+    // The copy need not write the padding at the end of each row; nothing of the heap's may show there.
+    const size_t used = (static_cast<size_t>(layout.width) * static_cast<size_t>(bitCount) + 7) / 8;
+    for (int y = 0; y < layout.height && used < layout.stride; ++y)
+        std::memset(block + layout.bitsOffset + static_cast<size_t>(y) * layout.stride + used, 0, layout.stride - used);
     if (masked) std::memcpy(block + layout.maskOffset, info->colors, 3 * sizeof(DWORD));
     if (layout.tableEntries)
         std::memcpy(block + layout.tableOffset, info->colors, layout.tableEntries * sizeof(RGBQUAD));
