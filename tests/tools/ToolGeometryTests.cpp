@@ -258,3 +258,28 @@ TEST(AreaMarks, DrawingAndRemovingRestoresEveryPixel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Eyedropper, IsA32By32CursorWithItsHotSpotOnTheTip) {
+    // Loaded from this executable: the resource script is linked into it as into the library.
+    HCURSOR cursor = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1000));
+    ASSERT_NE(cursor, nullptr);
+    qel::IconInfo info(cursor);
+    ASSERT_TRUE(info.ok);
+    EXPECT_EQ(info.info.xHotspot, 8u);
+    EXPECT_EQ(info.info.yHotspot, 23u);
+    EXPECT_FALSE(info.info.fIcon);
+    BITMAP mask{};
+    ASSERT_NE(::GetObjectW(info.mask.get(), sizeof(mask), &mask), 0);
+    EXPECT_EQ(mask.bmWidth, 32);
+    // A monochrome cursor keeps its AND and XOR masks in one bitmap of twice the height.
+    EXPECT_EQ(mask.bmHeight, info.color ? 32 : 64);
+    // The tip is opaque: its AND-mask bit is clear.
+    qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
+    qel::SelectScope select(dc.get(), info.mask.get());
+    EXPECT_EQ(::GetPixel(dc.get(), 8, 23) & 0xFFFFFF, 0u);
+    EXPECT_EQ(::GetPixel(dc.get(), 0, 0) & 0xFFFFFF, 0xFFFFFFu);  // the corner is transparent
+}
+
+}  // namespace
