@@ -256,12 +256,16 @@ bool WindowDetails::IsOnScreen(const Gdiplus::Rect& screenBounds) {
 }
 
 void WindowDetails::Restore() {
-    if (IsMinimised()) SendRestore(handle_);
+    const bool minimised = IsMinimised();
+    if (minimised) SendRestore(handle_);
     ::BringWindowToTop(handle_);
     ::SetForegroundWindow(handle_);
     // The restore may need this window's own messages; a window that never comes back is given up.
     const DWORD start = ::GetTickCount();
-    while (IsMinimised() && ::GetTickCount() - start < kRestoreTimeoutMs) {
+    for (;;) {
+        // A cached rectangle would still be the parked one; a failed read falls back to it anyway.
+        if (minimised) rectangleTime_ = ::GetTickCount() - kRectangleLifetimeMs - 1;
+        if (!IsMinimised() || ::GetTickCount() - start >= kRestoreTimeoutMs) break;
         MSG msg;
         while (::PeekMessageW(&msg, handle_, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);

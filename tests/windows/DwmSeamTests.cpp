@@ -1,0 +1,98 @@
+// The compositor seam: what Wine's own compositor answers and how records fall back, and a stand-in.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "WindowTestSupport.h"
+#include "windows/OsVersion.h"
+#include "windows/WindowDetails.h"
+
+using wintest::FakeDwm;
+using wintest::MakeRect;
+using wintest::ScopedDwm;
+using wintest::TestWindow;
+
+namespace {
+
+RECT WindowInfoRect(HWND wnd) {
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    GetWindowInfo(wnd, &info);
+    return info.rcWindow;
+}
+
+bool Equals(const Gdiplus::Rect& r, const RECT& expected) {
+    return r.X == expected.left && r.Y == expected.top && r.Width == expected.right - expected.left &&
+           r.Height == expected.bottom - expected.top;
+}
+
+}  // namespace
+
+TEST(DwmSeam, SystemCompositorOnWineDegradesToWindowInfo) {
+    if (OsVersion::IsWindows8OrLater()) GTEST_SKIP() << "compositor is always on from Windows 8";
+    TestWindow wnd = wintest::TopLevel(L"plain compositor", MakeRect(120, 130, 300, 200));
+    BOOL enabled = TRUE;
+    EXPECT_TRUE(SUCCEEDED(qel::Dwm().IsCompositionEnabled(&enabled)));
+    EXPECT_FALSE(enabled);
+    EXPECT_FALSE(WindowDetails::IsDwmEnabled());
+    RECT frame{};
+    EXPECT_EQ(qel::Dwm().GetWindowAttribute(wnd.get(), DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)), E_NOTIMPL);
+    DWORD color = 0;
+    EXPECT_TRUE(FAILED(qel::Dwm().GetColorizationColor(&color, &enabled)));
+
+    qel::DwmThumbnail thumbnail(wnd.get(), wnd.get());
+    EXPECT_FALSE(thumbnail);
+    EXPECT_TRUE(FAILED(thumbnail.hr()));
+
+    WindowDetails record(wnd.get());
+    EXPECT_TRUE(Equals(record.WindowRectangle(), WindowInfoRect(wnd.get())));
+    EXPECT_FALSE(record.IsCloaked());
+}
+
+TEST(DwmSeam, FrameBoundsComeFromTheCompositorWhenItAnswers) {
+    if (OsVersion::IsWindows8OrLater()) GTEST_SKIP() << "Windows 7 rules";
+    TestWindow wnd = wintest::TopLevel(L"composited", MakeRect(200, 150, 300, 200));
+    const RECT info = WindowInfoRect(wnd.get());
+    FakeDwm dwm;
+    ScopedDwm scope(&dwm);
+
+    // Composition off: the compositor is never asked for frames.
+    EXPECT_FALSE(WindowDetails::IsDwmEnabled());
+    EXPECT_TRUE(Equals(WindowDetails(wnd.get()).WindowRectangle(), info));
+    EXPECT_EQ(dwm.attributeQueries, 0);
+
+    dwm.composition = TRUE;
+    dwm.frame = RECT{205, 152, 495, 345};
+    EXPECT_TRUE(WindowDetails::IsDwmEnabled());
+    EXPECT_TRUE(Equals(WindowDetails(wnd.get()).WindowRectangle(), dwm.frame));
+    EXPECT_GT(dwm.compositionQueries, 0);
+
+    // An empty frame or a refusal falls back to the window's own rectangle.
+    dwm.frame = RECT{205, 152, 205, 345};
+    EXPECT_TRUE(Equals(WindowDetails(wnd.get()).WindowRectangle(), info));
+    dwm.attributeResult = E_NOTIMPL;
+    EXPECT_TRUE(Equals(WindowDetails(wnd.get()).WindowRectangle(), info));
+    // Before Windows 8 nothing is cloaked, whatever the compositor says.
+    dwm.attributeResult = S_OK;
+    dwm.cloaked = 1;
+    const int asked = dwm.attributeQueries;
+    EXPECT_FALSE(WindowDetails(wnd.get()).IsCloaked());
+    EXPECT_EQ(dwm.attributeQueries, asked);
+}
+
+TEST(DwmSeam, ThumbnailIsUnregisteredOnceThroughItsOwnCompositor) {
+    FakeDwm dwm;
+    {
+        ScopedDwm scope(&dwm);
+        qel::DwmThumbnail first(nullptr, nullptr);
+        ASSERT_TRUE(first);
+        qel::DwmThumbnail second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_TRUE(second);
+        qel::DwmThumbnail third(nullptr, nullptr);
+        third = std::move(second);
+        EXPECT_EQ(dwm.unregistrations, 1) << "the thumbnail third held before";
+        qel::SetDwmForTesting(nullptr);
+    }
+    EXPECT_EQ(dwm.registrations, 2);
+    EXPECT_EQ(dwm.unregistrations, 2);
+}

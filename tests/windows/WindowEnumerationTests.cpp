@@ -1,0 +1,245 @@
+// The window-list worker against real windows, and the thread class under it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "TestSupport.h"
+#include "WindowTestSupport.h"
+#include "capture/CaptureSettings.h"
+#include "windows/ScreenGeometry.h"
+#include "windows/WindowEnumeration.h"
+#include "windows/WindowListHolder.h"
+
+using wintest::MakeRect;
+using wintest::TestWindow;
+
+namespace {
+
+// Top-level windows, each with a chain of nested children `depth` deep.
+struct WindowForest {
+    std::vector<TestWindow> windows;
+    std::vector<HWND> tops;
+    std::vector<std::vector<HWND>> chains;
+
+    WindowForest(int count, int depth) {
+        const Gdiplus::Rect m = ScreenGeometry::ListMonitors().front().bounds;
+        for (int i = 0; i < count; ++i) {
+            windows.push_back(wintest::TopLevel(L"forest", MakeRect(m.X + 10 + 7 * i, m.Y + 10 + 5 * i, 400, 300)));
+            tops.push_back(windows.back().get());
+            chains.emplace_back();
+            HWND parent = tops.back();
+            for (int d = 0; d < depth; ++d) {
+                windows.emplace_back(L"QelTestWindow", L"", WS_CHILD | WS_VISIBLE, 0, MakeRect(2, 2, 300 - 10 * d, 200),
+                                     parent);
+                parent = windows.back().get();
+                chains.back().push_back(parent);
+            }
+        }
+    }
+};
+
+std::vector<HWND> Snapshot(WindowListHolder& holder) {
+    WindowListLock lock(holder);
+    std::vector<HWND> handles;
+    for (const auto& r : *holder.list) handles.push_back(r->Handle());
+    return handles;
+}
+
+// Runs the worker to its end while this thread answers its windows' messages.
+void RunWorker(WindowListHolder& holder, std::vector<std::vector<HWND>>* snapshots = nullptr) {
+    auto worker = std::make_unique<RetrieveWindowDetails>(&holder);
+    ASSERT_TRUE(worker->Start());
+    while (worker->State() != CQelBaseThread::kFinished) {
+        if (snapshots) snapshots->push_back(Snapshot(holder));
+        qeltest::PumpFor(1);
+    }
+    worker->Join();
+}
+
+// The depth-th record down the chain under a top-level record (depth 1 = its child).
+WindowDetails* Descend(WindowDetails* record, const std::vector<HWND>& chain, int depth) {
+    for (int d = 0; d < depth && record; ++d) {
+        WindowDetails* next = nullptr;
+        for (WindowDetails* c : record->GetChildren()) {
+            if (c->Handle() == chain[d]) next = c;
+        }
+        record = next;
+    }
+    return record;
+}
+
+WindowDetails* RecordOf(WindowRecordList& list, HWND wnd) {
+    for (auto& r : list) {
+        if (r->Handle() == wnd) return r.get();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListInZOrder) {
+    WindowForest forest(8, 5);
+    WindowRecordList windows;
+    WindowListHolder holder(&windows);
+    std::vector<std::vector<HWND>> snapshots;
+    RunWorker(holder, &snapshots);
+
+    const std::vector<HWND> final = Snapshot(holder);
+    size_t partial = 0;
+    for (const std::vector<HWND>& s : snapshots) {
+        ASSERT_LE(s.size(), final.size());
+        ASSERT_TRUE(std::equal(s.begin(), s.end(), final.begin()));
+        if (!s.empty() && s.size() < final.size()) ++partial;
+    }
+    // The worker needs this thread to answer its windows, so it cannot finish between two looks.
+    EXPECT_GT(partial, 0u) << "records must be handed over one at a time";
+
+    // The newest window is in front: the forest comes out in reverse order of creation.
+    std::vector<ptrdiff_t> positions;
+    for (HWND top : forest.tops) {
+        auto it = std::find(final.begin(), final.end(), top);
+        ASSERT_NE(it, final.end());
+        positions.push_back(it - final.begin());
+    }
+    EXPECT_TRUE(std::is_sorted(positions.rbegin(), positions.rend()));
+
+    // Handed over frozen: the rectangle read by the worker stays.
+    WindowDetails* first = RecordOf(windows, forest.tops[0]);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->IsFrozen());
+    const Gdiplus::Rect before = first->WindowRectangle();
+    MoveWindow(forest.tops[0], before.X + 50, before.Y + 50, 200, 200, FALSE);
+    Sleep(2100);
+    const Gdiplus::Rect after = first->WindowRectangle();
+    EXPECT_TRUE(after.X == before.X && after.Y == before.Y && after.Width == before.Width);
+}
+
+TEST(WindowEnumeration, ChildrenAreReadInAdvanceAsDeepAsTheSettingSays) {
+    CaptureSettings& settings = CaptureSettings::Get();
+    for (const bool deep : {false, true}) {
+        settings.DeepChildEnumeration = deep;
+        WindowForest forest(1, 6);
+        WindowRecordList windows;
+        WindowListHolder holder(&windows);
+        RunWorker(holder);
+        WindowDetails* top = RecordOf(windows, forest.tops[0]);
+        ASSERT_NE(top, nullptr);
+        // With the windows gone, only what was read in advance is left to find.
+        forest.windows.clear();
+        WindowDetails* fourth = Descend(top, forest.chains[0], 4);
+        ASSERT_NE(fourth, nullptr) << "three levels below the top were read";
+        EXPECT_EQ(fourth->GetChildren().empty(), !deep) << (deep ? "deep" : "shallow");
+    }
+    settings.DeepChildEnumeration = true;
+}
+
+namespace {
+
+// Counts the hooks; Run waits for `release` and may throw.
+class ProbeThread : public CQelBaseThread {
+public:
+    std::atomic<int> starts{0}, runs{0}, stoppings{0}, stoppeds{0};
+    bool acceptStart = true;
+    bool throwInStart = false;
+    bool throwInRun = false;
+    HANDLE release = nullptr;
+
+    ~ProbeThread() override {
+        if (Joinable()) Join();
+    }
+
+protected:
+    bool OnStart() override {
+        ++starts;
+        if (throwInStart) throw std::runtime_error("start");
+        return acceptStart;
+    }
+    DWORD Run() override {
+        ++runs;
+        if (release) WaitForSingleObject(release, INFINITE);
+        if (throwInRun) throw std::runtime_error("run");
+        return 7;
+    }
+    void OnStopping() override { ++stoppings; }
+    void OnStopped() override { ++stoppeds; }
+};
+
+}  // namespace
+
+TEST(BaseThread, StartAndJoinFollowTheThreadsLife) {
+    qel::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ProbeThread thread;
+    thread.release = release.get();
+    ASSERT_TRUE(thread.Start());
+    while (thread.State() != CQelBaseThread::kRunning) Sleep(1);
+    EXPECT_TRUE(thread.Start()) << "already running";
+    EXPECT_EQ(thread.starts, 1);
+    SetEvent(release.get());
+    thread.Join();
+    EXPECT_EQ(thread.State(), CQelBaseThread::kFinished);
+    EXPECT_EQ(thread.runs, 1);
+    EXPECT_EQ(thread.stoppings, 1);
+    EXPECT_EQ(thread.stoppeds, 1);
+
+    // Joined: a new start makes a new thread.
+    ASSERT_TRUE(thread.Start());
+    thread.Join();
+    EXPECT_EQ(thread.runs, 2);
+}
+
+TEST(BaseThread, JoinWithoutAThreadOnlyReportsTheStop) {
+    ProbeThread never;
+    never.Join();
+    EXPECT_EQ(never.stoppings, 0);
+    EXPECT_EQ(never.stoppeds, 1);
+
+    ProbeThread declined;
+    declined.acceptStart = false;
+    EXPECT_FALSE(declined.Start());
+    ProbeThread throwing;
+    throwing.throwInStart = true;
+    EXPECT_FALSE(throwing.Start());
+    EXPECT_EQ(throwing.stoppeds, 1);
+    Sleep(50);
+    EXPECT_EQ(declined.runs + throwing.runs, 0);
+    EXPECT_EQ(declined.State(), CQelBaseThread::kNotStarted);
+}
+
+TEST(BaseThread, AnExceptionInRunEndsTheThread) {
+    ProbeThread throwing;
+    throwing.throwInRun = true;
+    ASSERT_TRUE(throwing.Start());
+    throwing.Join();
+    EXPECT_EQ(throwing.runs, 1);
+    EXPECT_EQ(throwing.State(), CQelBaseThread::kFinished);
+}
+
+TEST(BaseThread, DestroyingARunningWorkerWaitsForIt) {
+    qel::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto thread = std::make_unique<ProbeThread>();
+    thread->release = release.get();
+    ASSERT_TRUE(thread->Start());
+    // Released a moment later from another thread; the destructor must not return before that.
+    struct Releaser {
+        HANDLE event;
+        std::atomic<bool> released{false};
+    } releaser{release.get()};
+    qel::UniqueKernelHandle helper(CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto* r = static_cast<Releaser*>(p);
+            Sleep(200);
+            r->released.store(true);
+            SetEvent(r->event);
+            return 0;
+        },
+        &releaser, 0, nullptr));
+    thread.reset();
+    EXPECT_TRUE(releaser.released.load());
+    WaitForSingleObject(helper.get(), INFINITE);
+}

@@ -1,0 +1,150 @@
+// Window records as Windows 10 sees them. Wine reports Windows 10 to this program only when told so
+// before it starts: the first run tells it and runs itself again.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "TestSupport.h"
+#include "WindowTestSupport.h"
+#include "capture/CaptureSettings.h"
+#include "windows/OsVersion.h"
+#include "windows/ScreenGeometry.h"
+#include "windows/WindowDetails.h"
+
+using wintest::FakeDwm;
+using wintest::MakeRect;
+using wintest::ScopedDwm;
+using wintest::TestWindow;
+
+namespace {
+
+#define REQUIRE_WINDOWS_10() \
+    if (!OsVersion::IsWindows10OrLater()) GTEST_SKIP() << "runs in the process started as Windows 10"
+
+RECT WindowInfoRect(HWND wnd) {
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    GetWindowInfo(wnd, &info);
+    return info.rcWindow;
+}
+
+bool Equals(const Gdiplus::Rect& r, const RECT& e) {
+    return r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top;
+}
+
+bool Listed(HWND wnd) {
+    for (const auto& r : WindowDetails::ListOnScreenWindows()) {
+        if (r->Handle() == wnd) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(Windows10, RelaunchedAsWindows10Passes) {
+    if (OsVersion::IsWindows10OrLater()) return;
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring path = self;
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + path.substr(path.find_last_of(L"\\/") + 1);
+    const wchar_t version[] = L"win10";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Version", REG_SZ, version, sizeof(version)),
+              ERROR_SUCCESS);
+
+    std::wstring commandLine = L"\"" + path + L"\" --gtest_filter=Windows10.*";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, 0u) << "the Windows 10 run failed; its output is above";
+}
+
+TEST(Windows10, CompositorIsAlwaysOnAndWineStillDegrades) {
+    REQUIRE_WINDOWS_10();
+    TestWindow wnd = wintest::TopLevel(L"win10 plain", MakeRect(100, 100, 300, 200));
+    EXPECT_TRUE(WindowDetails::IsDwmEnabled());
+    WindowDetails record(wnd.get());
+    EXPECT_TRUE(Equals(record.WindowRectangle(), WindowInfoRect(wnd.get())));
+    EXPECT_FALSE(record.IsCloaked());
+    EXPECT_TRUE(record.IsVisible());
+
+    FakeDwm dwm;
+    ScopedDwm scope(&dwm);
+    EXPECT_TRUE(WindowDetails::IsDwmEnabled());
+    EXPECT_EQ(dwm.compositionQueries, 0);
+}
+
+TEST(Windows10, CloakedWindowsAreNeitherVisibleNorListed) {
+    REQUIRE_WINDOWS_10();
+    TestWindow wnd = wintest::TopLevel(L"win10 cloaked", MakeRect(150, 150, 300, 200));
+    FakeDwm dwm;
+    dwm.target = wnd.get();
+    dwm.frame = WindowInfoRect(wnd.get());
+    ScopedDwm scope(&dwm);
+    EXPECT_TRUE(Listed(wnd.get()));
+    dwm.cloaked = 1;
+    EXPECT_FALSE(WindowDetails(wnd.get()).IsVisible());
+    EXPECT_FALSE(Listed(wnd.get()));
+}
+
+TEST(Windows10, FrameGrowsOnlyForWindowsThatAreNotMaximised) {
+    REQUIRE_WINDOWS_10();
+    CaptureSettings& settings = CaptureSettings::Get();
+    TestWindow normal = wintest::TopLevel(L"win10 grown", MakeRect(200, 200, 300, 200));
+    TestWindow maximised = wintest::TopLevel(L"win10 maximised", MakeRect(200, 200, 300, 200));
+    ShowWindow(maximised.get(), SW_MAXIMIZE);
+    FakeDwm dwm;
+    ScopedDwm scope(&dwm);
+
+    dwm.target = normal.get();
+    dwm.frame = RECT{207, 200, 493, 393};
+    EXPECT_TRUE(Equals(WindowDetails(normal.get()).WindowRectangle(), dwm.frame)) << "no growth by default";
+    settings.WindowFrameGrowth = SIZE{3, 2};
+    EXPECT_TRUE(Equals(WindowDetails(normal.get()).WindowRectangle(), RECT{204, 198, 496, 395}));
+
+    // A maximised frame reaches past the monitor by the borders, which come off instead.
+    dwm.target = maximised.get();
+    dwm.frame = WindowInfoRect(maximised.get());
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    GetWindowInfo(maximised.get(), &info);
+    const int bx = static_cast<int>(info.cxWindowBorders), by = static_cast<int>(info.cyWindowBorders);
+    const RECT expected{dwm.frame.left + bx, dwm.frame.top + by, dwm.frame.right - bx, dwm.frame.bottom - by};
+    EXPECT_TRUE(Equals(WindowDetails(maximised.get()).WindowRectangle(), expected));
+    settings.WindowFrameGrowth = SIZE{0, 0};
+}
+
+TEST(Windows10, ModernAppRectangleEndsItsOwnQuestions) {
+    REQUIRE_WINDOWS_10();
+    const Gdiplus::Rect m = ScreenGeometry::ListMonitors().front().bounds;
+    TestWindow app(L"Windows.UI.Core.CoreWindow", L"win10 app", WS_POPUP | WS_VISIBLE, 0,
+                   MakeRect(m.X + 40, m.Y + 40, 500, 400));
+    FakeDwm dwm;
+    dwm.target = app.get();
+    ScopedDwm scope(&dwm);
+
+    // An empty frame falls back to the window's own rectangle (and must not ask itself forever).
+    EXPECT_TRUE(Equals(WindowDetails(app.get()).WindowRectangle(), WindowInfoRect(app.get())));
+
+    dwm.frame = RECT{m.X + 50, m.Y + 50, m.X + 450, m.Y + 350};
+    WindowDetails snapped(app.get());
+    EXPECT_TRUE(Equals(snapped.WindowRectangle(), dwm.frame));
+    EXPECT_TRUE(snapped.IsVisible());
+    EXPECT_FALSE(snapped.IsMaximised());
+
+    dwm.frame = RECT{m.X, m.Y, m.X + m.Width, m.Y + m.Height};
+    WindowDetails full(app.get());
+    EXPECT_TRUE(Equals(full.WindowRectangle(), dwm.frame));
+    EXPECT_FALSE(full.IsVisible());
+    EXPECT_FALSE(full.IsMaximised());
+    EXPECT_TRUE(full.IsMinimised());
+}
