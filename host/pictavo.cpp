@@ -6,6 +6,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "HostImage.h"
+#include "ToolCommands.h"
 
 namespace {
 
@@ -36,6 +38,7 @@ struct Command {
     const wchar_t* usage;
     size_t argCount;
     std::function<int(const Options&)> run;
+    size_t maxArgCount = 0;  // optional arguments are accepted up to this count
 };
 
 void Usage(const std::vector<Command>& commands) {
@@ -140,6 +143,12 @@ std::vector<Command> Commands() {
                           ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
              return 0;
          }},
+        {L"select-area", L"[--fixed X,Y,W,H]  a recording area the user drags, or moves at that size", 0,
+         [](const Options& o) { return host::SelectArea(o.args); }, 2},
+        {L"flash", L"X,Y,W,H [--thin] [--seconds N]  a blinking frame the user may drag", 1,
+         [](const Options& o) { return host::Flash(o.args); }, 4},
+        {L"pick-color", L"                 the colour where the user clicks: #RRGGBB and COLORREF", 0,
+         [](const Options&) { return host::PickColor(); }},
     };
 }
 
@@ -169,7 +178,8 @@ int Run(int argc, wchar_t** argv) {
     const std::wstring name = argv[i++];
     for (const auto& c : commands) {
         if (name != c.name) continue;
-        if (static_cast<size_t>(argc - i) != c.argCount) return Usage(commands), 2;
+        const size_t given = static_cast<size_t>(argc - i);
+        if (given < c.argCount || given > std::max(c.argCount, c.maxArgCount)) return Usage(commands), 2;
         o.args.assign(argv + i, argv + argc);
         if (o.delayMs) ::Sleep(o.delayMs);
         return c.run(o);
