@@ -25,7 +25,7 @@ TEST(ScreenCursor, CapturedCursorLiesAtItsHotspot) {
     qel::UniqueHicon cursor = MakeTestCursor();
     ASSERT_TRUE(cursor);
     PatternScreens screens;
-    const HWND last = screens.windows().back().get();
+    const HWND last = screens.windows.back().get();
     const ULONG_PTR oldCursor = ::SetClassLongPtrW(last, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
     const MonitorEntry& monitor = ScreenGeometry::ListMonitors().back();
     const POINT p{monitor.bounds.X + 400, monitor.bounds.Y + 300};

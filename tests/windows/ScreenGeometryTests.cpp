@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 #include "TestSupport.h"
 #include "windows/ScreenGeometry.h"
@@ -9,6 +10,7 @@
 namespace {
 
 using Gdiplus::Rect;
+using ScreenGeometry::MonitorBoundsAt;
 
 MonitorList Monitors(std::initializer_list<Rect> bounds) {
     MonitorList list;
@@ -16,72 +18,59 @@ MonitorList Monitors(std::initializer_list<Rect> bounds) {
     return list;
 }
 
-void ExpectRect(const Rect& got, const Rect& want) {
-    EXPECT_TRUE(got.Equals(want)) << "(" << got.X << ", " << got.Y << ", " << got.Width << ", " << got.Height
-                                  << "), expected (" << want.X << ", " << want.Y << ", " << want.Width << ", "
-                                  << want.Height << ")";
-}
+std::tuple<int, int, int, int> T(const Rect& r) { return {r.X, r.Y, r.Width, r.Height}; }
 
 }  // namespace
 
 TEST(ScreenGeometryMath, BoundsAlwaysContainTheOrigin) {
-    ExpectRect(ScreenGeometry::BoundsOf({}), Rect(0, 0, 0, 0));
-    ExpectRect(ScreenGeometry::BoundsOf(Monitors({Rect(100, 50, 300, 200)})), Rect(0, 0, 400, 250));
-    ExpectRect(ScreenGeometry::BoundsOf(Monitors({Rect(-300, -200, 100, 100)})), Rect(-300, -200, 300, 200));
-    ExpectRect(ScreenGeometry::BoundsOf(Monitors({Rect(0, 0, 1920, 1080), Rect(-1280, 0, 1280, 1024)})),
-               Rect(-1280, 0, 3200, 1080));
+    EXPECT_EQ(T(ScreenGeometry::BoundsOf({})), T(Rect(0, 0, 0, 0)));
+    EXPECT_EQ(T(ScreenGeometry::BoundsOf(Monitors({Rect(100, 50, 300, 200)}))), T(Rect(0, 0, 400, 250)));
+    EXPECT_EQ(T(ScreenGeometry::BoundsOf(Monitors({Rect(-300, -200, 100, 100)}))), T(Rect(-300, -200, 300, 200)));
 }
 
 TEST(ScreenGeometryMath, MonitorAtPointContainedOrNearest) {
-    const MonitorList dual = Monitors({Rect(0, 0, 1280, 1024), Rect(1280, 0, 1920, 1080)});
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(dual, POINT{1279, 1023}), Rect(0, 0, 1280, 1024));
-    // Right and bottom edges belong to the neighbour or to nobody.
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(dual, POINT{1280, 0}), Rect(1280, 0, 1920, 1080));
+    const Rect a(0, 0, 1280, 1024), b(1280, 0, 1920, 1080);
+    const MonitorList dual = Monitors({a, b});
+    EXPECT_EQ(T(MonitorBoundsAt(dual, POINT{1279, 1023})), T(a));
+    EXPECT_EQ(T(MonitorBoundsAt(dual, POINT{1280, 0})), T(b));  // a's right edge is not a's
     // In the gap below the shorter monitor: centre (640, 512) is nearer than (2240, 540).
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(dual, POINT{1270, 1070}), Rect(0, 0, 1280, 1024));
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(dual, POINT{5000, -20}), Rect(1280, 0, 1920, 1080));
+    EXPECT_EQ(T(MonitorBoundsAt(dual, POINT{1270, 1070})), T(a));
+    EXPECT_EQ(T(MonitorBoundsAt(dual, POINT{5000, -20})), T(b));
     // Equally near: the one listed first.
-    const MonitorList pair = Monitors({Rect(0, 0, 100, 100), Rect(100, 0, 100, 100)});
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(pair, POINT{100, 150}), Rect(0, 0, 100, 100));
-    const MonitorList swapped = Monitors({Rect(100, 0, 100, 100), Rect(0, 0, 100, 100)});
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(swapped, POINT{100, 150}), Rect(100, 0, 100, 100));
-    ExpectRect(ScreenGeometry::MonitorBoundsAt(MonitorList{}, POINT{0, 0}), Rect(0, 0, 0, 0));
+    const Rect l(0, 0, 100, 100), r(100, 0, 100, 100);
+    EXPECT_EQ(T(MonitorBoundsAt(Monitors({l, r}), POINT{100, 150})), T(l));
+    EXPECT_EQ(T(MonitorBoundsAt(Monitors({r, l}), POINT{100, 150})), T(r));
+    EXPECT_EQ(T(MonitorBoundsAt(MonitorList{}, POINT{0, 0})), T(Rect()));
 }
 
 TEST(ScreenGeometryMath, OverlapAndCoverage) {
     const Rect r(10, 10, 20, 20);
     EXPECT_TRUE(ScreenGeometry::Overlaps(r, Rect(29, 29, 5, 5)));
     EXPECT_TRUE(ScreenGeometry::Overlaps(r, Rect(-5, -5, 16, 16)));
-    EXPECT_FALSE(ScreenGeometry::Overlaps(r, Rect(30, 10, 5, 5)));  // touches the right edge
+    EXPECT_FALSE(ScreenGeometry::Overlaps(r, Rect(30, 10, 5, 5)));   // touches the right edge
     EXPECT_FALSE(ScreenGeometry::Overlaps(r, Rect(10, -5, 5, 15)));  // touches the top edge
 
     const MonitorList left = Monitors({Rect(0, 0, 1920, 1080), Rect(-1280, 0, 1280, 1024)});
-    EXPECT_TRUE(ScreenGeometry::CoveredByMonitors(left, Rect(-100, 500, 200, 524)));  // across the seam
+    EXPECT_TRUE(ScreenGeometry::CoveredByMonitors(left, Rect(-100, 500, 200, 524)));   // across the seam
     EXPECT_FALSE(ScreenGeometry::CoveredByMonitors(left, Rect(-100, 500, 200, 525)));  // one row in the gap
     EXPECT_FALSE(ScreenGeometry::CoveredByMonitors(left, Rect(1900, 0, 21, 10)));
     EXPECT_FALSE(ScreenGeometry::CoveredByMonitors(MonitorList{}, Rect(0, 0, 1, 1)));
-    // Pieces from several monitors that together cover the rectangle.
-    const MonitorList quad = Monitors({Rect(0, 0, 50, 50), Rect(50, 0, 50, 50), Rect(0, 50, 50, 50),
-                                       Rect(50, 50, 50, 50)});
+    const MonitorList quad = Monitors({Rect(0, 0, 50, 50), Rect(50, 0, 50, 50), Rect(0, 50, 50, 50), Rect(50, 50, 50, 50)});
     EXPECT_TRUE(ScreenGeometry::CoveredByMonitors(quad, Rect(10, 10, 80, 80)));
 }
 
 TEST(ScreenGeometrySystem, MonitorsAndBoundsOfTheLayout) {
-    std::vector<Rect> want;
-    Rect screen;
     const std::string layout = qeltest::Layout();
+    std::vector<Rect> want{Rect(0, 0, 1920, 1080)};
+    Rect screen(0, 0, 1920, 1080);
     if (layout == "dual") {
         want = {Rect(0, 0, 1280, 1024), Rect(1280, 0, 1920, 1080)};
         screen = Rect(0, 0, 3200, 1080);
     } else if (layout == "left") {
-        want = {Rect(0, 0, 1920, 1080), Rect(-1280, 0, 1280, 1024)};
+        want.push_back(Rect(-1280, 0, 1280, 1024));
         screen = Rect(-1280, 0, 3200, 1080);
-    } else {
-        want = {Rect(0, 0, 1920, 1080)};
-        screen = Rect(0, 0, 1920, 1080);
     }
-
-    // The first fill races with another thread; both must see the same, complete list.
+    // Two threads race for the first fill; both must get the one complete list.
     const MonitorList* fromThread = nullptr;
     std::thread other([&] { fromThread = &ScreenGeometry::ListMonitors(); });
     const MonitorList& monitors = ScreenGeometry::ListMonitors();
@@ -89,27 +78,22 @@ TEST(ScreenGeometrySystem, MonitorsAndBoundsOfTheLayout) {
     EXPECT_EQ(fromThread, &monitors);
     ASSERT_EQ(monitors.size(), want.size());
     for (const MonitorEntry& m : monitors) {
-        EXPECT_TRUE(std::any_of(want.begin(), want.end(), [&](const Rect& w) { return w.Equals(m.bounds); }))
-            << m.bounds.X << "," << m.bounds.Y;
+        EXPECT_TRUE(std::any_of(want.begin(), want.end(), [&](const Rect& w) { return w.Equals(m.bounds); }));
         MONITORINFO info{};
         info.cbSize = sizeof(info);
         ASSERT_TRUE(::GetMonitorInfoW(m.monitor, &info));
-        EXPECT_EQ(info.rcMonitor.left, m.bounds.X);
-        EXPECT_EQ(info.rcWork.right - info.rcWork.left, m.workingArea.Width);
+        EXPECT_EQ(T(m.workingArea), T(Rect(info.rcWork.left, info.rcWork.top, info.rcWork.right - info.rcWork.left,
+                                          info.rcWork.bottom - info.rcWork.top)));
     }
-    ExpectRect(ScreenGeometry::VirtualScreenBounds(), screen);
-
+    EXPECT_EQ(T(ScreenGeometry::VirtualScreenBounds()), T(screen));
     for (const Rect& w : want) {
-        ExpectRect(ScreenGeometry::MonitorBoundsAt(POINT{w.X, w.Y}), w);
-        ExpectRect(ScreenGeometry::MonitorBoundsAt(POINT{w.X + w.Width - 1, w.Y + w.Height - 1}), w);
+        EXPECT_EQ(T(MonitorBoundsAt(POINT{w.X, w.Y})), T(w));
+        EXPECT_EQ(T(MonitorBoundsAt(POINT{w.X + w.Width - 1, w.Y + w.Height - 1})), T(w));
     }
     if (want.size() == 2) {
         // Just below the shorter monitor, near its outer corner: that monitor's centre is nearest.
         const Rect& shorter = want[0].Height < want[1].Height ? want[0] : want[1];
-        const LONG outerX = shorter.X < 0 ? shorter.X : shorter.X + 5;
-        ExpectRect(ScreenGeometry::MonitorBoundsAt(POINT{outerX, shorter.Height + 10}), shorter);
+        EXPECT_EQ(T(MonitorBoundsAt(POINT{shorter.X < 0 ? shorter.X : 5, shorter.Height + 10})), T(shorter));
     }
-    const POINT o = ScreenGeometry::ToOverlayCoordinates(POINT{0, 0});
-    EXPECT_EQ(o.x, -screen.X);
-    EXPECT_EQ(o.y, -screen.Y);
+    EXPECT_EQ(ScreenGeometry::ToOverlayCoordinates(POINT{0, 0}).x, -screen.X);
 }

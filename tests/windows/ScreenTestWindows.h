@@ -1,12 +1,10 @@
 #pragma once
-// Test fixtures for screen copies: windows that paint a position pattern over each monitor, a
-// cursor of known shape, and a pixel-by-pixel comparison of a copied image.
+// Fixtures for screen copies: popups painting a position pattern over each monitor, a cursor of
+// known shape, and a pixel-by-pixel comparison of a copied image with what the screen should show.
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
 #include <cstdio>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,8 +16,7 @@ namespace screentest {
 
 // Unique per pixel of each monitor, so that any shift or mix-up of monitors shows.
 inline DWORD PatternRgb(int tag, int x, int y) {
-    const DWORD red = static_cast<DWORD>(tag << 6 | ((y >> 8) & 7) << 3 | ((x >> 8) & 7));
-    return red << 16 | static_cast<DWORD>(x & 0xFF) << 8 | static_cast<DWORD>(y & 0xFF);
+    return static_cast<DWORD>((tag << 6 | (y >> 8 & 7) << 3 | (x >> 8 & 7)) << 16 | (x & 0xFF) << 8 | (y & 0xFF));
 }
 
 inline LRESULT CALLBACK PatternProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -27,44 +24,33 @@ inline LRESULT CALLBACK PatternProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_PAINT) return ::DefWindowProcW(wnd, msg, wp, lp);
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(wnd, &ps);
-    RECT client;
-    ::GetClientRect(wnd, &client);
+    RECT c;
+    ::GetClientRect(wnd, &c);
     const int tag = static_cast<int>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    std::vector<DWORD> pixels(static_cast<size_t>(client.right) * client.bottom);
-    for (int y = 0; y < client.bottom; ++y)
-        for (int x = 0; x < client.right; ++x) pixels[static_cast<size_t>(y) * client.right + x] = PatternRgb(tag, x, y);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    ::SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom, pixels.data(), &info,
-                        DIB_RGB_COLORS);
+    std::vector<DWORD> pixels(static_cast<size_t>(c.right) * c.bottom);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = PatternRgb(tag, static_cast<int>(i % c.right), static_cast<int>(i / c.right));
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
     ::EndPaint(wnd, &ps);
     return 0;
 }
 
 // One topmost popup per monitor painting PatternRgb(index + 1, ...) in monitor coordinates.
-class PatternScreens {
-public:
+struct PatternScreens {
     PatternScreens() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = PatternProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QelScreenPattern";
+        WNDCLASSW wc{0, PatternProc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"QelPattern"};
         ::RegisterClassW(&wc);
         int tag = 1;
         for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
-            qel::UniqueHwnd wnd(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
-                                                  m.bounds.X, m.bounds.Y, m.bounds.Width, m.bounds.Height, nullptr,
-                                                  nullptr, wc.hInstance, nullptr));
-            ::SetWindowLongPtrW(wnd.get(), GWLP_USERDATA, tag++);
-            ::ShowWindow(wnd.get(), SW_SHOWNOACTIVATE);
-            windows_.push_back(std::move(wnd));
+            const Gdiplus::Rect& b = m.bounds;
+            windows.emplace_back(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
+                                                   b.X, b.Y, b.Width, b.Height, nullptr, nullptr, wc.hInstance, nullptr));
+            ::SetWindowLongPtrW(windows.back().get(), GWLP_USERDATA, tag++);
+            ::ShowWindow(windows.back().get(), SW_SHOWNOACTIVATE);
         }
         qeltest::PumpFor(250);  // Wine shows a window's pixels only once its surface is flushed
     }
-    const std::vector<qel::UniqueHwnd>& windows() const { return windows_; }
-
-private:
-    std::vector<qel::UniqueHwnd> windows_;
+    std::vector<qel::UniqueHwnd> windows;
 };
 
 // What the screen shows at (sx, sy) under PatternScreens; transparent white off every monitor.
@@ -80,23 +66,19 @@ inline Gdiplus::ARGB ExpectedScreenPixel(int sx, int sy) {
     return 0x00FFFFFFu;
 }
 
-// Compares every pixel of image, taken at screen rectangle r, with expected(sx, sy); returns the
-// number of differences and describes the first in *first.
-inline int CountMismatches(Gdiplus::Bitmap* image, const Gdiplus::Rect& r,
-                           const std::function<Gdiplus::ARGB(int, int)>& expected, std::string* first) {
-    qel::BitmapBitsLock bits(image, Gdiplus::Rect(0, 0, r.Width, r.Height), Gdiplus::ImageLockModeRead,
-                             PixelFormat32bppARGB);
+// Differences between image, taken at screen rectangle r, and expected(sx, sy); the first is described.
+template <typename Expected>
+int CountMismatches(Gdiplus::Bitmap* image, const Gdiplus::Rect& r, Expected expected, std::string* first) {
+    qel::BitmapBitsLock bits(image, Gdiplus::Rect(0, 0, r.Width, r.Height), Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
     if (!bits.ok()) return -1;
     int count = 0;
     for (int y = 0; y < r.Height; ++y) {
-        const auto* row = reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + static_cast<ptrdiff_t>(y) * bits.data().Stride);
         for (int x = 0; x < r.Width; ++x) {
+            const Gdiplus::ARGB got = reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + y * bits.data().Stride)[x];
             const Gdiplus::ARGB want = expected(r.X + x, r.Y + y);
-            if (row[x] == want) continue;
-            if (count++ == 0) {
-                char text[128];
-                std::snprintf(text, sizeof(text), "at screen (%d, %d): %08lX, expected %08lX", r.X + x, r.Y + y,
-                              static_cast<unsigned long>(row[x]), static_cast<unsigned long>(want));
+            if (got != want && count++ == 0) {
+                char text[96];
+                std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", r.X + x, r.Y + y, got, want);
                 *first = text;
             }
         }
@@ -107,27 +89,20 @@ inline int CountMismatches(Gdiplus::Bitmap* image, const Gdiplus::Rect& r,
 constexpr Gdiplus::ARGB kCursorColor = 0xFFFF00FFu;
 constexpr int kHotspotX = 5, kHotspotY = 7;
 
-// A 32 x 32 colour cursor: left half opaque magenta, right half transparent; hotspot (5, 7).
+// A 32 x 32 colour cursor, left half opaque magenta, right half transparent; hotspot (5, 7).
 inline qel::UniqueHicon MakeTestCursor() {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     qel::UniqueHbitmap color(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!color) return {};
-    auto* pixels = static_cast<DWORD*>(bits);
-    for (int i = 0; i < 32 * 32; ++i) pixels[i] = (i % 32) < 16 ? kCursorColor : 0;
+    for (int i = 0; color && i < 32 * 32; ++i) static_cast<DWORD*>(bits)[i] = i % 32 < 16 ? kCursorColor : 0;
     BYTE maskBits[32 * 4];
-    for (int row = 0; row < 32; ++row) {
-        maskBits[row * 4] = maskBits[row * 4 + 1] = 0x00;  // opaque
-        maskBits[row * 4 + 2] = maskBits[row * 4 + 3] = 0xFF;
-    }
+    for (int i = 0; i < 32 * 4; ++i) maskBits[i] = i % 4 < 2 ? 0x00 : 0xFF;  // left 16 pixels opaque
     qel::UniqueHbitmap mask(::CreateBitmap(32, 32, 1, 1, maskBits));
     ICONINFO icon{FALSE, kHotspotX, kHotspotY, mask.get(), color.get()};
     return qel::UniqueHicon(::CreateIconIndirect(&icon));
 }
 
-// True when screen pixel (sx, sy) is covered by the opaque half of the test cursor whose image has
-// its top-left corner at `at`.
+// The screen pixel covered by the opaque half of a test cursor whose image starts at `at`.
 inline bool UnderTestCursor(POINT at, int sx, int sy) {
     return sx >= at.x && sx < at.x + 16 && sy >= at.y && sy < at.y + 32;
 }
