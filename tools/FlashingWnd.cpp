@@ -73,7 +73,12 @@ bool CFlashingWnd::InstallRegion(bool thin) {
     const int margin = qel::FlashFrameMargin(thin);
     CRect outer(m_rcRegion);
     outer.InflateRect(margin, margin);
-    qel::UniqueHrgn region = MakeFrameRegion(qel::FlashFrameShape(m_rcRegion.Width(), m_rcRegion.Height(), thin));
+    qel::UniqueHrgn region;
+    try {
+        region = MakeFrameRegion(qel::FlashFrameShape(m_rcRegion.Width(), m_rcRegion.Height(), thin));
+    } catch (...) {
+        return false;
+    }
     if (!region) return false;
     ::SetWindowPos(m_hWnd, nullptr, outer.left, outer.top, outer.Width(), outer.Height(),
                    SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,5 +1,6 @@
 #include "QelPictavo/MouseCaptureWnd.h"
 
+#include <new>
 #include <vector>
 
 #include "Handles.h"
@@ -38,7 +39,7 @@ CMouseCaptureWnd::CMouseCaptureWnd(eRecordType type, const CRect& rect)
       m_ptDragStart(0, 0),
       m_eRecordType(type),
       m_bDragging(FALSE),
-      m_marks(std::make_unique<Marks>()) {}
+      m_marks(new (std::nothrow) Marks) {}
 
 CMouseCaptureWnd::~CMouseCaptureWnd() = default;
 
@@ -49,6 +50,15 @@ CRect CMouseCaptureWnd::VirtualScreen() const {
 }
 
 bool CMouseCaptureWnd::CreateShiftWindow() {
+    try {
+        return CreateAndShow();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CMouseCaptureWnd::CreateAndShow() {
+    if (!m_marks) return false;
     const CRect screen = VirtualScreen();
     {
         qel::WindowDc screenDc(nullptr);
@@ -79,8 +89,12 @@ bool CMouseCaptureWnd::CreateShiftWindow() {
 int CMouseCaptureWnd::InitDrawShiftWindow(const CRect& rect) {
     m_rcShift = CRect(qel::ClampShiftRect(rect, VirtualScreen()));
     m_rcCapture = m_rcShift;
-    HideMarks();
-    ShowMarks(m_rcCapture);
+    try {
+        HideMarks();
+        ShowMarks(m_rcCapture);
+    } catch (...) {
+        // Without memory for the marks the area is still chosen, only not shown.
+    }
     m_rcDrawn = m_rcCapture;
     m_rcShiftOffset = CRect(qel::ShiftOffsets(m_rcShift));
     return 0;
@@ -91,14 +105,17 @@ CRect CMouseCaptureWnd::GetCaptureArea() { return m_rcCapture; }
 void CMouseCaptureWnd::RunModelFrameWnd() {}
 
 void CMouseCaptureWnd::ShowMarks(const CRect& area) {
-    if (!m_hWnd || area.IsRectEmpty()) return;
+    if (!m_marks || !m_hWnd || area.IsRectEmpty()) return;
     qel::WindowDc dc(m_hWnd);
     if (!dc) return;
     CPoint origin(0, 0);
     ClientToScreen(&origin);
     std::vector<RECT> monitors = qel::MonitorRects();
     if (monitors.empty()) monitors.push_back(VirtualScreen());
-    for (qel::AreaMark& m : qel::LayOutAreaMarks(dc.get(), area, monitors, origin)) {
+    std::vector<qel::AreaMark> marks = qel::LayOutAreaMarks(dc.get(), area, monitors, origin);
+    // Room first: a mark drawn must never go unrecorded.
+    m_marks->shown.reserve(m_marks->shown.size() + marks.size());
+    for (qel::AreaMark& m : marks) {
         qel::XorAreaFrame(dc.get(), m.frame);
         qel::SaveUnderLabel(dc.get(), m);
         qel::DrawAreaLabel(dc.get(), m);
@@ -107,7 +124,7 @@ void CMouseCaptureWnd::ShowMarks(const CRect& area) {
 }
 
 void CMouseCaptureWnd::HideMarks() {
-    if (m_marks->shown.empty()) return;
+    if (!m_marks || m_marks->shown.empty()) return;
     if (m_hWnd) {
         qel::WindowDc dc(m_hWnd);
         if (dc) {
@@ -206,6 +223,7 @@ void CMouseCaptureWnd::OnPaint() {
     CPaintDC paint(this);
     const HDC dc = paint.GetSafeHdc();
     const RECT& area = paint.m_ps.rcPaint;
+    if (!m_marks) return;
     if (m_marks->frozen) {
         CPoint origin(0, 0);
         ClientToScreen(&origin);

@@ -49,6 +49,7 @@ protected:
 private:
     struct Marks;  // the frozen screen and the frame parts and labels now shown
 
+    bool CreateAndShow();
     void ShowMarks(const CRect& area);
     void HideMarks();
     CRect VirtualScreen() const;
@@ -62,5 +63,5 @@ private:
     CPoint m_ptDragStart;
     eRecordType m_eRecordType;
     BOOL m_bDragging;
-    std::unique_ptr<Marks> m_marks;
+    std::unique_ptr<Marks> m_marks;  // null only when it could not be allocated
 };

@@ -87,13 +87,18 @@ protected:
 
 TEST_F(ColourPicker, ClickOverRedReturnsRedAndTheLabelShowsItsSwatch) {
     ScreenCopy label;
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof(cursor);
     const unsigned long color = Pick([&] {
         Hover(400, 400);
+        ::GetCursorInfo(&cursor);
         label = CopyScreen(RECT{400, 400, 700, 480});
         tooltest::SaveScreenPng(RECT{280, 280, 720, 520}, L"pick-red.png");
         tooltest::Click();
     });
     EXPECT_EQ(color, 0x000000FFu);
+    // The eyedropper is the cursor while picking (the resource is linked into this executable).
+    EXPECT_EQ(cursor.hCursor, ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1000)));
     // The label box starts 30 pixels right of and below the cursor: a light top edge, yellow inside,
     // the swatch from 5 to 25 pixels in.
     ASSERT_FALSE(label.pixels.empty());
@@ -143,6 +148,12 @@ TEST_F(ColourPicker, LabelMovesLeftNearTheRightEdgeAndUpNearTheBottom) {
     EXPECT_EQ(nearBottom.At(340, bottom - 53), kYellow);
     EXPECT_EQ(nearBottom.At(340, bottom - 54), kWhite);
     EXPECT_EQ(corner.At(right - 40, bottom - 53), kYellow);
+}
+
+TEST_F(ColourPicker, AThreadWithoutAThreadObjectIsRefusedAtOnce) {
+    unsigned long color = 0;
+    std::thread([&] { color = CPictavoUtil().PickScreenColor(); }).join();
+    EXPECT_EQ(color, 0xFFFFFFFFu);
 }
 
 TEST_F(ColourPicker, AColourOnTheOtherMonitorCanBePicked) {

@@ -30,17 +30,23 @@ LRESULT CALLBACK BackdropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
         qel::UniqueHbrush brush(::CreateSolidBrush(static_cast<COLORREF>(solid - 1)));
         ::FillRect(dc, &client, brush.get());
     } else {
-        // Vertical stripes of varying width and colour over horizontal bands.
+        // Vertical stripes of varying width and colour over horizontal bands, computed into one DIB:
+        // thousands of brushes would take seconds.
         const COLORREF colors[] = {0x2040C0, 0x30A050, 0xC08020, 0x606060, 0xF0F0F0, 0x101010, 0x8030B0};
-        for (LONG y = 0, band = 0; y < client.bottom; y += 37, ++band) {
-            for (LONG x = 0, i = 0; x < client.right; ++i) {
-                const LONG w = 1 + (i * 3 + band) % 7;
-                qel::UniqueHbrush brush(::CreateSolidBrush(colors[(i + band * 2) % 7] ^ static_cast<COLORREF>(band * 0x030201)));
-                RECT r{x, y, x + w, y + 37};
-                ::FillRect(dc, &r, brush.get());
-                x += w;
+        const LONG w = client.right, h = client.bottom;
+        std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+        for (LONG y = 0; y < h; ++y) {
+            const LONG band = y / 37;
+            for (LONG x = 0, i = 0; x < w; ++i) {
+                const LONG stripe = 1 + (i * 3 + band) % 7;
+                const COLORREF c = colors[(i + band * 2) % 7] ^ static_cast<COLORREF>(band * 0x030201);
+                const DWORD rgb = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+                for (LONG k = 0; k < stripe && x < w; ++k, ++x) pixels[static_cast<size_t>(y) * w + x] = rgb;
             }
         }
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        ::SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
     }
     ::EndPaint(wnd, &ps);
     return 0;
