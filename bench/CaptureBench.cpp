@@ -1,0 +1,59 @@
+// Times CaptureFullScreen, to the returned DIB, against a bare BitBlt of the same monitor in the same run.
+#include <QelPictavo/PictavoUtil.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "GdiplusHandles.h"
+#include "capture/CaptureSettings.h"
+#include "capture/Dib.h"
+
+namespace {
+
+double Seconds() {
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename F>
+double MedianMs(int runs, F f) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Seconds();
+        f();
+        times.push_back((Seconds() - start) * 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    ::SetProcessDPIAware();
+    qel::EnsureGdiplus();
+    CaptureSettings::Get().CaptureDelay = 0;  // the pause before a capture is the user's, not work
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &info);
+    const RECT m = info.rcMonitor;
+    const int w = m.right - m.left, h = m.bottom - m.top;
+
+    const double blit = MedianMs(25, [&] {
+        qel::WindowDc screen(::GetDesktopWindow());
+        qel::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+        qel::UniqueHbitmap bitmap(::CreateCompatibleBitmap(screen.get(), w, h));
+        qel::SelectScope select(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), m.left, m.top, SRCCOPY);
+    });
+    const double capture = MedianMs(25, [] { UniqueDib dib(CPictavoUtil().CaptureFullScreen(1)); });
+    std::printf("monitor %dx%d\n", w, h);
+    std::printf("bare BitBlt             %8.2f ms (baseline)\n", blit);
+    std::printf("CaptureFullScreen       %8.2f ms  ratio %.2f\n", capture, capture / blit);
+    return 0;
+}

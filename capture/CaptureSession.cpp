@@ -1,0 +1,191 @@
+#include "capture/CaptureSession.h"
+
+#include <QelFramework/Framework.h>
+#include <psapi.h>
+
+#include <cstring>
+
+#include "GdiplusHandles.h"
+#include "capture/CaptureSettings.h"
+#include "capture/Dib.h"
+#include "windows/ScreenCopy.h"
+#include "windows/ScreenGeometry.h"
+#include "windows/WindowEnumeration.h"
+
+namespace {
+
+bool Contains(const Gdiplus::Rect& r, POINT p) {
+    return r.X <= p.x && p.x < r.X + r.Width && r.Y <= p.y && p.y < r.Y + r.Height;
+}
+
+bool NeedsWindowList(CaptureMode mode) {
+    return mode == CaptureModeRegion || mode == CaptureModeWindow || mode == CaptureModeScrollWindow;
+}
+
+// The host's main window, whose screen resolution is recorded with a capture.
+HWND HostMainWindow() {
+    CWinThread* thread = AfxGetThread();
+    return thread && thread->m_pMainWnd ? thread->m_pMainWnd->GetSafeHwnd() : nullptr;
+}
+
+}  // namespace
+
+CaptureSession::CaptureSession(CaptureMode mode) : capture_(new Capture), mode_(mode) { qel::EnsureGdiplus(); }
+
+CaptureSession::~CaptureSession() {
+    windows_.clear();
+    selected_ = nullptr;
+    ownedSelection_.reset();
+    capture_.reset();
+    // The full-screen bitmaps of a capture are large: give their memory back to the system now.
+    ::K32EmptyWorkingSet(::GetCurrentProcess());
+}
+
+bool CaptureSession::CursorWanted() const { return withCursor_ && CaptureSettings::Get().CaptureMousePointer; }
+
+BITMAPINFOHEADER* CaptureSession::RunCapture() {
+    const bool confirmed = RunFlow();
+    UniqueDib result;
+    if (mode_ == CaptureModeScrollWindow) {
+        result = std::move(scrollResult_);
+    } else if ((mode_ == CaptureModeRegion || mode_ == CaptureModeWindow) && !confirmed) {
+        result.reset();
+    } else if (auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(capture_->GetImage())) {
+        result.reset(BitmapToDib(bitmap));
+    }
+    imageLocation_ = capture_->GetLocation();
+    capture_.reset();
+    return result.release();
+}
+
+bool CaptureSession::RunSelection() {
+    const bool confirmed = RunFlow();
+    capture_.reset();
+    return confirmed;
+}
+
+bool CaptureSession::RunFlow() {
+    capture_->GetDetails()->SetCaptureMode(mode_);
+    std::unique_ptr<RetrieveWindowDetails> worker;
+    if (NeedsWindowList(mode_)) {
+        worker = std::make_unique<RetrieveWindowDetails>(&holder_);
+        worker->Start();
+    }
+    CaptureSettings& settings = CaptureSettings::Get();
+    if (settings.CaptureDelay > 0)
+        ::Sleep(static_cast<DWORD>(settings.CaptureDelay));
+    else
+        settings.CaptureDelay = 0;
+    // A picked window is copied again after the choice; its cursor is taken then.
+    if (mode_ != CaptureModeWindow) {
+        ScreenGeometry::CaptureCursor(capture_.get());
+        capture_->SetCursorVisible(CursorWanted());
+    }
+
+    bool confirmed = false;
+    switch (mode_) {
+        case CaptureModeRegion:
+            FreezeVirtualScreen();
+            capture_->GetDetails()->SetProperty(L"source", L"screen");
+            ResolutionStep();
+            confirmed = SelectionStep();
+            break;
+        case CaptureModeScreen:
+            CaptureMonitorUnderCursor();
+            ResolutionStep();
+            SetImageResolution();
+            break;
+        case CaptureModeActiveWindow:
+            if (CaptureActiveWindowStep()) {
+                const Gdiplus::Rect bounds = capture_->GetScreenBounds();
+                const POINT location = capture_->GetLocation();
+                capture_->MoveCursorLocation(bounds.X - location.x, bounds.Y - location.y);
+                capture_->GetDetails()->SetProperty(L"source", L"Window");
+            } else {
+                FreezeVirtualScreen();
+                capture_->GetDetails()->SetProperty(L"source", L"Screen");
+                capture_->GetDetails()->SetTitle(L"Screen");
+            }
+            ResolutionStep();
+            SetImageResolution();
+            break;
+        case CaptureModeWindow:
+        case CaptureModeScrollWindow:
+            FreezeVirtualScreen();
+            capture_->GetDetails()->SetProperty(L"source", L"Screen");
+            ResolutionStep();
+            if (mode_ == CaptureModeWindow)
+                confirmed = SelectionStep();
+            else
+                scrollResult_.reset(ScrollStep());
+            break;
+    }
+    if (worker) {
+        worker->Join();
+        worker.reset();
+    }
+    return confirmed;
+}
+
+void CaptureSession::FreezeVirtualScreen() {
+    ScreenGeometry::CaptureRectangle(capture_.get(), capture_->GetScreenBounds());
+}
+
+void CaptureSession::CaptureMonitorUnderCursor() {
+    const POINT cursor = ScreenGeometry::CursorPosition();
+    for (const MonitorEntry& monitor : ScreenGeometry::ListMonitors()) {
+        if (Contains(monitor.bounds, cursor)) {
+            ScreenGeometry::CaptureRectangle(capture_.get(), monitor.bounds);
+            return;
+        }
+    }
+    FreezeVirtualScreen();
+}
+
+void CaptureSession::ResolutionStep() {
+    std::unique_ptr<WindowDetails> foreground = WindowDetails::ForegroundWindowRecord();
+    qel::UniqueGpGraphics graphics;
+    if (Gdiplus::DllExports::GdipCreateFromHWND(HostMainWindow(), graphics.put()) == Gdiplus::Ok) {
+        float dpiX = 0, dpiY = 0;
+        Gdiplus::DllExports::GdipGetDpiX(graphics.get(), &dpiX);
+        Gdiplus::DllExports::GdipGetDpiY(graphics.get(), &dpiY);
+        capture_->GetDetails()->SetDpiX(dpiX);
+        capture_->GetDetails()->SetDpiY(dpiY);
+    }
+    graphics.reset();
+    if (foreground) WindowDetails::BringToFront(foreground->Handle());
+    SetImageResolution();
+}
+
+void CaptureSession::SetImageResolution() {
+    ICaptureDetails* details = capture_->GetDetails();
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(capture_->GetImage());
+    if (details && bitmap) bitmap->SetResolution(details->GetDpiX(), details->GetDpiY());
+}
+
+// The live overlay, the window capture choice and the scrolling driver are not part of the library
+// yet: their modes make no choice and capture nothing.
+bool CaptureSession::SelectionStep() { return false; }
+BITMAPINFOHEADER* CaptureSession::ScrollStep() { return nullptr; }
+bool CaptureSession::CaptureActiveWindowStep() { return false; }
+
+BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap) {
+    const int width = static_cast<int>(bitmap->GetWidth());
+    const int height = static_cast<int>(bitmap->GetHeight());
+    UniqueDib dib(QelImageTransform::CDIB32::CreateBlank32BitsDIB(width, height));
+    if (!dib) return nullptr;
+    qel::BitmapBitsLock lock(bitmap, Gdiplus::Rect(0, 0, width, height), Gdiplus::ImageLockModeRead,
+                             PixelFormat32bppARGB);
+    if (!lock.ok()) return dib.release();
+    const int stride = lock.data().Stride;
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    BYTE* target = reinterpret_cast<BYTE*>(dib.get()) + dib->biSize;
+    // The DIB's first row is the image's last.
+    for (int y = 0; y < height; ++y) {
+        const BYTE* source = lock.scan0() + static_cast<ptrdiff_t>(height - 1 - y) * stride;
+        BYTE* row = target + rowBytes * y;
+        std::memcpy(row, source, rowBytes);
+        for (size_t x = 3; x < rowBytes; x += 4) row[x] = 255;
+    }
+    return dib.release();
+}

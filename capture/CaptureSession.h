@@ -1,0 +1,69 @@
+#pragma once
+// Runs one capture from start to end for one exported call: freezes or copies the screen, lets the user
+// choose where the mode asks for it, and turns the result into the packed DIB the caller receives.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <memory>
+
+#include "capture/Capture.h"
+#include "capture/Dib.h"
+#include "windows/WindowDetails.h"
+#include "windows/WindowListHolder.h"
+
+enum CaptureMode {
+    CaptureModeRegion = 1,          // a region dragged on the frozen screen
+    CaptureModeScreen = 2,          // the monitor under the cursor
+    CaptureModeActiveWindow = 3,    // the foreground window
+    CaptureModeWindow = 4,          // a window picked on the frozen screen
+    CaptureModeScrollWindow = 5,    // a picked window, scrolled and stitched
+};
+
+class CaptureSession {
+public:
+    explicit CaptureSession(CaptureMode mode);
+    ~CaptureSession();
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
+
+    void SetCursorFlag(bool withCursor) { withCursor_ = withCursor; }
+    void SetSelectionShape(int shape) { shape_ = shape; }
+
+    // The main flow: the packed DIB, owned by the caller, or null.
+    BITMAPINFOHEADER* RunCapture();
+    // The selection-only flow (modes 1 and 4): true when the user confirmed a choice.
+    bool RunSelection();
+
+    // Valid after a confirmed selection until the session is destroyed.
+    const Gdiplus::Rect& SelectionRectangle() const { return selection_; }
+    HWND SelectedWindowHandle() const { return selected_ ? selected_->Handle() : nullptr; }
+    // Where on the screen the returned image's top-left pixel was taken.
+    POINT ImageLocation() const { return imageLocation_; }
+
+private:
+    bool RunFlow();
+    void FreezeVirtualScreen();
+    void CaptureMonitorUnderCursor();
+    bool CaptureActiveWindowStep();
+    void ResolutionStep();
+    void SetImageResolution();
+    bool SelectionStep();
+    BITMAPINFOHEADER* ScrollStep();
+    bool CursorWanted() const;
+
+    WindowRecordList windows_;
+    WindowListHolder holder_{&windows_};
+    WindowDetails* selected_ = nullptr;
+    std::unique_ptr<WindowDetails> ownedSelection_;  // a selected record that is not one of the list's
+    Gdiplus::Rect selection_{0, 0, 0, 0};
+    bool withCursor_ = false;
+    std::unique_ptr<ICapture> capture_;
+    UniqueDib scrollResult_;
+    POINT imageLocation_{0, 0};
+    CaptureMode mode_;
+    int shape_ = 1;
+};
+
+// A 32-bit DIB of the bitmap's pixels, opaque; null when it cannot be made.
+BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap);

@@ -1,0 +1,64 @@
+// The host program, linked against the import libraries, run as a user would run it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <memory>
+#include <string>
+
+#include "Handles.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::wstring BinFolder() {
+    wchar_t path[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+// Runs pictavo.exe with arguments; its exit status, or -1 when it could not run.
+int RunHost(const std::wstring& arguments) {
+    std::wstring command = L"\"" + BinFolder() + L"pictavo.exe\" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, BinFolder().c_str(), &si, &pi))
+        return -1;
+    qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
+    DWORD status = 0;
+    ::GetExitCodeProcess(process.get(), &status);
+    return static_cast<int>(status);
+}
+
+}  // namespace
+
+TEST(HostProgram, WritesTheMonitorUnderTheCursorAsPngAndReportsFailuresByStatus) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &info);
+
+    const std::wstring png = qeltest::OutputPath(L"host-fullscreen.png");
+    ::DeleteFileW(png.c_str());
+    ASSERT_EQ(RunHost(L"-o \"" + png + L"\" fullscreen"), 0);
+    {
+        Gdiplus::Bitmap image(png.c_str());
+        ASSERT_EQ(image.GetLastStatus(), Gdiplus::Ok);
+        EXPECT_EQ(static_cast<LONG>(image.GetWidth()), info.rcMonitor.right - info.rcMonitor.left);
+        EXPECT_EQ(static_cast<LONG>(image.GetHeight()), info.rcMonitor.bottom - info.rcMonitor.top);
+        EXPECT_EQ(image.GetPixelFormat(), PixelFormat32bppARGB);
+    }
+    EXPECT_EQ(RunHost(L"window-copy 0x1"), 1);   // not a window: nothing captured
+    EXPECT_EQ(RunHost(L"no-such-command"), 2);
+    EXPECT_EQ(RunHost(L"--delay x fullscreen"), 2);
+    Gdiplus::GdiplusShutdown(token);
+}
