@@ -1,0 +1,14 @@
+# The capture choice, and the helper programs it captures: one target program per file description
+# ("IntelliJ IDEA", "Citrix ICA Client", none) and a library named like the presentation framework.
+
+foreach(kind Idea Citrix Plain)
+  string(TOLOWER ${kind} lower)
+  add_executable(capture_target_${lower} WIN32 ${CMAKE_CURRENT_LIST_DIR}/apps/CaptureTarget.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/apps/CaptureTarget${kind}.rc)
+  target_link_options(capture_target_${lower} PRIVATE -municode)
+  target_link_libraries(capture_target_${lower} PRIVATE user32 gdi32 shell32)
+  qel_warnings(capture_target_${lower})
+endforeach()
+add_library(presentationframework_probe SHARED ${CMAKE_CURRENT_LIST_DIR}/apps/PresentationFrameworkProbe.cpp)
+set_target_properties(presentationframework_probe PROPERTIES PREFIX "" OUTPUT_NAME presentationframework-probe)
+qel_warnings(presentationframework_probe)

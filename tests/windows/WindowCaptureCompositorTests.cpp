@@ -1,0 +1,277 @@
+// Compositor capture through a stand-in compositor, on real windows and the real screen. The same
+// source is built into one program per system version (QEL_EXPECTED_WINDOWS 7, 8 or 10), each started
+// with that version set for it in the prefix, so the version answers are the system's own.
+#include <gtest/gtest.h>
+
+#include "WindowCaptureTestSupport.h"
+#include "capture/Capture.h"
+#include "windows/OsVersion.h"
+#include "windows/WindowCapture.h"
+#include "windows/WindowDetails.h"
+
+namespace {
+
+using namespace wctest;
+using Gdiplus::Rect;
+
+// Targets are framed windows: Wine raises an activated caption-less popup above every top-most window
+// on the display, whatever the system's own window order says.
+constexpr DWORD kFramed = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+
+constexpr Gdiplus::ARGB kBackground = 0xFF7F7FFF;  // pure blue colorization half-way to white
+constexpr bool kBefore8 = QEL_EXPECTED_WINDOWS < 8;
+constexpr bool kFrom10 = QEL_EXPECTED_WINDOWS >= 10;
+
+class CompositorCapture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qel::EnsureGdiplus());
+        // A backdrop of a known colour under everything, so that what lies outside the thumbnail shows.
+        const Rect screen = ScreenGeometry::VirtualScreenBounds();
+        backdrop_ = std::make_unique<LookWindow>(At(screen.X, screen.Y, screen.Width, screen.Height),
+                                                 WindowLook{RGB(90, 60, 30)}, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW);
+        qeltest::PumpFor(150);
+    }
+
+    // Runs the capture on wnd and checks that the thumbnail left nothing behind.
+    ICapture* Run(HWND wnd) {
+        WindowDetails record(wnd);
+        ICapture* result = WindowCapture::CaptureThumbnailWindow(record, &capture_);
+        EXPECT_EQ(dwm_.unregistrations, dwm_.registrations);
+        EXPECT_TRUE(dwm_.destinationAliveAtEveryUnregister);
+        EXPECT_FALSE(::IsWindow(dwm_.destination));
+        EXPECT_EQ(dwm_.source, wnd);
+        return result;
+    }
+
+    Gdiplus::Bitmap* Image() { return static_cast<Gdiplus::Bitmap*>(capture_.GetImage()); }
+
+    // The rectangle the thumbnail window stood at, relative to the image.
+    Rect ThumbnailInImage(int imageX, int imageY) const {
+        const RECT& d = dwm_.destinationAtUpdate;
+        return Rect(d.left - imageX, d.top - imageY, d.right - d.left, d.bottom - d.top);
+    }
+
+    static void ExcludeOwnProgramFromPrinting() {
+        CaptureSettings::Get().GdiExcludedProducts = {WindowDetails::GetFileDescription(OwnExePath())};
+        ASSERT_FALSE(WindowCapture::PrintWindowPermitted(OwnExePath()));
+    }
+
+    SettingsScope settings_;
+    FakeCompositor dwm_;
+    CompositorScope useDwm_{&dwm_};
+    Capture capture_;
+    std::unique_ptr<LookWindow> backdrop_;
+};
+
+int WhiteIn(Gdiplus::Image* image, const Rect& area) { return CountArgb(image, 0xFFFFFFFF, area); }
+
+}  // namespace
+
+TEST(CompositorVersion, TheProgramRunsAsTheSystemItWasStartedAs) {
+    EXPECT_TRUE(OsVersion::IsVistaOrLater());
+    EXPECT_EQ(OsVersion::IsWindows8OrLater(), !kBefore8);
+    EXPECT_EQ(OsVersion::IsWindows10OrLater(), kFrom10);
+}
+
+TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackground) {
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    ASSERT_EQ(Run(target.get()), &capture_);
+    ASSERT_TRUE(Image());
+
+    EXPECT_EQ(dwm_.updates, 1);
+    EXPECT_EQ(dwm_.properties.dwFlags, static_cast<DWORD>(DWM_TNP_RECTDESTINATION | DWM_TNP_OPACITY | DWM_TNP_VISIBLE));
+    EXPECT_EQ(dwm_.properties.rcDestination.right, 400);
+    EXPECT_EQ(dwm_.properties.rcDestination.bottom, 300);
+    EXPECT_EQ(dwm_.properties.opacity, 255);
+    EXPECT_TRUE(dwm_.properties.fVisible);
+    EXPECT_FALSE(dwm_.properties.fSourceClientAreaOnly);
+    EXPECT_EQ(dwm_.destinationAtUpdate.left, 300);
+    EXPECT_EQ(dwm_.destinationAtUpdate.top, 200);
+    EXPECT_EQ(capture_.GetLocation().x, 300);
+    EXPECT_EQ(capture_.GetLocation().y, 200);
+
+    ASSERT_EQ(Image()->GetWidth(), 400u);
+    ASSERT_EQ(Image()->GetHeight(), 300u);
+    const int corners = kBefore8 ? 4 * 12 : 0;
+    EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300 - corners);
+    if (kBefore8) {
+        // The corners come back white on a 32-bit image, twelve in each.
+        EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat32bppARGB);
+        for (const Rect& corner : {Rect(0, 0, 8, 8), Rect(392, 0, 8, 8), Rect(0, 292, 8, 8), Rect(392, 292, 8, 8)})
+            EXPECT_EQ(WhiteIn(Image(), corner), 12);
+        EXPECT_EQ(PixelAt(Image(), 4, 0), 0xFFFFFFFFu);
+        EXPECT_EQ(PixelAt(Image(), 5, 0), kBackground);
+    } else {
+        EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
+    }
+}
+
+TEST_F(CompositorCapture, FrameGrowthWidensTheCopyOnlyFromWindows10) {
+    CaptureSettings::Get().WindowFrameGrowth = SIZE{3, 5};
+    CaptureSettings::Get().CornerClearEnabled = false;
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    ASSERT_EQ(Run(target.get()), &capture_);
+    ASSERT_TRUE(Image());
+    if (kFrom10) {
+        ASSERT_EQ(Image()->GetWidth(), 406u);
+        ASSERT_EQ(Image()->GetHeight(), 310u);
+        EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
+        EXPECT_EQ(CountArgb(Image(), kBackground, Rect(3, 5, 400, 300)), 400 * 300);
+    } else {
+        ASSERT_EQ(Image()->GetWidth(), 400u);
+        ASSERT_EQ(Image()->GetHeight(), 300u);
+        EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
+    }
+    // The location is the window's, not the grown rectangle's.
+    EXPECT_EQ(capture_.GetLocation().x, 300);
+}
+
+TEST_F(CompositorCapture, ToolWindowsAndDisabledClearingKeepTheirCorners) {
+    LookWindow tool(At(300, 200, 400, 300), WindowLook(), kFramed, WS_EX_TOOLWINDOW);
+    qeltest::PumpFor(150);
+    ASSERT_EQ(Run(tool.get()), &capture_);
+    ASSERT_TRUE(Image());
+    EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
+    EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
+    tool.Destroy();
+
+    CaptureSettings::Get().CornerClearEnabled = false;
+    LookWindow plain(At(300, 200, 400, 300), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    ASSERT_EQ(Run(plain.get()), &capture_);
+    EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
+}
+
+TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbnail) {
+    ExcludeOwnProgramFromPrinting();
+    LookWindow target(At(100, 100, 400, 300), WindowLook(), kFramed);
+    ::ShowWindow(target.get(), SW_MAXIMIZE);
+    // Moved while it keeps its maximised state, so that the borders around it lie on the screen.
+    ::SetWindowPos(target.get(), nullptr, 100, 100, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+    qeltest::PumpFor(200);
+    ASSERT_TRUE(::IsZoomed(target.get()));
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(::GetWindowInfo(target.get(), &info));
+    const int b = static_cast<int>(info.cxWindowBorders);
+    ASSERT_GT(b, 0);
+    ASSERT_EQ(static_cast<int>(info.cyWindowBorders), b);
+    const Rect record = WindowDetails(target.get()).WindowRectangle();
+    ASSERT_EQ(record.X, 100 + b);
+
+    ASSERT_EQ(Run(target.get()), &capture_);
+    ASSERT_TRUE(Image());
+    // Before Windows 8 the thumbnail stands one border up and left of the record's rectangle.
+    const int at = kBefore8 ? record.X - b : record.X;
+    EXPECT_EQ(dwm_.destinationAtUpdate.left, at);
+    EXPECT_EQ(dwm_.destinationAtUpdate.top, at);
+    EXPECT_EQ(dwm_.destinationAtUpdate.right - dwm_.destinationAtUpdate.left, 800);
+    // On every version the copy reaches one border further on each side; corners are never cleared.
+    ASSERT_EQ(static_cast<int>(Image()->GetWidth()), 800 + 2 * b);
+    ASSERT_EQ(static_cast<int>(Image()->GetHeight()), 600 + 2 * b);
+    EXPECT_EQ(CountArgb(Image(), kBackground, Rect(b, b, 800, 600)), 800 * 600);
+    EXPECT_EQ(CountArgb(Image(), kBackground), 800 * 600);
+    EXPECT_EQ(capture_.GetLocation().x, record.X);
+    EXPECT_EQ(capture_.GetLocation().y, record.Y);
+}
+
+TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsIt) {
+    // A window of the layout that does not fit, and where the monitor search puts its thumbnail.
+    Rect window(1520, 100, 400, 300);
+    POINT expected{0, 0};
+    if (qeltest::Layout() == "dual") {
+        window = Rect(100, 100, 1500, 1050);  // only the taller second monitor holds it
+        expected = POINT{1280, 0};
+    } else if (qeltest::Layout() == "left") {
+        window = Rect(-1000, 100, 1500, 1050);
+    }
+    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    ASSERT_EQ(Run(target.get()), &capture_);
+    EXPECT_EQ(dwm_.destinationAtUpdate.left, expected.x);
+    EXPECT_EQ(dwm_.destinationAtUpdate.top, expected.y);
+    ASSERT_TRUE(Image());
+    ASSERT_EQ(static_cast<int>(Image()->GetWidth()), window.Width);
+    ASSERT_EQ(static_cast<int>(Image()->GetHeight()), window.Height);
+    const int corners = kBefore8 ? 4 * 12 : 0;
+    EXPECT_EQ(CountArgb(Image(), kBackground), window.Width * window.Height - corners);
+    // The capture stays where the window is.
+    EXPECT_EQ(capture_.GetLocation().x, window.X);
+    EXPECT_EQ(capture_.GetLocation().y, window.Y);
+}
+
+TEST_F(CompositorCapture, AWindowNoMonitorHoldsIsLeftToPrintingWhenItMayPrint) {
+    CaptureSettings::Get().CornerClearEnabled = false;
+    const Rect screen = ScreenGeometry::VirtualScreenBounds();
+    const Rect window(screen.X + 10, 10, screen.Width + 100, 1200);
+    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    EXPECT_EQ(Run(target.get()), nullptr);
+    EXPECT_EQ(dwm_.registrations, 1);
+    EXPECT_EQ(dwm_.updates, 0);
+
+    // Not allowed to print: the part on the screen is copied from the thumbnail at the window.
+    ExcludeOwnProgramFromPrinting();
+    ASSERT_EQ(Run(target.get()), &capture_);
+    EXPECT_EQ(dwm_.destinationAtUpdate.left, window.X);
+    EXPECT_EQ(dwm_.destinationAtUpdate.top, window.Y);
+    ASSERT_TRUE(Image());
+    const int width = screen.Width - 10, height = screen.Height - 10;
+    ASSERT_EQ(static_cast<int>(Image()->GetWidth()), width);
+    ASSERT_EQ(static_cast<int>(Image()->GetHeight()), height);
+    // Parts of the screen on no monitor stay transparent; everything on one shows the background.
+    EXPECT_EQ(CountArgb(Image(), kBackground) + CountArgb(Image(), 0x00FFFFFF), width * height);
+    EXPECT_GT(CountArgb(Image(), kBackground), width * height / 2);
+}
+
+TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) {
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+
+    dwm_.registerResult = E_NOTIMPL;
+    EXPECT_EQ(Run(target.get()), nullptr);
+    EXPECT_EQ(dwm_.registrations, 0);
+    EXPECT_NE(dwm_.destination, nullptr);
+
+    dwm_.registerResult = S_OK;
+    dwm_.sizeResult = E_FAIL;
+    EXPECT_EQ(Run(target.get()), nullptr);
+    EXPECT_EQ(dwm_.registrations, 1);
+
+    dwm_.sizeResult = S_OK;
+    dwm_.sourceSize = SIZE{0, 300};
+    EXPECT_EQ(Run(target.get()), nullptr);
+    dwm_.sourceSize = SIZE{400, -1};
+    EXPECT_EQ(Run(target.get()), nullptr);
+    EXPECT_EQ(dwm_.updates, 0);
+
+    // Nothing of the rectangle on the capture's screen: the capture comes back without an image.
+    dwm_.sourceSize.reset();
+    capture_.SetScreenBounds(Rect(5000, 5000, 100, 100));
+    EXPECT_EQ(Run(target.get()), &capture_);
+    EXPECT_EQ(capture_.GetImage(), nullptr);
+    EXPECT_EQ(dwm_.registrations, 4);
+}
+
+TEST_F(CompositorCapture, WithoutAColorizationAnswerTheBackgroundStaysWhite) {
+    CaptureSettings::Get().CornerClearEnabled = false;
+    dwm_.colorizationResult = E_NOTIMPL;
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    ASSERT_EQ(Run(target.get()), &capture_);
+    ASSERT_TRUE(Image());
+    EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF), 400 * 300);
+}
+
+TEST_F(CompositorCapture, AQuitMessageMetWhileRepaintingReachesTheOuterLoop) {
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    qeltest::PumpFor(150);
+    ::PostQuitMessage(7);
+    ASSERT_EQ(Run(target.get()), &capture_);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}

@@ -1,0 +1,186 @@
+// The placement, growth, colour and corner rules of window capture, on made-up monitor lists.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "GdiplusHandles.h"
+#include "capture/ImageHelpers.h"
+#include "windows/WindowCapture.h"
+
+namespace {
+
+using Gdiplus::Rect;
+using namespace WindowCapture;
+
+MonitorEntry Monitor(Rect bounds, Rect workingArea) {
+    MonitorEntry m;
+    m.bounds = bounds;
+    m.workingArea = workingArea;
+    return m;
+}
+MonitorEntry Monitor(Rect bounds) { return Monitor(bounds, bounds); }
+
+// 1280 x 1024 primary with 1920 x 1080 to its right: the second is taller, leaving a gap below the first.
+MonitorList Dual() { return {Monitor(Rect(0, 0, 1280, 1024)), Monitor(Rect(1280, 0, 1920, 1080))}; }
+
+void ExpectPlaced(const ThumbnailPlacement& p, LONG x, LONG y, bool fits) {
+    EXPECT_EQ(p.location.x, x);
+    EXPECT_EQ(p.location.y, y);
+    EXPECT_EQ(p.fits, fits);
+}
+
+}  // namespace
+
+TEST(WindowCaptureRules, ExcludedProductsMatchWholeDescriptionsExactly) {
+    const std::list<std::wstring> excluded{L"IntelliJ IDEA", L"Citrix ICA Client"};
+    EXPECT_FALSE(ProductPermitted(excluded, L"IntelliJ IDEA"));
+    EXPECT_FALSE(ProductPermitted(excluded, L"Citrix ICA Client"));
+    EXPECT_TRUE(ProductPermitted(excluded, L"intellij idea"));
+    EXPECT_TRUE(ProductPermitted(excluded, L"IntelliJ IDEA "));
+    EXPECT_TRUE(ProductPermitted(excluded, L"IntelliJ"));
+    EXPECT_TRUE(ProductPermitted(excluded, L""));
+    EXPECT_TRUE(ProductPermitted({}, L"IntelliJ IDEA"));
+}
+
+TEST(WindowCaptureRules, AWindowFitsWhenItsFourCornerPointsLieOnMonitors) {
+    const MonitorList single{Monitor(Rect(0, 0, 1920, 1080))};
+    ExpectPlaced(PlaceThumbnail(single, Rect(100, 50, 400, 300)), 100, 50, true);
+    ExpectPlaced(PlaceThumbnail(single, Rect(0, 0, 1919, 1079)), 0, 0, true);
+    // The corner point at X + Width of a window ending on the last column lies off the monitor.
+    ExpectPlaced(PlaceThumbnail(single, Rect(1520, 100, 400, 300)), 0, 0, true);
+    ExpectPlaced(PlaceThumbnail(single, Rect(300, 780, 400, 300)), 0, 0, true);
+    // Across the seam of two monitors, wholly on them.
+    ExpectPlaced(PlaceThumbnail(Dual(), Rect(1000, 100, 600, 400)), 1000, 100, true);
+    // Its bottom-left corner hangs in the gap below the shorter monitor.
+    ExpectPlaced(PlaceThumbnail(Dual(), Rect(1200, 700, 400, 340)), 0, 0, true);
+}
+
+TEST(WindowCaptureRules, TheSearchTriesWorkingAreaOriginsButPlacesAtTheMonitorsOrigin) {
+    // Taskbar along the top of the first monitor, along the left of the second.
+    const MonitorList monitors{Monitor(Rect(0, 0, 1280, 1024), Rect(0, 40, 1280, 984)),
+                               Monitor(Rect(1280, 0, 1920, 1080), Rect(1330, 0, 1870, 1080))};
+    // 990 high fits the first monitor from (0, 0) but not from its working-area origin (0, 40).
+    ExpectPlaced(PlaceThumbnail(monitors, Rect(-50, 10, 600, 990)), 1280, 0, true);
+    ExpectPlaced(PlaceThumbnail(monitors, Rect(-50, 10, 600, 980)), 0, 0, true);
+    // Only the second monitor can hold 1500 x 1050.
+    ExpectPlaced(PlaceThumbnail(monitors, Rect(100, 100, 1500, 1050)), 1280, 0, true);
+    // Nothing holds it: the window's own origin, not fitting.
+    ExpectPlaced(PlaceThumbnail(monitors, Rect(-300, 20, 1900, 1100)), -300, 20, false);
+    ExpectPlaced(PlaceThumbnail({}, Rect(10, 20, 30, 40)), 10, 20, false);
+}
+
+TEST(WindowCaptureRules, CornerTestAgreesWithAUnitedGdiplusRegion) {
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    const MonitorList layouts[] = {
+        Dual(),
+        {Monitor(Rect(0, 0, 1920, 1080)), Monitor(Rect(-1280, 0, 1280, 1024))},
+        {Monitor(Rect(0, 0, 1920, 1080))},
+    };
+    for (const MonitorList& monitors : layouts) {
+        Gdiplus::Region region(monitors.front().bounds);
+        for (auto it = std::next(monitors.begin()); it != monitors.end(); ++it) region.Union(it->bounds);
+        int checked = 0;
+        for (int x : {-1281, -1280, -1, 0, 1, 1278, 1279, 1280, 1281, 1919, 1920, 3199, 3200}) {
+            for (int y : {-1, 0, 1, 1022, 1023, 1024, 1079, 1080}) {
+                for (std::pair<int, int> size : {std::pair<int, int>{1, 1}, {0, 0}, {1, 57}, {641, 1}}) {
+                    const Rect r(x, y, size.first, size.second);
+                    ASSERT_EQ(CornersOnMonitors(monitors, r),
+                              ImageHelpers::RegionContainsRectangle(&region, r.X, r.Y, r.Width, r.Height))
+                        << r.X << "," << r.Y << " " << r.Width << "x" << r.Height;
+                    ++checked;
+                }
+            }
+        }
+        EXPECT_EQ(checked, 13 * 8 * 4);
+    }
+}
+
+TEST(WindowCaptureRules, MaximisedThumbnailMovesByTheBordersOnlyBeforeWindows8) {
+    const POINT origin{0, 0};
+    const POINT before = PlaceMaximisedThumbnail(origin, SIZE{8, 6}, false);
+    EXPECT_EQ(before.x, -8);
+    EXPECT_EQ(before.y, -6);
+    const POINT after = PlaceMaximisedThumbnail(POINT{1280, 0}, SIZE{8, 6}, true);
+    EXPECT_EQ(after.x, 1280);
+    EXPECT_EQ(after.y, 0);
+}
+
+TEST(WindowCaptureRules, CaptureRectangleGrowsByBordersWhenMaximisedElseByFrameGrowthFromWindows10) {
+    auto expect = [](const Rect& r, int x, int y, int w, int h) {
+        EXPECT_EQ(r.X, x);
+        EXPECT_EQ(r.Y, y);
+        EXPECT_EQ(r.Width, w);
+        EXPECT_EQ(r.Height, h);
+    };
+    const POINT at{100, 50};
+    const SIZE source{800, 600}, borders{4, 3}, growth{7, 2};
+    expect(ThumbnailCaptureRectangle(at, source, true, borders, false, growth), 96, 47, 808, 606);
+    expect(ThumbnailCaptureRectangle(at, source, true, borders, true, growth), 96, 47, 808, 606);
+    expect(ThumbnailCaptureRectangle(at, source, false, borders, true, growth), 93, 48, 814, 604);
+    expect(ThumbnailCaptureRectangle(at, source, false, borders, true, SIZE{0, 0}), 100, 50, 800, 600);
+    expect(ThumbnailCaptureRectangle(at, source, false, borders, false, growth), 100, 50, 800, 600);
+}
+
+TEST(WindowCaptureRules, BackgroundIsTheColorizationHalfWayToWhiteWithoutAlpha) {
+    EXPECT_EQ(ThumbnailBackground(0xFF0000FF), RGB(127, 127, 255));
+    EXPECT_EQ(ThumbnailBackground(0x000000FF), RGB(127, 127, 255));
+    EXPECT_EQ(ThumbnailBackground(0x80FF0000), RGB(255, 127, 127));
+    EXPECT_EQ(ThumbnailBackground(0xFF010203), RGB(128, 128, 129));
+    EXPECT_EQ(ThumbnailBackground(0xFFFFFFFF), RGB(255, 255, 255));
+}
+
+TEST(WindowCaptureRules, CornerPixelsFormAStaircaseOfTwelveInEachCorner) {
+    const std::vector<int> rows{5, 3, 2, 1, 1};
+    const std::vector<POINT> points = CornerPixels(100, 50, rows);
+    ASSERT_EQ(points.size(), 48u);
+    // Row 0 first, the four corners in turn.
+    EXPECT_EQ(points[0].x, 0);
+    EXPECT_EQ(points[0].y, 0);
+    EXPECT_EQ(points[1].x, 99);
+    EXPECT_EQ(points[1].y, 0);
+    EXPECT_EQ(points[2].x, 99);
+    EXPECT_EQ(points[2].y, 49);
+    EXPECT_EQ(points[3].x, 0);
+    EXPECT_EQ(points[3].y, 49);
+    std::set<std::pair<int, int>> topLeft;
+    for (const POINT& p : points) {
+        if (p.x < 50 && p.y < 25) topLeft.insert({p.x, p.y});
+    }
+    const std::set<std::pair<int, int>> staircase{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1},
+                                                  {1, 1}, {2, 1}, {0, 2}, {1, 2}, {0, 3}, {0, 4}};
+    EXPECT_EQ(topLeft, staircase);
+    // An image smaller than the staircase: only its own pixels, each corner reaching across it.
+    for (const POINT& p : CornerPixels(3, 2, rows)) {
+        EXPECT_TRUE(p.x >= 0 && p.x < 3 && p.y >= 0 && p.y < 2);
+    }
+    EXPECT_TRUE(CornerPixels(0, 0, rows).empty());
+    EXPECT_TRUE(CornerPixels(100, 50, {}).empty());
+}
+
+TEST(WindowCaptureRules, ClearCornersWhitensTheStaircaseAndKeepsAlpha) {
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    const Gdiplus::ARGB fill = 0x80112233;
+    std::unique_ptr<Gdiplus::Bitmap> image(ImageHelpers::CreateEmptyBitmap(40, 30, PixelFormat32bppARGB, &fill, 96, 96));
+    ASSERT_TRUE(image);
+    ClearCorners(image.get());
+    int white = 0, untouched = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            Gdiplus::Color c;
+            image->GetPixel(x, y, &c);
+            white += c.GetValue() == 0x80FFFFFF;
+            untouched += c.GetValue() == fill;
+        }
+    }
+    EXPECT_EQ(white, 48);
+    EXPECT_EQ(untouched, 40 * 30 - 48);
+    Gdiplus::Color corner;
+    image->GetPixel(39, 29, &corner);
+    EXPECT_EQ(corner.GetValue(), 0x80FFFFFFu);
+    image->GetPixel(35, 29, &corner);
+    EXPECT_EQ(corner.GetValue(), 0x80FFFFFFu);
+    image->GetPixel(34, 29, &corner);
+    EXPECT_EQ(corner.GetValue(), fill);
+}
