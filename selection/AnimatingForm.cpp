@@ -1,0 +1,95 @@
+#include "selection/AnimatingForm.h"
+
+#include "windows/ScreenGeometry.h"
+
+IMPLEMENT_DYNAMIC(AnimatingForm, CWnd)
+
+BEGIN_MESSAGE_MAP(AnimatingForm, CWnd)
+    ON_WM_CREATE()
+    ON_WM_TIMER()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+AnimatingForm::AnimatingForm() noexcept
+    : m_ctrlHeld(false),
+      m_animationWanted(false),
+      m_mouseDownPosition(0, 0),
+      m_mouseDown(false),
+      m_mousePosition(0, 0),
+      m_previousCursor(0, 0),
+      m_axisLock(AxisLock::None) {}
+
+AnimatingForm::~AnimatingForm() = default;
+
+void AnimatingForm::Animate() {}
+
+int AnimatingForm::OnCreate(LPCREATESTRUCTW cs) {
+    if (CWnd::OnCreate(cs) == -1) return -1;
+    // The timer ends with the window; nothing kills it earlier.
+    if (m_animationWanted) SetTimer(AnimationTimerId, AnimationPeriod);
+    return 0;
+}
+
+void AnimatingForm::OnTimer(UINT_PTR id) {
+    Animate();
+    CWnd::OnTimer(id);
+}
+
+// The message's own coordinates are not used: the cursor is read from the system, so positions on
+// every monitor come out the same whatever window sent the move.
+void AnimatingForm::OnMouseMove(UINT flags, CPoint point) {
+    TrackMouse();
+    CWnd::OnMouseMove(flags, point);
+}
+
+void AnimatingForm::OnLButtonDown(UINT flags, CPoint point) {
+    CWnd::OnLButtonDown(flags, point);
+    MouseDownStep();
+}
+
+void AnimatingForm::OnKeyUp(UINT ch, UINT repeat, UINT flags) {
+    if (ch == VK_SHIFT) m_axisLock = AxisLock::None;
+    if (ch == VK_CONTROL) m_ctrlHeld = false;
+    CWnd::OnKeyUp(ch, repeat, flags);
+}
+
+void AnimatingForm::TrackMouse() {
+    const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
+    const POINT p = ApplyAxisLock(ScreenGeometry::CursorPosition(), m_previousCursor, m_axisLock);
+    m_previousCursor = p;
+    m_mousePosition = CPoint(p.x - bounds.X, p.y - bounds.Y);
+}
+
+void AnimatingForm::MouseDownStep() {
+    const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
+    const POINT cursor = ScreenGeometry::CursorPosition();
+    m_mouseDownPosition = CPoint(cursor.x - bounds.X, cursor.y - bounds.Y);
+    m_mouseDown = true;
+    TrackMouse();
+    InvalidateRect(nullptr, TRUE);
+}
+
+bool AnimatingForm::HandleSharedKeyDown(UINT key) {
+    int dx = 0, dy = 0;
+    switch (key) {
+        case VK_SHIFT:
+            if (m_axisLock == AxisLock::None) m_axisLock = AxisLock::Pending;
+            return true;
+        case VK_CONTROL:
+            m_ctrlHeld = true;
+            return true;
+        case VK_LEFT: dx = -ArrowStep(); break;
+        case VK_RIGHT: dx = ArrowStep(); break;
+        case VK_UP: dy = -ArrowStep(); break;
+        case VK_DOWN: dy = ArrowStep(); break;
+        default: return false;
+    }
+    POINT cursor{};
+    if (::GetCursorPos(&cursor)) ::SetCursorPos(cursor.x + dx, cursor.y + dy);
+    POINT client{};
+    ::GetCursorPos(&client);
+    ScreenToClient(&client);
+    SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    return true;
+}
