@@ -135,6 +135,13 @@ std::vector<Command> Commands() {
              std::wprintf(L"on-work-area %d\n", CPictavoUtil::IsWindowOnWorkArea(wnd));
              return 0;
          }},
+        {L"find-window", L"CLASS               the first top-level window of a class", 1,
+         [](const Options& o) {
+             HWND wnd = ::FindWindowW(o.args[0].c_str(), nullptr);
+             if (!wnd) return 1;
+             std::wprintf(L"%p\n", static_cast<void*>(wnd));
+             return 0;
+         }},
         {L"monitors", L"                   the monitors and the virtual screen", 0,
          [](const Options&) {
              ::EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);

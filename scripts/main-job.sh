@@ -9,7 +9,7 @@ build=${BUILD_DIR:-$root/build}
 out=$(mkdir -p "${1:-$root/out}" && cd "${1:-$root/out}" && pwd)
 
 "$root/scripts/install-deps.sh"
-BUILD_DIR=$build "$root/scripts/build.sh" >/dev/null
+BUILD_DIR=$build "$root/scripts/build.sh" pictavo pictavo-pattern >/dev/null
 
 . "$root/scripts/session.sh"
 cleanup() {
@@ -48,23 +48,27 @@ shoot() { # name, pictavo arguments...
 
 pictavo monitors | tee "$out/monitors.txt"
 
+# The monitor under the cursor, once on each monitor; the cursor rests on a white bar.
 xdotool mousemove 400 300
 shoot fullscreen-primary --cursor fullscreen
-xdotool mousemove 1800 600
+xdotool mousemove 1540 300
 shoot fullscreen-second --cursor fullscreen
 
 pattern=$(tr -d '\r\n' <"$out/pattern-hwnd.txt")
 [ -n "$pattern" ] && shoot pattern-window window-copy "0x$pattern"
 
-notepad=$(pictavo window-at 300 300 | awk '{print $1}')
-[ -n "$notepad" ] && pictavo window-info "0x$notepad" | tee "$out/notepad-info.txt"
+notepad=$(pictavo find-window Notepad | tr -d '\r')
+if [ -n "$notepad" ]; then
+  shoot notepad-window window-copy "0x$notepad"
+  pictavo window-info "0x$notepad" | tee "$out/notepad-info.txt"
+fi
 
-# Open notepad's File menu and capture it.
-xdotool mousemove 300 300 click 1
-sleep 0.5
-xdotool key alt+f
+# Open notepad's File menu from its menu bar and capture it with the pointer resting on it.
+xdotool mousemove 112 110 click 1
 sleep 1
-shoot notepad-menu --delay 200 menu
+xdotool mousemove 130 150
+sleep 0.5
+shoot notepad-menu menu
 xdotool key Escape Escape
 
 echo
