@@ -3,54 +3,18 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "TestSupport.h"
 #include "WindowTestSupport.h"
-#include "capture/CaptureSettings.h"
 #include "module/ModuleState.h"
 #include "windows/ScreenGeometry.h"
-#include "windows/WindowDetails.h"
 
-using wintest::MakeRect;
-using wintest::TestWindow;
-using wintest::TopLevel;
+using namespace wintest;
 
 namespace {
 
-bool Same(const Gdiplus::Rect& r, int x, int y, int width, int height) {
-    return r.X == x && r.Y == y && r.Width == width && r.Height == height;
-}
-
-::testing::AssertionResult RectIs(const Gdiplus::Rect& r, int x, int y, int width, int height) {
-    if (Same(r, x, y, width, height)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height
-                                         << ") instead of (" << x << ", " << y << ", " << width << ", " << height
-                                         << ")";
-}
-
-std::vector<HWND> Handles(const WindowRecordList& list) {
-    std::vector<HWND> handles;
-    for (const auto& r : list) handles.push_back(r->Handle());
-    return handles;
-}
-
-ptrdiff_t IndexOf(const std::vector<HWND>& handles, HWND wnd) {
-    auto it = std::find(handles.begin(), handles.end(), wnd);
-    return it == handles.end() ? -1 : it - handles.begin();
-}
-
-WindowDetails* Find(const std::vector<WindowDetails*>& records, HWND wnd) {
-    for (WindowDetails* r : records) {
-        if (r->Handle() == wnd) return r;
-    }
-    return nullptr;
-}
-
 Gdiplus::Rect LastMonitor() { return ScreenGeometry::ListMonitors().back().bounds; }
 
-LRESULT CALLBACK StubbornProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK IgnoreRestore(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_RESTORE) return 0;
     return DefWindowProcW(wnd, msg, wp, lp);
 }
@@ -58,36 +22,38 @@ LRESULT CALLBACK StubbornProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 TEST(WindowRecord, RectangleIsCachedForTwoSecondsAndKeptForGoodOnceFrozen) {
-    TestWindow wnd = TopLevel(L"cached", MakeRect(100, 120, 300, 200));
+    const RECT first = MakeRect(100, 120, 300, 200), moved = MakeRect(150, 170, 310, 210);
+    TestWindow wnd = TopLevel(L"cached", first);
     WindowDetails live(wnd.get()), frozen(wnd.get());
-    EXPECT_TRUE(RectIs(live.WindowRectangle(), 100, 120, 300, 200));
-    EXPECT_TRUE(RectIs(frozen.WindowRectangle(), 100, 120, 300, 200));
+    EXPECT_TRUE(RectIs(live.WindowRectangle(), first));
+    EXPECT_TRUE(RectIs(frozen.WindowRectangle(), first));
     frozen.Freeze();
 
-    MoveWindow(wnd.get(), 150, 170, 310, 210, TRUE);
-    EXPECT_TRUE(RectIs(live.WindowRectangle(), 100, 120, 300, 200)) << "read again within 2 s";
+    MoveWindow(wnd.get(), moved.left, moved.top, 310, 210, TRUE);
+    EXPECT_TRUE(RectIs(live.WindowRectangle(), first)) << "read again within 2 s";
     Sleep(2100);
-    EXPECT_TRUE(RectIs(live.WindowRectangle(), 150, 170, 310, 210));
-    EXPECT_TRUE(RectIs(frozen.WindowRectangle(), 100, 120, 300, 200));
+    EXPECT_TRUE(RectIs(live.WindowRectangle(), moved));
+    EXPECT_TRUE(RectIs(frozen.WindowRectangle(), first));
     EXPECT_TRUE(frozen.Contains(POINT{100, 120}));
     EXPECT_FALSE(frozen.Contains(POINT{400, 200})) << "right edge is outside";
 
     // A window that is gone keeps answering with its last good rectangle.
     wnd.Destroy();
     Sleep(2100);
-    EXPECT_TRUE(RectIs(live.WindowRectangle(), 150, 170, 310, 210));
+    EXPECT_TRUE(RectIs(live.WindowRectangle(), moved));
 }
 
-TEST(WindowRecord, ParkedOrIconicWindowsAreMinimisedAndOffScreen) {
-    const Gdiplus::Rect screen = ScreenGeometry::VirtualScreenBounds();
+TEST(WindowRecord, ParkedIconicAndMaximisedWindows) {
+    const Gdiplus::Rect screen = ScreenGeometry::VirtualScreenBounds(), m = LastMonitor();
     TestWindow parked = TopLevel(L"parked", MakeRect(-32000, -32000, 160, 40));
     TestWindow iconic = TopLevel(L"iconic", MakeRect(300, 300, 200, 150));
     ShowWindow(iconic.get(), SW_MINIMIZE);
     // On every layout a window on the last monitor is a normal window, also at negative coordinates.
-    const Gdiplus::Rect m = LastMonitor();
     TestWindow normal = TopLevel(L"normal", MakeRect(m.X + 20, m.Y + 20, 200, 150));
+    TestWindow maximised = TopLevel(L"maximised", MakeRect(m.X + 40, m.Y + 40, 300, 200));
+    ShowWindow(maximised.get(), SW_MAXIMIZE);
 
-    WindowDetails p(parked.get()), i(iconic.get()), n(normal.get());
+    WindowDetails p(parked.get()), i(iconic.get()), n(normal.get()), x(maximised.get());
     EXPECT_FALSE(IsIconic(parked.get()));
     EXPECT_TRUE(p.IsMinimised());
     EXPECT_TRUE(i.IsMinimised());
@@ -95,41 +61,32 @@ TEST(WindowRecord, ParkedOrIconicWindowsAreMinimisedAndOffScreen) {
     EXPECT_FALSE(p.IsOnScreen(screen));
     EXPECT_FALSE(i.IsOnScreen(screen));
     EXPECT_TRUE(n.IsOnScreen(screen));
-    EXPECT_TRUE(RectIs(n.WindowRectangle(), m.X + 20, m.Y + 20, 200, 150));
-}
+    EXPECT_TRUE(RectIs(n.WindowRectangle(), MakeRect(m.X + 20, m.Y + 20, 200, 150)));
 
-TEST(WindowRecord, MaximisedWindowRectangleLosesItsBorders) {
-    TestWindow wnd = TopLevel(L"maximised", MakeRect(100, 100, 300, 200));
-    ShowWindow(wnd.get(), SW_MAXIMIZE);
-    qeltest::PumpFor(100);
-    WindowDetails record(wnd.get());
-    ASSERT_TRUE(record.IsMaximised());
-    HMONITOR monitor = MonitorFromWindow(wnd.get(), MONITOR_DEFAULTTONEAREST);
+    // A maximised window reaches past its monitor by its borders; the record leaves them off.
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    ASSERT_TRUE(GetMonitorInfoW(monitor, &info));
-    const RECT& work = info.rcWork;
-    EXPECT_TRUE(RectIs(record.WindowRectangle(), work.left, work.top, work.right - work.left, work.bottom - work.top));
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(maximised.get(), MONITOR_DEFAULTTONEAREST), &info));
+    EXPECT_TRUE(x.IsMaximised());
+    EXPECT_TRUE(RectIs(x.WindowRectangle(), info.rcWork));
 }
 
 TEST(WindowRecord, ChildrenShowTheirParentsTitleAndAreReadOnce) {
     TestWindow top = TopLevel(L"Parent title", MakeRect(200, 200, 400, 300));
-    TestWindow child(L"QelTestWindow", L"child", WS_CHILD | WS_VISIBLE, 0, MakeRect(20, 30, 200, 150), top.get());
-    TestWindow grandchild(L"QelTestWindow", L"grandchild", WS_CHILD | WS_VISIBLE, 0, MakeRect(10, 10, 50, 40),
-                          child.get());
-    TestWindow hidden(L"QelTestWindow", L"second child", WS_CHILD, 0, MakeRect(250, 30, 100, 100), top.get());
+    TestWindow child = Child(top.get(), MakeRect(20, 30, 200, 150));
+    TestWindow grandchild = Child(child.get(), MakeRect(10, 10, 50, 40));
+    TestWindow hidden = Child(top.get(), MakeRect(250, 30, 100, 100), WS_CHILD);
 
     WindowDetails record(top.get()), shallow(top.get());
     const std::vector<WindowDetails*> children = record.GetChildren(1);
     // Direct children only; grandchildren belong to their own parent's record.
     ASSERT_EQ(children.size(), 2u);
+    EXPECT_NE(Find(children, hidden.get()), nullptr);
     WindowDetails* c = Find(children, child.get());
     ASSERT_NE(c, nullptr);
-    EXPECT_NE(Find(children, hidden.get()), nullptr);
     EXPECT_EQ(c->Text(), L"Parent title");
     EXPECT_EQ(c->ParentHandle(), top.get());
-    EXPECT_TRUE(c->ResolveParent());
-    ASSERT_NE(c->Parent(), nullptr);
+    ASSERT_TRUE(c->ResolveParent());
     EXPECT_EQ(c->Parent()->Handle(), top.get());
     WindowDetails* shallowChild = Find(shallow.GetChildren(), child.get());
     ASSERT_NE(shallowChild, nullptr);
@@ -145,21 +102,20 @@ TEST(WindowRecord, ChildrenShowTheirParentsTitleAndAreReadOnce) {
 
 TEST(WindowRecord, DeepestChildAtPrefersEdgesOfTheWindowItself) {
     TestWindow top(L"QelTestWindow", L"deep", WS_POPUP | WS_VISIBLE, 0, MakeRect(300, 200, 400, 300));
-    TestWindow child(L"QelTestWindow", L"", WS_CHILD | WS_VISIBLE, 0, MakeRect(0, 0, 200, 150), top.get());
-    TestWindow grandchild(L"QelTestWindow", L"", WS_CHILD | WS_VISIBLE, 0, MakeRect(50, 40, 60, 50), child.get());
+    TestWindow child = Child(top.get(), MakeRect(0, 0, 200, 150));
+    TestWindow grandchild = Child(child.get(), MakeRect(50, 40, 60, 50));
     WindowDetails record(top.get());
-
-    EXPECT_EQ(record.DeepestChildAt(POINT{299, 250}), nullptr);
-    EXPECT_EQ(record.DeepestChildAt(POINT{300, 250}), &record) << "left edge, over the child";
-    EXPECT_EQ(record.DeepestChildAt(POINT{310, 200}), &record) << "top edge, over the child";
-    WindowDetails* inChild = record.DeepestChildAt(POINT{310, 210});
-    ASSERT_NE(inChild, nullptr);
-    EXPECT_EQ(inChild->Handle(), child.get());
-    WindowDetails* inGrandchild = record.DeepestChildAt(POINT{370, 260});
-    ASSERT_NE(inGrandchild, nullptr);
-    EXPECT_EQ(inGrandchild->Handle(), grandchild.get());
-    EXPECT_EQ(record.DeepestChildAt(POINT{350, 240})->Handle(), grandchild.get()) << "grandchild's own corner";
-    EXPECT_EQ(record.DeepestChildAt(POINT{600, 400}), &record);
+    auto at = [&](int x, int y) {
+        WindowDetails* r = record.DeepestChildAt(POINT{x, y});
+        return r ? r->Handle() : nullptr;
+    };
+    EXPECT_EQ(at(299, 250), nullptr);
+    EXPECT_EQ(at(300, 250), top.get()) << "left edge, over the child";
+    EXPECT_EQ(at(310, 200), top.get()) << "top edge, over the child";
+    EXPECT_EQ(at(310, 210), child.get());
+    EXPECT_EQ(at(350, 240), grandchild.get()) << "the grandchild's own corner";
+    EXPECT_EQ(at(370, 260), grandchild.get());
+    EXPECT_EQ(at(600, 400), top.get());
 }
 
 TEST(WindowRecord, IgnoredWindowsAreNeitherListedNorForeground) {
@@ -181,39 +137,35 @@ TEST(WindowRecord, IgnoredWindowsAreNeitherListedNorForeground) {
 TEST(WindowRecord, OnScreenListHoldsVisibleWindowsInZOrder) {
     const Gdiplus::Rect m = LastMonitor();
     auto at = [&](int dx, int dy) { return MakeRect(m.X + dx, m.Y + dy, 250, 200); };
-    TestWindow back = TopLevel(L"back", at(40, 40));
-    TestWindow middle = TopLevel(L"middle", at(80, 80));
+    TestWindow back = TopLevel(L"back", at(40, 40)), middle = TopLevel(L"middle", at(80, 80));
     TestWindow front = TopLevel(L"front", at(120, 120));
-    SetWindowPos(front.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(middle.get(), front.get(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(back.get(), middle.get(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(front.get(), HWND_TOP, 0, 0, 0, 0, keep);
+    SetWindowPos(middle.get(), front.get(), 0, 0, 0, 0, keep);
+    SetWindowPos(back.get(), middle.get(), 0, 0, 0, 0, keep);
     TestWindow hidden(L"QelTestWindow", L"hidden", WS_OVERLAPPEDWINDOW, 0, at(60, 60));
     TestWindow offScreen = TopLevel(L"off screen", MakeRect(m.X + m.Width + 5000, m.Y, 200, 200));
-    TestWindow unredirected(L"QelTestWindow", L"no surface", WS_POPUP | WS_VISIBLE, WS_EX_NOREDIRECTIONBITMAP,
-                            at(10, 300));
-    TestWindow appFrame(L"ApplicationFrameWindow", L"app frame", WS_POPUP | WS_VISIBLE, WS_EX_NOREDIRECTIONBITMAP,
-                        at(300, 300));
+    TestWindow noSurface(L"QelTestWindow", L"", WS_POPUP | WS_VISIBLE, WS_EX_NOREDIRECTIONBITMAP, at(10, 300));
+    TestWindow appFrame(L"ApplicationFrameWindow", L"", WS_POPUP | WS_VISIBLE, WS_EX_NOREDIRECTIONBITMAP, at(300, 300));
 
     const std::vector<HWND> shown = Handles(WindowDetails::ListOnScreenWindows());
-    const ptrdiff_t f = IndexOf(shown, front.get()), mi = IndexOf(shown, middle.get()), b = IndexOf(shown, back.get());
-    ASSERT_NE(f, -1);
-    EXPECT_LT(f, mi);
-    EXPECT_LT(mi, b);
+    ASSERT_NE(IndexOf(shown, front.get()), -1);
+    EXPECT_LT(IndexOf(shown, front.get()), IndexOf(shown, middle.get()));
+    EXPECT_LT(IndexOf(shown, middle.get()), IndexOf(shown, back.get()));
     EXPECT_EQ(IndexOf(shown, hidden.get()), -1);
     EXPECT_EQ(IndexOf(shown, offScreen.get()), -1);
-    EXPECT_EQ(IndexOf(shown, unredirected.get()), -1);
+    EXPECT_EQ(IndexOf(shown, noSurface.get()), -1);
     EXPECT_NE(IndexOf(shown, appFrame.get()), -1);
 }
 
 TEST(WindowRecord, ModernAppClassesFollowTheirOwnVisibilityRules) {
     const Gdiplus::Rect m = LastMonitor();
-    TestWindow smaller(L"Windows.UI.Core.CoreWindow", L"app", WS_POPUP | WS_VISIBLE, 0,
-                       MakeRect(m.X + 10, m.Y + 10, 400, 300));
-    TestWindow full(L"Windows.UI.Core.CoreWindow", L"full app", WS_POPUP | WS_VISIBLE, 0,
-                    MakeRect(m.X, m.Y, m.Width, m.Height));
-    TestWindow launcher(L"ImmersiveLauncher", L"launcher", WS_POPUP | WS_VISIBLE, 0,
-                        MakeRect(m.X + 50, m.Y + 50, 300, 300));
-    TestWindow gutter(L"ImmersiveGutter", L"gutter", WS_POPUP, 0, MakeRect(m.X + 420, m.Y + 10, 20, 300));
+    const DWORD shown = WS_POPUP | WS_VISIBLE;
+    TestWindow smaller(L"Windows.UI.Core.CoreWindow", L"", shown, 0, MakeRect(m.X + 10, m.Y + 10, 400, 300));
+    TestWindow full(L"Windows.UI.Core.CoreWindow", L"", shown, 0, MakeRect(m.X, m.Y, m.Width, m.Height));
+    TestWindow launcher(L"ImmersiveLauncher", L"", shown, 0, MakeRect(m.X + 50, m.Y + 50, 300, 300));
+    TestWindow gutter(L"ImmersiveGutter", L"", WS_POPUP, 0, MakeRect(m.X + 420, m.Y + 10, 20, 300));
+    TestWindow plain = TopLevel(L"plain", MakeRect(m.X + 500, m.Y + 100, 200, 200));
 
     WindowDetails app(smaller.get()), fullApp(full.get()), l(launcher.get()), g(gutter.get());
     EXPECT_TRUE(app.IsVisible());
@@ -230,48 +182,41 @@ TEST(WindowRecord, ModernAppClassesFollowTheirOwnVisibilityRules) {
 
     // The visible app is followed by the gutter; the full-screen one is listed without.
     const std::vector<HWND> modern = Handles(WindowDetails::ListModernAppWindows());
-    const ptrdiff_t a = IndexOf(modern, smaller.get());
-    ASSERT_NE(a, -1);
-    ASSERT_LT(a + 1, static_cast<ptrdiff_t>(modern.size()));
+    const ptrdiff_t a = IndexOf(modern, smaller.get()), f = IndexOf(modern, full.get());
+    ASSERT_TRUE(a != -1 && a + 1 < static_cast<ptrdiff_t>(modern.size()));
     EXPECT_EQ(modern[a + 1], gutter.get());
-    const ptrdiff_t fa = IndexOf(modern, full.get());
-    ASSERT_NE(fa, -1);
-    EXPECT_TRUE(fa + 1 == static_cast<ptrdiff_t>(modern.size()) || modern[fa + 1] != gutter.get());
-    TestWindow plain = TopLevel(L"plain", MakeRect(m.X + 500, m.Y + 100, 200, 200));
-    const std::vector<HWND> shown = Handles(WindowDetails::ListOnScreenWindows());
-    ASSERT_NE(IndexOf(shown, smaller.get()), -1);
-    EXPECT_LT(IndexOf(shown, smaller.get()), IndexOf(shown, plain.get())) << "modern apps come first";
-    EXPECT_EQ(IndexOf(shown, full.get()), -1);
-    EXPECT_EQ(IndexOf(shown, launcher.get()), -1);
+    ASSERT_NE(f, -1);
+    EXPECT_TRUE(f + 1 == static_cast<ptrdiff_t>(modern.size()) || modern[f + 1] != gutter.get());
+    const std::vector<HWND> onScreen = Handles(WindowDetails::ListOnScreenWindows());
+    ASSERT_NE(IndexOf(onScreen, smaller.get()), -1);
+    EXPECT_LT(IndexOf(onScreen, smaller.get()), IndexOf(onScreen, plain.get())) << "modern apps come first";
+    EXPECT_EQ(IndexOf(onScreen, full.get()), -1);
+    EXPECT_EQ(IndexOf(onScreen, launcher.get()), -1);
 }
 
 TEST(WindowRecord, ProcessPathAndFileDescriptionOfAnotherProgram) {
-    wintest::ProbeProcess probe(L"Qel probe path");
-    ASSERT_NE(probe.first(), nullptr) << "window_probe.exe did not show its windows";
-    WindowDetails record(probe.first());
+    ProbeProcess probe(L"Qel probe path");
+    ASSERT_NE(probe.first, nullptr) << "window_probe.exe did not show its windows";
+    WindowDetails record(probe.first);
     const std::wstring path = record.GetProcessPath();
-    EXPECT_EQ(CompareStringOrdinal(path.c_str(), -1, wintest::ProbeProcess::Path().c_str(), -1, TRUE), CSTR_EQUAL)
-        << std::string(path.begin(), path.end());
+    EXPECT_EQ(CompareStringOrdinal(path.c_str(), -1, ProbeProcess::Path().c_str(), -1, TRUE), CSTR_EQUAL);
     EXPECT_EQ(WindowDetails::GetFileDescription(path), L"Qel Window Probe");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(WindowDetails::GetFileDescription(self), L"") << "no version block";
+    EXPECT_EQ(WindowDetails::GetFileDescription(path + L".missing"), L"");
 
     // The device form of the same image path maps back onto its drive.
     wchar_t device[MAX_PATH + 1] = {};
-    ASSERT_GT(K32GetProcessImageFileNameW(probe.process(), device, MAX_PATH + 1), 0u);
+    ASSERT_GT(K32GetProcessImageFileNameW(probe.process.get(), device, MAX_PATH + 1), 0u);
     EXPECT_EQ(device[0], L'\\');
     EXPECT_EQ(WindowDetails::DevicePathToDrivePath(device), path);
     EXPECT_EQ(WindowDetails::DevicePathToDrivePath(L"\\Device\\NoSuchVolume7\\x.exe"), L"");
 
     std::unique_ptr<WindowDetails> other = record.FindOtherProcessWindow();
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->Handle(), probe.second());
+    EXPECT_EQ(other->Handle(), probe.second);
     EXPECT_EQ(WindowDetails(nullptr).GetProcessPath(), L"");
-}
-
-TEST(WindowRecord, FileDescriptionIsEmptyWithoutAVersionBlock) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_EQ(WindowDetails::GetFileDescription(self), L"");
-    EXPECT_EQ(WindowDetails::GetFileDescription(wintest::ModuleFolder() + L"no-such-file.exe"), L"");
 }
 
 TEST(WindowRecord, DevicePrefixMatchesWholePathComponentsOnly) {
@@ -285,15 +230,15 @@ TEST(WindowRecord, DevicePrefixMatchesWholePathComponentsOnly) {
 }
 
 TEST(WindowRecord, BringToFrontAndRestoreUnMinimise) {
-    wintest::ProbeProcess probe(L"Qel probe front");
-    ASSERT_NE(probe.first(), nullptr);
-    ShowWindow(probe.first(), SW_MINIMIZE);
-    for (int i = 0; i < 40 && !IsIconic(probe.first()); ++i) qeltest::PumpFor(25);
-    ASSERT_TRUE(IsIconic(probe.first()));
-    WindowDetails::BringToFront(probe.first());
-    for (int i = 0; i < 40 && IsIconic(probe.first()); ++i) qeltest::PumpFor(25);
-    EXPECT_FALSE(IsIconic(probe.first()));
-    EXPECT_EQ(GetForegroundWindow(), probe.first());
+    ProbeProcess probe(L"Qel probe front");
+    ASSERT_NE(probe.first, nullptr);
+    ShowWindow(probe.first, SW_MINIMIZE);
+    for (int i = 0; i < 40 && !IsIconic(probe.first); ++i) qeltest::PumpFor(25);
+    ASSERT_TRUE(IsIconic(probe.first));
+    WindowDetails::BringToFront(probe.first);
+    for (int i = 0; i < 40 && IsIconic(probe.first); ++i) qeltest::PumpFor(25);
+    EXPECT_FALSE(IsIconic(probe.first));
+    EXPECT_EQ(GetForegroundWindow(), probe.first);
 
     TestWindow ours = TopLevel(L"restored", MakeRect(200, 200, 300, 200));
     ShowWindow(ours.get(), SW_MINIMIZE);
@@ -308,13 +253,11 @@ TEST(WindowRecord, BringToFrontAndRestoreUnMinimise) {
 
     // A window that ignores the restore is given up after 2 s.
     TestWindow stubborn(L"QelStubbornWindow", L"stubborn", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                        MakeRect(250, 250, 300, 200), nullptr, StubbornProc);
+                        MakeRect(250, 250, 300, 200), nullptr, IgnoreRestore);
     ShowWindow(stubborn.get(), SW_MINIMIZE);
-    WindowDetails stubbornRecord(stubborn.get());
     start = GetTickCount();
-    stubbornRecord.Restore();
+    WindowDetails(stubborn.get()).Restore();
     const DWORD waited = GetTickCount() - start;
     EXPECT_TRUE(IsIconic(stubborn.get()));
-    EXPECT_GE(waited, 1900u);
-    EXPECT_LT(waited, 3000u);
+    EXPECT_TRUE(waited >= 1900 && waited < 3000) << waited;
 }

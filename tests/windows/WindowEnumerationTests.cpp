@@ -6,38 +6,30 @@
 #include <atomic>
 #include <memory>
 #include <stdexcept>
-#include <vector>
 
 #include "TestSupport.h"
 #include "WindowTestSupport.h"
 #include "capture/CaptureSettings.h"
-#include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
 #include "windows/WindowListHolder.h"
 
-using wintest::MakeRect;
-using wintest::TestWindow;
+using namespace wintest;
 
 namespace {
 
-// Top-level windows, each with a chain of nested children `depth` deep.
+// Top-level windows, each over a chain of nested children `depth` deep.
 struct WindowForest {
     std::vector<TestWindow> windows;
     std::vector<HWND> tops;
-    std::vector<std::vector<HWND>> chains;
+    std::vector<HWND> chain;  // under the first top-level window
 
     WindowForest(int count, int depth) {
-        const Gdiplus::Rect m = ScreenGeometry::ListMonitors().front().bounds;
         for (int i = 0; i < count; ++i) {
-            windows.push_back(wintest::TopLevel(L"forest", MakeRect(m.X + 10 + 7 * i, m.Y + 10 + 5 * i, 400, 300)));
+            windows.push_back(TopLevel(L"forest", MakeRect(10 + 7 * i, 10 + 5 * i, 400, 300)));
             tops.push_back(windows.back().get());
-            chains.emplace_back();
-            HWND parent = tops.back();
             for (int d = 0; d < depth; ++d) {
-                windows.emplace_back(L"QelTestWindow", L"", WS_CHILD | WS_VISIBLE, 0, MakeRect(2, 2, 300 - 10 * d, 200),
-                                     parent);
-                parent = windows.back().get();
-                chains.back().push_back(parent);
+                windows.push_back(Child(windows.back().get(), MakeRect(2, 2, 300 - 10 * d, 200)));
+                if (i == 0) chain.push_back(windows.back().get());
             }
         }
     }
@@ -45,9 +37,7 @@ struct WindowForest {
 
 std::vector<HWND> Snapshot(WindowListHolder& holder) {
     WindowListLock lock(holder);
-    std::vector<HWND> handles;
-    for (const auto& r : *holder.list) handles.push_back(r->Handle());
-    return handles;
+    return Handles(*holder.list);
 }
 
 // Runs the worker to its end while this thread answers its windows' messages.
@@ -59,18 +49,6 @@ void RunWorker(WindowListHolder& holder, std::vector<std::vector<HWND>>* snapsho
         qeltest::PumpFor(1);
     }
     worker->Join();
-}
-
-// The depth-th record down the chain under a top-level record (depth 1 = its child).
-WindowDetails* Descend(WindowDetails* record, const std::vector<HWND>& chain, int depth) {
-    for (int d = 0; d < depth && record; ++d) {
-        WindowDetails* next = nullptr;
-        for (WindowDetails* c : record->GetChildren()) {
-            if (c->Handle() == chain[d]) next = c;
-        }
-        record = next;
-    }
-    return record;
 }
 
 WindowDetails* RecordOf(WindowRecordList& list, HWND wnd) {
@@ -101,22 +79,17 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListInZOrder) {
 
     // The newest window is in front: the forest comes out in reverse order of creation.
     std::vector<ptrdiff_t> positions;
-    for (HWND top : forest.tops) {
-        auto it = std::find(final.begin(), final.end(), top);
-        ASSERT_NE(it, final.end());
-        positions.push_back(it - final.begin());
-    }
+    for (HWND top : forest.tops) positions.push_back(IndexOf(final, top));
+    EXPECT_NE(positions.back(), -1);
     EXPECT_TRUE(std::is_sorted(positions.rbegin(), positions.rend()));
 
     // Handed over frozen: the rectangle read by the worker stays.
     WindowDetails* first = RecordOf(windows, forest.tops[0]);
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->IsFrozen());
-    const Gdiplus::Rect before = first->WindowRectangle();
-    MoveWindow(forest.tops[0], before.X + 50, before.Y + 50, 200, 200, FALSE);
+    MoveWindow(forest.tops[0], 300, 300, 200, 200, FALSE);
     Sleep(2100);
-    const Gdiplus::Rect after = first->WindowRectangle();
-    EXPECT_TRUE(after.X == before.X && after.Y == before.Y && after.Width == before.Width);
+    EXPECT_TRUE(RectIs(first->WindowRectangle(), MakeRect(10, 10, 400, 300)));
 }
 
 TEST(WindowEnumeration, ChildrenAreReadInAdvanceAsDeepAsTheSettingSays) {
@@ -127,26 +100,23 @@ TEST(WindowEnumeration, ChildrenAreReadInAdvanceAsDeepAsTheSettingSays) {
         WindowRecordList windows;
         WindowListHolder holder(&windows);
         RunWorker(holder);
-        WindowDetails* top = RecordOf(windows, forest.tops[0]);
-        ASSERT_NE(top, nullptr);
+        WindowDetails* record = RecordOf(windows, forest.tops[0]);
         // With the windows gone, only what was read in advance is left to find.
         forest.windows.clear();
-        WindowDetails* fourth = Descend(top, forest.chains[0], 4);
-        ASSERT_NE(fourth, nullptr) << "three levels below the top were read";
-        EXPECT_EQ(fourth->GetChildren().empty(), !deep) << (deep ? "deep" : "shallow");
+        for (int d = 0; d < 4 && record; ++d) record = Find(record->GetChildren(), forest.chain[d]);
+        ASSERT_NE(record, nullptr) << "three levels below the top were read";
+        EXPECT_EQ(record->GetChildren().empty(), !deep) << (deep ? "deep" : "shallow");
     }
     settings.DeepChildEnumeration = true;
 }
 
 namespace {
 
-// Counts the hooks; Run waits for `release` and may throw.
+// Counts the hooks; Run waits for `release` when given and may throw.
 class ProbeThread : public CQelBaseThread {
 public:
     std::atomic<int> starts{0}, runs{0}, stoppings{0}, stoppeds{0};
-    bool acceptStart = true;
-    bool throwInStart = false;
-    bool throwInRun = false;
+    bool acceptStart = true, throwInStart = false, throwInRun = false;
     HANDLE release = nullptr;
 
     ~ProbeThread() override {
@@ -186,22 +156,21 @@ TEST(BaseThread, StartAndJoinFollowTheThreadsLife) {
     EXPECT_EQ(thread.stoppings, 1);
     EXPECT_EQ(thread.stoppeds, 1);
 
-    // Joined: a new start makes a new thread.
+    // Joined, a new start makes a new thread; an exception in its body just ends it.
+    thread.throwInRun = true;
     ASSERT_TRUE(thread.Start());
     thread.Join();
     EXPECT_EQ(thread.runs, 2);
+    EXPECT_EQ(thread.State(), CQelBaseThread::kFinished);
 }
 
-TEST(BaseThread, JoinWithoutAThreadOnlyReportsTheStop) {
-    ProbeThread never;
+TEST(BaseThread, StartsThatDoNotHappenAndJoinsWithoutAThread) {
+    ProbeThread never, declined, throwing;
     never.Join();
     EXPECT_EQ(never.stoppings, 0);
     EXPECT_EQ(never.stoppeds, 1);
-
-    ProbeThread declined;
     declined.acceptStart = false;
     EXPECT_FALSE(declined.Start());
-    ProbeThread throwing;
     throwing.throwInStart = true;
     EXPECT_FALSE(throwing.Start());
     EXPECT_EQ(throwing.stoppeds, 1);
@@ -210,32 +179,22 @@ TEST(BaseThread, JoinWithoutAThreadOnlyReportsTheStop) {
     EXPECT_EQ(declined.State(), CQelBaseThread::kNotStarted);
 }
 
-TEST(BaseThread, AnExceptionInRunEndsTheThread) {
-    ProbeThread throwing;
-    throwing.throwInRun = true;
-    ASSERT_TRUE(throwing.Start());
-    throwing.Join();
-    EXPECT_EQ(throwing.runs, 1);
-    EXPECT_EQ(throwing.State(), CQelBaseThread::kFinished);
-}
-
 TEST(BaseThread, DestroyingARunningWorkerWaitsForIt) {
-    qel::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    struct Releaser {
+        qel::UniqueKernelHandle event{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        std::atomic<bool> released{false};
+    } releaser;
     auto thread = std::make_unique<ProbeThread>();
-    thread->release = release.get();
+    thread->release = releaser.event.get();
     ASSERT_TRUE(thread->Start());
     // Released a moment later from another thread; the destructor must not return before that.
-    struct Releaser {
-        HANDLE event;
-        std::atomic<bool> released{false};
-    } releaser{release.get()};
     qel::UniqueKernelHandle helper(CreateThread(
         nullptr, 0,
         [](void* p) -> DWORD {
             auto* r = static_cast<Releaser*>(p);
             Sleep(200);
             r->released.store(true);
-            SetEvent(r->event);
+            SetEvent(r->event.get());
             return 0;
         },
         &releaser, 0, nullptr));
