@@ -1,0 +1,367 @@
+#include "selection/CaptureForm.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "capture/CaptureSettings.h"
+#include "module/ModuleState.h"
+#include "selection/CaptureFormLayout.h"
+#include "selection/OverlayHelpers.h"
+#include "windows/ScreenGeometry.h"
+
+using CaptureFormLayout::IsRegionMode;
+using CaptureFormLayout::IsWindowMode;
+
+namespace {
+
+constexpr int kHighlightFrames = 11;
+constexpr int kZoomerFrames = 16;
+constexpr int kHighlightMargin = 30;  // around the gliding highlight: its labels sit outside it
+constexpr int kZoomerMargin = 2;      // the magnifier's 2-pixel ring reaches one pixel past its square
+constexpr int kRegionVariantMode = 11;
+
+// The one form that currently exists; a newer one displaces it.
+CaptureForm* g_pCaptureForm = nullptr;
+
+Gdiplus::Rect Grown(const Gdiplus::Rect& r, int margin) {
+    return Gdiplus::Rect(r.X - margin, r.Y - margin, r.Width + 2 * margin, r.Height + 2 * margin);
+}
+
+Gdiplus::Rect Offset(Gdiplus::Rect r, POINT by) {
+    r.X += by.x;
+    r.Y += by.y;
+    return r;
+}
+
+// Pulls every waiting message through this thread's windows, so that a displaced form sees the end of
+// its loop before the new one shows. A WM_QUIT met here is posted again for the outer loop.
+void DrainMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CaptureForm, AnimatingForm)
+
+BEGIN_MESSAGE_MAP(CaptureForm, AnimatingForm)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_WM_LBUTTONUP()
+    ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+CaptureForm::CaptureForm(ICapture* capture, WindowListHolder* windows)
+    : m_cursorPosition(0, 0),
+      m_captureMode(0),
+      m_selectionShape(1),
+      m_windows(windows),
+      m_selectedWindow(nullptr),
+      m_captureRect(0, 0, 0, 0),
+      m_capture(capture),
+      m_zoomerTranslucent(CaptureSettings::Get().ZoomerOpacity < 1.0f),
+      m_showDetails(false),
+      m_accepted(false),
+      m_topmost(true),
+      m_modalResult(0) {
+    if (CaptureForm* earlier = g_pCaptureForm) {
+        // Its session further down the stack sees the cancelled loop and deletes it.
+        if (::IsWindow(earlier->m_hWnd)) earlier->End(2, false);
+        g_pCaptureForm = nullptr;
+        DrainMessages();
+    }
+    m_animationWanted = true;
+    g_pCaptureForm = this;
+    if (ICaptureDetails* details = m_capture->GetDetails()) m_captureMode = details->GetCaptureMode();
+    m_cursorPosition = ScreenGeometry::CursorInOverlayCoordinates();
+    if (IsWindowMode(m_captureMode)) {
+        m_windowAnimator = std::make_unique<RectangleAnimator>(
+            Gdiplus::Rect(m_cursorPosition.x, m_cursorPosition.y, 0, 0), m_captureRect,
+            AnimationFrames(kHighlightFrames));
+    }
+    SetZoomer(CaptureSettings::Get().ZoomerEnabled);
+    CheckerboardBrush();
+}
+
+CaptureForm::~CaptureForm() {
+    // Destroyed here, while this class's WM_DESTROY handler still runs and takes the handle off the
+    // ignore list.
+    if (m_hWnd) DestroyWindow();
+    // A displaced form is deleted after its successor was made current: leave that one in place.
+    if (g_pCaptureForm == this) g_pCaptureForm = nullptr;
+    if (m_captureMode == kRegionVariantMode && m_capture->GetDetails())
+        m_capture->GetDetails()->SetCaptureMode(kRegionVariantMode);
+}
+
+CaptureForm* CaptureForm::Current() { return g_pCaptureForm; }
+
+Gdiplus::Rect CaptureForm::ScreenBounds() { return m_capture->GetScreenBounds(); }
+
+int CaptureForm::RunForm() {
+    const Gdiplus::Rect bounds = ScreenBounds();
+    PrepareBackground();
+    const LPCWSTR windowClass = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, nullptr, nullptr, nullptr);
+    if (!windowClass || !CreateEx(WS_EX_TOPMOST | WS_EX_COMPOSITED, windowClass, L"", WS_POPUP | WS_VISIBLE, bounds.X,
+                                  bounds.Y, bounds.Width, bounds.Height, nullptr, nullptr))
+        return 0;
+    SetForegroundWindow();
+    BringWindowToTop();
+    SetFocus();
+    const int result = RunModalLoop();
+    if (!m_modalResult) m_modalResult = result;
+    return 1;
+}
+
+int CaptureForm::OnCreate(LPCREATESTRUCTW cs) {
+    if (AnimatingForm::OnCreate(cs) == -1) return -1;
+    // Listed before the window shows, so that a window list read meanwhile never offers the overlay.
+    qel::IgnoredWindows().Add(m_hWnd);
+    // The cursor is tracked from the start, not only from the first move.
+    TrackMouse();
+    return 0;
+}
+
+void CaptureForm::OnDestroy() {
+    CWnd::OnDestroy();
+    qel::IgnoredWindows().Remove(m_hWnd);
+}
+
+void CaptureForm::End(int result, bool accepted) {
+    m_accepted = accepted;
+    m_modalResult = result;
+    EndModalLoop(result);
+}
+
+void CaptureForm::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+    const bool windowMode = IsWindowMode(m_captureMode);
+    switch (ch) {
+        case VK_RETURN:
+            if (windowMode)
+                End(1, true);
+            else if (!m_mouseDown)
+                MouseDownStep();
+            else
+                Finish();
+            break;
+        case VK_ESCAPE:
+            End(2, false);
+            break;
+        case VK_SPACE:
+            SwitchMode();
+            break;
+        case 'D':
+            if (windowMode) {
+                m_showDetails = !m_showDetails;
+                Invalidate(TRUE);
+            }
+            break;
+        case 'F':
+            ToggleTopmost();
+            break;
+        case 'M':
+            m_capture->SetCursorVisible(!m_capture->IsCursorVisible());
+            Invalidate(TRUE);
+            break;
+        case 'Z':
+            if (m_captureMode == 1) {
+                CaptureSettings& settings = CaptureSettings::Get();
+                settings.ZoomerEnabled = !settings.ZoomerEnabled;
+                SetZoomer(settings.ZoomerEnabled);
+                Invalidate(TRUE);
+            }
+            break;
+        default:
+            HandleSharedKeyDown(ch);
+            break;
+    }
+    CWnd::OnKeyDown(ch, repeat, flags);
+}
+
+void CaptureForm::OnLButtonUp(UINT flags, CPoint point) {
+    if (m_mouseDown) Finish();
+    CWnd::OnLButtonUp(flags, point);
+}
+
+void CaptureForm::Finish() {
+    m_mouseDown = false;
+    if (IsWindowMode(m_captureMode) && m_selectedWindow) {
+        End(1, true);
+        return;
+    }
+    if (m_captureRect.Width > 0 && m_captureRect.Height > 0) {
+        // A region includes the pixels of both corners.
+        if (m_captureMode == 1 || m_captureMode == kRegionVariantMode) {
+            ++m_captureRect.Width;
+            ++m_captureRect.Height;
+        }
+        End(1, true);
+        return;
+    }
+    Invalidate(TRUE);
+}
+
+void CaptureForm::SwitchMode() {
+    const int highlightFrames = AnimationFrames(kHighlightFrames);
+    bool switched = true;
+    switch (m_captureMode) {
+        case 1:
+            m_captureMode = 4;
+            // The magnifier shrinks into the cursor; the highlight grows out of it.
+            if (m_zoomAnimator) m_zoomAnimator->Retarget(Gdiplus::Rect(0, 0, 0, 0), AnimationFrames(kZoomerFrames));
+            m_windowAnimator = std::make_unique<RectangleAnimator>(
+                Gdiplus::Rect(m_cursorPosition.x, m_cursorPosition.y, 0, 0), m_captureRect, highlightFrames);
+            break;
+        case 4:
+            m_captureMode = 1;
+            if (m_windowAnimator)
+                m_windowAnimator->Retarget(Gdiplus::Rect(m_cursorPosition.x, m_cursorPosition.y, 0, 0), highlightFrames);
+            SetZoomer(CaptureSettings::Get().ZoomerEnabled);
+            break;
+        case kRegionVariantMode:
+            m_captureMode = 1;
+            break;
+        default:
+            switched = false;
+            break;
+    }
+    if (switched) {
+        m_captureRect = Gdiplus::Rect(0, 0, 0, 0);
+        Invalidate(TRUE);
+    }
+    m_selectedWindow = nullptr;
+    TrackMouse();
+}
+
+void CaptureForm::ToggleTopmost() {
+    m_topmost = !m_topmost;
+    if (!m_topmost) {
+        SetWindowPos(&wndNoTopMost, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+        SetWindowPos(&wndBottom, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    } else {
+        SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+        SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+        SetFocus();
+    }
+}
+
+void CaptureForm::SetZoomer(bool on) {
+    const int frames = AnimationFrames(kZoomerFrames);
+    if (on) {
+        // The far-off start target never fits a monitor, so the first placement always moves it.
+        m_zoomAnimator =
+            std::make_unique<RectangleAnimator>(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(INT_MAX, INT_MAX, 0, 0), frames);
+        PlaceZoomer();
+    } else if (m_zoomAnimator) {
+        m_zoomAnimator->Retarget(Gdiplus::Rect(0, 0, 0, 0), frames);
+    }
+}
+
+void CaptureForm::PlaceZoomer() {
+    if (!m_zoomAnimator) return;
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    const Gdiplus::Rect bounds = ScreenBounds();
+    Gdiplus::Rect monitor = ScreenGeometry::MonitorBoundsAt(cursor);
+    monitor.X -= bounds.X;
+    monitor.Y -= bounds.Y;
+    const CaptureFormLayout::ZoomerPlacement placement =
+        CaptureFormLayout::PlaceZoomer(monitor, m_cursorPosition, m_zoomAnimator->FinalTarget(), m_captureRect);
+    if (!placement.keep) m_zoomAnimator->Retarget(placement.target, m_zoomAnimator->Frames());
+}
+
+WindowDetails* CaptureForm::HitTest(POINT screenPoint) {
+    if (!m_windows || !m_windows->list) return nullptr;
+    // The enumeration worker is still appending: walk the list only under its lock.
+    WindowListLock lock(*m_windows);
+    for (const auto& record : *m_windows->list) {
+        if (!record || !record->Contains(screenPoint)) continue;
+        return IsWindowMode(m_captureMode) ? record->DeepestChildAt(screenPoint) : record.get();
+    }
+    return nullptr;
+}
+
+void CaptureForm::InvalidateGdiRect(const Gdiplus::Rect& r) {
+    const RECT rect{r.X, r.Y, r.X + r.Width, r.Y + r.Height};
+    InvalidateRect(&rect, FALSE);
+}
+
+void CaptureForm::Animate() {
+    if (!m_hWnd) return;
+    const CPoint old = m_cursorPosition;
+    m_cursorPosition = MousePosition();
+    const bool moved = old != m_cursorPosition;
+    const bool windowMode = IsWindowMode(m_captureMode);
+    const bool highlightMoving = m_windowAnimator && m_windowAnimator->HasNext();
+    const bool zoomerMoving = m_zoomAnimator && m_zoomAnimator->HasNext();
+    if (m_selectedWindow && !moved && !highlightMoving && !zoomerMoving) return;
+
+    if (!windowMode && m_mouseDown)
+        m_captureRect = CaptureFormLayout::NormalisedRectangle(m_mouseDownPosition, m_cursorPosition);
+
+    const Gdiplus::Rect oldRect = m_captureRect;
+    POINT screenPoint{};
+    ::GetCursorPos(&screenPoint);
+    WindowDetails* previous = m_selectedWindow;
+    m_selectedWindow = HitTest(screenPoint);
+
+    const bool newWindow =
+        m_selectedWindow && (!previous || previous->Handle() != m_selectedWindow->Handle());
+    if (newWindow) {
+        const std::wstring& title = m_selectedWindow->Text();
+        if (ICaptureDetails* details = m_capture->GetDetails()) {
+            details->SetTitle(title);
+            details->SetProperty(L"windowtitle", title);
+        }
+        if (windowMode) {
+            const Gdiplus::Rect bounds = ScreenBounds();
+            m_captureRect = m_selectedWindow->WindowRectangle();
+            m_captureRect.X -= bounds.X;
+            m_captureRect.Y -= bounds.Y;
+        }
+    }
+
+    if (windowMode) {
+        if (newWindow && m_windowAnimator) m_windowAnimator->Retarget(m_captureRect, AnimationFrames(kHighlightFrames));
+    } else if (!m_mouseDown) {
+        if (!IsRemoteSession()) {
+            RECT client{};
+            GetClientRect(&client);
+            Gdiplus::Rect strips[4];
+            const int n = CaptureFormLayout::CrossHairStrips(old, m_cursorPosition, client.right, client.bottom, strips);
+            for (int i = 0; i < n; ++i) InvalidateGdiRect(strips[i]);
+        }
+    } else {
+        const int width = std::max(oldRect.Width, m_captureRect.Width);
+        const int height = std::max(oldRect.Height, m_captureRect.Height);
+        const Gdiplus::FontFamily* family = OverlayFontFamily();
+        const Gdiplus::Size widthLabel = MeasureText(family, std::to_wstring(width).c_str(), m_hWnd);
+        const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(height).c_str(), m_hWnd);
+        InvalidateGdiRect(CaptureFormLayout::DragRepaintBox(m_mouseDownPosition, old, m_cursorPosition,
+                                                            widthLabel.Width, heightLabel.Height));
+    }
+
+    if (m_windowAnimator && m_windowAnimator->HasNext()) {
+        InvalidateGdiRect(Grown(m_windowAnimator->Current(), kHighlightMargin));
+        InvalidateGdiRect(Grown(m_windowAnimator->Next(), kHighlightMargin));
+        if (!windowMode && !m_windowAnimator->HasNext()) Invalidate(TRUE);
+    }
+
+    if (m_zoomAnimator && (m_zoomAnimator->HasNext() || !windowMode)) {
+        InvalidateGdiRect(Grown(Offset(m_zoomAnimator->Current(), old), kZoomerMargin));
+        if (CaptureSettings::Get().ZoomerEnabled && !windowMode) PlaceZoomer();
+        const Gdiplus::Rect next = m_zoomAnimator->HasNext() ? m_zoomAnimator->Next() : m_zoomAnimator->Current();
+        InvalidateGdiRect(Grown(Offset(next, m_cursorPosition), kZoomerMargin));
+    }
+    UpdateWindow();
+}

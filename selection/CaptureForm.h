@@ -1,0 +1,109 @@
+#pragma once
+// The live selection overlay: a full-screen, topmost window over the frozen screen on which the user
+// drags a region (region modes 1 and 11) or picks the window under the cursor (window modes 4 and 5).
+// A capture session makes one, runs it modally on its own thread and reads the result back.
+#include <QelFramework/Framework.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "Handles.h"
+#include "capture/Capture.h"
+#include "selection/AnimatingForm.h"
+#include "windows/WindowDetails.h"
+#include "windows/WindowListHolder.h"
+
+class CaptureForm : public AnimatingForm {
+    DECLARE_DYNAMIC(CaptureForm)
+public:
+    // capture and windows are borrowed and must outlive the form. A form still waiting for the user
+    // is displaced: its loop ends with 2 (its own session gives up and deletes it).
+    CaptureForm(ICapture* capture, WindowListHolder* windows);
+    // Destroys the window if it still exists and releases both animators.
+    ~CaptureForm() override;
+
+    // Creates the window over the capture's screen bounds and runs its modal loop until the user
+    // confirms (Enter, mouse up) or cancels (Escape). 1 when the loop ran, 0 when the window could
+    // not be created.
+    int RunForm();
+
+    // 1 rectangle, 2 ellipse, 3 rounded rectangle; any other value draws no shape.
+    void SetSelectionShape(int shape) { m_selectionShape = shape; }
+    int SelectionShape() const { return m_selectionShape; }
+    // True once the selection was confirmed.
+    bool IsAccepted() const { return m_accepted; }
+    // The loop's own result: 1 confirmed, 2 cancelled or displaced, 0 before it ended.
+    int ModalResult() const { return m_modalResult; }
+    int Mode() const { return m_captureMode; }
+    // The window under the cursor at the last tick; a record of the session's list, or null.
+    WindowDetails* SelectedWindow() const { return m_selectedWindow; }
+    // Relative to the screen-bounds origin.
+    const Gdiplus::Rect& CaptureRectangle() const { return m_captureRect; }
+    bool ShowsDetails() const { return m_showDetails; }
+    bool IsTopmost() const { return m_topmost; }
+    // The magnifier's animator, null while the magnifier was never on.
+    const RectangleAnimator* ZoomAnimator() const { return m_zoomAnimator.get(); }
+    const RectangleAnimator* WindowAnimator() const { return m_windowAnimator.get(); }
+    CPoint CursorPosition() const { return m_cursorPosition; }
+
+    // The form that currently exists, or null.
+    static CaptureForm* Current();
+
+    void Animate() override;
+
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCTW cs);
+    afx_msg void OnDestroy();
+    afx_msg void OnKeyDown(UINT ch, UINT repeat, UINT flags);
+    afx_msg void OnLButtonUp(UINT flags, CPoint point);
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg void OnPaint();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void Finish();
+    void End(int result, bool accepted);
+    void SwitchMode();
+    void ToggleTopmost();
+    void SetZoomer(bool on);
+    void PlaceZoomer();
+    WindowDetails* HitTest(POINT screenPoint);
+    void InvalidateGdiRect(const Gdiplus::Rect& r);
+    Gdiplus::Rect ScreenBounds();
+
+    // Painting (CaptureFormPaint.cpp).
+    bool PrepareBackground();
+    void PaintSelection(Gdiplus::Graphics& graphics);
+    void PaintCrossHair(Gdiplus::Graphics& graphics);
+    void PaintWindowLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r);
+
+    CPoint m_cursorPosition;
+    int m_captureMode;
+    int m_selectionShape;
+    WindowListHolder* m_windows;
+    WindowDetails* m_selectedWindow;
+    Gdiplus::Rect m_captureRect;
+    ICapture* m_capture;
+    UniqueRectangleAnimator m_windowAnimator;
+    UniqueRectangleAnimator m_zoomAnimator;
+    bool m_zoomerTranslucent;
+    bool m_showDetails;
+    bool m_accepted;
+    bool m_topmost;
+    int m_modalResult;
+    // The frozen screen as a DIB section, made once before the window shows: every paint copies its
+    // background from here instead of converting the GDI+ image again.
+    qel::UniqueHbitmap m_background;
+    qel::UniqueHdc m_backgroundDc;
+};
+
+// The magnifier shared by every overlay: draws the source rectangle of screenshot magnified into the
+// circle inscribed in destination (both in window coordinates), over the checkerboard when opaque.
+// The clip set here stays on the graphics.
+void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const Gdiplus::Rect& source,
+                const Gdiplus::Rect& destination, bool translucent);
+// The tiled checkerboard of the library's resources behind an opaque magnifier; loaded by the first
+// call and kept for the life of the process. Null when the resource cannot be loaded.
+Gdiplus::TextureBrush* CheckerboardBrush();
+// The generic sans-serif family every overlay label uses; made once and kept.
+const Gdiplus::FontFamily* OverlayFontFamily();

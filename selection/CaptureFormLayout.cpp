@@ -1,0 +1,185 @@
+#include "selection/CaptureFormLayout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+
+namespace CaptureFormLayout {
+
+namespace {
+
+// Right and bottom edges in 64 bits: targets far off screen (the magnifier's start value) must not wrap.
+long long Right(const Gdiplus::Rect& r) { return static_cast<long long>(r.X) + r.Width; }
+long long Bottom(const Gdiplus::Rect& r) { return static_cast<long long>(r.Y) + r.Height; }
+
+bool Fits(const Gdiplus::Rect& r, const Gdiplus::Rect& monitor, const Gdiplus::Rect& selection, bool allowOverlap) {
+    return Inside(r, monitor) && (allowOverlap || !Overlaps(r, selection));
+}
+
+std::wstring Format(int a) { return std::to_wstring(a); }
+
+std::wstring FormatPair(int a, int b) { return std::to_wstring(a) + L" x " + std::to_wstring(b); }
+
+}  // namespace
+
+int ZoomerSide(const Gdiplus::Rect& monitor) {
+    const int side = std::min(monitor.Width, monitor.Height) / 5;
+    return side - side % 4;
+}
+
+bool Inside(const Gdiplus::Rect& r, const Gdiplus::Rect& outer) {
+    return r.X >= outer.X && r.Y >= outer.Y && Right(r) <= Right(outer) && Bottom(r) <= Bottom(outer);
+}
+
+bool Overlaps(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
+    if (a.Width <= 0 || a.Height <= 0 || b.Width <= 0 || b.Height <= 0) return false;
+    return a.X < Right(b) && b.X < Right(a) && a.Y < Bottom(b) && b.Y < Bottom(a);
+}
+
+ZoomerPlacement PlaceZoomer(const Gdiplus::Rect& monitor, POINT pos, const Gdiplus::Rect& current,
+                            const Gdiplus::Rect& selection) {
+    const int side = ZoomerSide(monitor);
+    // The current target is offset in 64 bits: a fresh magnifier starts from a target far off screen.
+    const long long cx = static_cast<long long>(current.X) + pos.x, cy = static_cast<long long>(current.Y) + pos.y;
+    const bool currentRepresentable = cx >= INT32_MIN && cx <= INT32_MAX && cy >= INT32_MIN && cy <= INT32_MAX;
+    const Gdiplus::Rect placedCurrent(static_cast<int>(cx), static_cast<int>(cy), current.Width, current.Height);
+    const POINT offsets[4] = {{kZoomerGap, kZoomerGap},
+                              {-kZoomerGap - side, kZoomerGap},
+                              {kZoomerGap, -kZoomerGap - side},
+                              {-kZoomerGap - side, -kZoomerGap - side}};
+    for (const bool allowOverlap : {false, true}) {
+        if (currentRepresentable && Fits(placedCurrent, monitor, selection, allowOverlap))
+            return {true, current};
+        for (const POINT& o : offsets) {
+            const Gdiplus::Rect candidate(pos.x + o.x, pos.y + o.y, side, side);
+            if (Fits(candidate, monitor, selection, allowOverlap))
+                return {false, Gdiplus::Rect(o.x, o.y, side, side)};
+        }
+    }
+    return {false, Gdiplus::Rect(0, 0, side, side)};
+}
+
+Gdiplus::Rect NormalisedRectangle(POINT a, POINT b) {
+    return Gdiplus::Rect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(a.x - b.x), std::abs(a.y - b.y));
+}
+
+std::wstring WidthLabelText(const Gdiplus::Rect& c, int mode) { return Format(mode == 4 ? c.Width : c.Width + 1); }
+
+std::wstring HeightLabelText(const Gdiplus::Rect& c, int mode) {
+    return Format(mode == 4 ? c.Height : c.Height + 1);
+}
+
+std::wstring ReadoutText(const Gdiplus::Rect& c, int mode) {
+    const bool region = mode == 1 || mode == 11;
+    return region ? FormatPair(c.Width + 1, c.Height + 1) : FormatPair(c.Width, c.Height);
+}
+
+std::wstring CoordinateText(POINT cursor) { return FormatPair(cursor.x, cursor.y); }
+
+std::wstring WindowLabelText(HWND wnd, const std::wstring& title, const std::wstring& processPath) {
+    wchar_t handle[24];
+    std::swprintf(handle, 24, L"%llX", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(wnd)));
+    std::wstring name = title;
+    if (name.empty()) {
+        const size_t slash = processPath.find_last_of(L"\\/");
+        name = slash == std::wstring::npos ? processPath : processPath.substr(slash + 1);
+        const size_t dot = name.find_last_of(L'.');
+        if (dot != std::wstring::npos) name.erase(dot);
+    }
+    return L"#" + std::wstring(handle) + L" - " + name;
+}
+
+DimensionLabel WidthLabel(const Gdiplus::Rect& r, Gdiplus::Size measured) {
+    DimensionLabel label;
+    const int w1 = measured.Width, h1 = measured.Height;
+    if (r.Width <= w1 + 6) return label;
+    label.shown = true;
+    const int a = (w1 + 3) / 2;
+    const int x0 = r.X + r.Width / 2 - a;
+    label.box = Gdiplus::Rect(x0 + 3, r.Y - 15, w1 - 3, h1);
+    label.text = Gdiplus::Point(x0 + 3, r.Y - 15);
+    const int y = r.Y - 8;
+    label.line[0] = {Gdiplus::Point(r.X, y), Gdiplus::Point(x0, y)};
+    label.line[1] = {Gdiplus::Point(r.X + r.Width / 2 + a, y), Gdiplus::Point(r.X + r.Width, y)};
+    label.ticks[0] = {Gdiplus::Point(r.X, r.Y - 11), Gdiplus::Point(r.X, r.Y - 5)};
+    label.ticks[1] = {Gdiplus::Point(r.X + r.Width, r.Y - 11), Gdiplus::Point(r.X + r.Width, r.Y - 5)};
+    return label;
+}
+
+DimensionLabel HeightLabel(const Gdiplus::Rect& r, Gdiplus::Size measured) {
+    DimensionLabel label;
+    const int w2 = measured.Width, h2 = measured.Height;
+    if (r.Height <= h2 + 6) return label;
+    label.shown = true;
+    const int b = (h2 + 3) / 2;
+    const int y0 = r.Y + r.Height / 2 - b;
+    const int x1 = r.X - w2 + 1;
+    label.box = Gdiplus::Rect(x1, y0 + 2, w2 - 3, h2 - 1);
+    label.text = Gdiplus::Point(x1, y0 + 2);
+    const int x = r.X - 8;
+    label.line[0] = {Gdiplus::Point(x, r.Y), Gdiplus::Point(x, y0)};
+    label.line[1] = {Gdiplus::Point(x, r.Y + b + r.Height / 2), Gdiplus::Point(x, r.Y + r.Height)};
+    label.ticks[0] = {Gdiplus::Point(r.X - 11, r.Y), Gdiplus::Point(r.X - 5, r.Y)};
+    label.ticks[1] = {Gdiplus::Point(r.X - 11, r.Y + r.Height), Gdiplus::Point(r.X - 5, r.Y + r.Height)};
+    return label;
+}
+
+Gdiplus::Rect CoordinateLabelBox(POINT cursor, Gdiplus::Size measured) {
+    return Gdiplus::Rect(cursor.x + 5, cursor.y + 5, measured.Width - 3, measured.Height);
+}
+
+float ReadoutPointSize(const Gdiplus::Rect& c, float mw, float mh) {
+    if (mw <= 0.0f || mh <= 0.0f) return 0.0f;
+    const float scale = std::min(static_cast<float>(c.Height) / (2.0f * mh), static_cast<float>(c.Width) / (2.0f * mw));
+    const float size = 12.0f * scale;
+    if (!(size >= 4.0f)) return 0.0f;
+    return std::min(size, 20.0f);
+}
+
+Gdiplus::PointF ReadoutOrigin(const Gdiplus::Rect& r, const Gdiplus::Rect& c, float mw, float fh) {
+    const int x = r.X + c.Width / 2 - static_cast<int>(mw * 0.5f);
+    const int y = r.Y + c.Height / 2 - static_cast<int>(fh * 0.5f);
+    return Gdiplus::PointF(static_cast<float>(x), static_cast<float>(y));
+}
+
+int CrossHairStrips(POINT old, POINT now, int clientWidth, int clientHeight, Gdiplus::Rect out[4]) {
+    int n = 0;
+    if (old.y != now.y) {
+        out[n++] = Gdiplus::Rect(0, old.y - 2, clientWidth + 2, 45);
+        out[n++] = Gdiplus::Rect(0, now.y - 2, clientWidth + 2, 45);
+    }
+    if (old.x != now.x) {
+        out[n++] = Gdiplus::Rect(old.x - 2, 0, 75, clientHeight + 2);
+        out[n++] = Gdiplus::Rect(now.x - 2, 0, 75, clientHeight + 2);
+    }
+    return n;
+}
+
+Gdiplus::Rect DragRepaintBox(POINT down, POINT old, POINT now, int widthLabelWidth, int heightLabelHeight) {
+    const int minX = std::min({down.x, old.x, now.x}), maxX = std::max({down.x, old.x, now.x});
+    const int minY = std::min({down.y, old.y, now.y}), maxY = std::max({down.y, old.y, now.y});
+    const int left = minX - widthLabelWidth - 15, top = minY - 10 - heightLabelHeight;
+    return Gdiplus::Rect(left, top, maxX + 2 - left, maxY + 2 - top);
+}
+
+ZoomerBars ZoomerCrossHair(const Gdiplus::Rect& d, int sourceSide) {
+    ZoomerBars z{};
+    const int p = sourceSide > 0 ? d.Width / sourceSide : 0;
+    const int h = p / 2;
+    const int cx = d.X + d.Width / 2, cy = d.Y + d.Height / 2;
+    const int gx = d.Width / 2 - h, gy = d.Height / 2 - h;
+    z.pixel = p;
+    z.bars[0] = {Gdiplus::Point(cx, d.Y + p), Gdiplus::Point(cx, d.Y - p + gy)};
+    z.bars[1] = {Gdiplus::Point(cx, d.Y + 2 * p + gy), Gdiplus::Point(cx, d.Y - p + d.Width)};
+    z.bars[2] = {Gdiplus::Point(d.X + p, cy), Gdiplus::Point(d.X - p + gx, cy)};
+    z.bars[3] = {Gdiplus::Point(d.X + 2 * p + gx, cy), Gdiplus::Point(d.X - p + d.Width, cy)};
+    z.outlines[0] = Gdiplus::Rect(cx - h, d.Y + p, p - 1, gy - 2 * p - 1);
+    z.outlines[1] = Gdiplus::Rect(cx - h, d.Y + 2 * p + gy, p - 1, gy - 2 * p - 1);
+    z.outlines[2] = Gdiplus::Rect(d.X + p, cy - h, gx - 2 * p - 1, p - 1);
+    z.outlines[3] = Gdiplus::Rect(d.X + 2 * p + gx, cy - h, gx - 2 * p - 1, p - 1);
+    return z;
+}
+
+}  // namespace CaptureFormLayout

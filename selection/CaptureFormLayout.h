@@ -1,0 +1,100 @@
+#pragma once
+// Placement rules of the capture form: where the magnifier goes, where the dimension labels and the
+// size read-out sit, their texts, and which areas an animation tick repaints. Pure arithmetic on
+// overlay coordinates (screen coordinates less the screen-bounds origin): no window or device calls.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <string>
+
+namespace CaptureFormLayout {
+
+constexpr int kZoomerGap = 20;         // between the cursor and the nearest corner of the magnifier
+constexpr int kZoomerSourceSide = 25;  // screen pixels shown in the magnifier, the cursor's in the middle
+
+// Region modes are 1 and the variant 11; window modes 4 and 5.
+inline bool IsWindowMode(int mode) { return mode == 4 || mode == 5; }
+inline bool IsRegionMode(int mode) { return !IsWindowMode(mode); }
+
+// Side of the square magnifier on a monitor: a fifth of the shorter side, down to a multiple of 4.
+int ZoomerSide(const Gdiplus::Rect& monitor);
+
+// Inside means every pixel of r lies in outer; an empty r at a point inside outer counts as inside.
+bool Inside(const Gdiplus::Rect& r, const Gdiplus::Rect& outer);
+// True when the two share at least one pixel; an empty rectangle shares none.
+bool Overlaps(const Gdiplus::Rect& a, const Gdiplus::Rect& b);
+
+struct ZoomerPlacement {
+    bool keep;             // the current target still fits: leave the animator alone
+    Gdiplus::Rect target;  // otherwise the new target, relative to the cursor
+};
+// Where the magnifier goes for the cursor at pos on monitor (both in overlay coordinates). current is
+// the animator's final target relative to the cursor. The current target is kept while it lies on the
+// monitor clear of the selection; otherwise the first of the four corners around the cursor (below
+// right, below left, above right, above left) that does. When none is clear of the selection, the
+// same search runs again allowing overlap; when nothing fits even then, the magnifier sits on the
+// cursor (offset 0, 0).
+ZoomerPlacement PlaceZoomer(const Gdiplus::Rect& monitor, POINT pos, const Gdiplus::Rect& current,
+                            const Gdiplus::Rect& selection);
+
+// The rectangle spanned by two points: left/top the smaller coordinate, width/height the absolute
+// differences (so a one-pixel drag gives 1 x 1; the form adds the far edge when it finishes).
+Gdiplus::Rect NormalisedRectangle(POINT a, POINT b);
+
+// Texts of the dimension labels and of the large read-out for the selection c in a mode: window
+// mode 4 shows a window's size as it is, the other modes count both edge pixels (+1); the read-out
+// adds 1 only in the region modes 1 and 11.
+std::wstring WidthLabelText(const Gdiplus::Rect& c, int mode);
+std::wstring HeightLabelText(const Gdiplus::Rect& c, int mode);
+std::wstring ReadoutText(const Gdiplus::Rect& c, int mode);
+// "x x y" of the cursor position.
+std::wstring CoordinateText(POINT cursor);
+// "#HANDLE - title", the handle in uppercase hexadecimal, the title or else the process image's file
+// name without folder and extension.
+std::wstring WindowLabelText(HWND wnd, const std::wstring& title, const std::wstring& processPath);
+
+struct Segment {
+    Gdiplus::Point from, to;
+};
+
+// A dimension label: a rounded box with the text over a dimension line with end ticks. Nothing of it
+// is drawn when shown is false (the selection is too small for the text).
+struct DimensionLabel {
+    bool shown = false;
+    Gdiplus::Rect box;     // the rounded box (radius 3)
+    Gdiplus::Point text;   // where the text is drawn
+    Segment line[2];       // the dimension line either side of the box
+    Segment ticks[2];      // the end ticks
+};
+// Above the selection r, for a width text measured as (w1, h1).
+DimensionLabel WidthLabel(const Gdiplus::Rect& r, Gdiplus::Size measured);
+// Left of the selection r, for a height text measured as (w2, h2).
+DimensionLabel HeightLabel(const Gdiplus::Rect& r, Gdiplus::Size measured);
+// The cursor's coordinate label box for a text measured as (w, h): beside and below the cursor.
+Gdiplus::Rect CoordinateLabelBox(POINT cursor, Gdiplus::Size measured);
+
+// Point size of the large read-out for the selection c, whose text measures (mw, mh) at 12 points;
+// 0 when it would be smaller than 4 points; never above 20.
+float ReadoutPointSize(const Gdiplus::Rect& c, float mw, float mh);
+// Where the read-out text starts: centred on c's size from r's corner, with the 12-point width mw and
+// the drawn font's height fh.
+Gdiplus::PointF ReadoutOrigin(const Gdiplus::Rect& r, const Gdiplus::Rect& c, float mw, float fh);
+
+// What the animation tick repaints around the cross-hair when the cursor moves from old to now with
+// the mouse up, in a window clientWidth x clientHeight: a strip along each changed axis at both the old
+// and the new position. Returns how many rectangles it wrote into out (0, 2 or 4).
+int CrossHairStrips(POINT old, POINT now, int clientWidth, int clientHeight, Gdiplus::Rect out[4]);
+// What it repaints while a selection is dragged: the box holding the mouse-down point and the old and
+// new cursor, extended by the width label's width on the left and the height label's height on top.
+Gdiplus::Rect DragRepaintBox(POINT down, POINT old, POINT now, int widthLabelWidth, int heightLabelHeight);
+
+// Magnifier drawing geometry for a destination square (window coordinates) and the source side.
+struct ZoomerBars {
+    int pixel;                 // size of one magnified pixel
+    Segment bars[4];           // the cross-hair bars, pen width = pixel, leaving the middle pixel free
+    Gdiplus::Rect outlines[4]; // the 1-pixel outlines around each bar
+};
+ZoomerBars ZoomerCrossHair(const Gdiplus::Rect& destination, int sourceSide);
+
+}  // namespace CaptureFormLayout
