@@ -8,6 +8,7 @@
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "selection/CaptureForm.h"
 #include "windows/ScreenCopy.h"
 #include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
@@ -163,11 +164,41 @@ void CaptureSession::SetImageResolution() {
     if (details && bitmap) bitmap->SetResolution(details->GetDpiX(), details->GetDpiY());
 }
 
-// The live overlay, the window capture choice and the scrolling driver are not part of the library
-// yet: their modes make no choice and capture nothing.
-bool CaptureSession::SelectionStep() { return false; }
+// The window capture choice and the scrolling driver are not part of the library yet: their modes
+// capture nothing.
 BITMAPINFOHEADER* CaptureSession::ScrollStep() { return nullptr; }
 bool CaptureSession::CaptureActiveWindowStep() { return false; }
+
+bool CaptureSession::SelectionStep() {
+    try {
+        auto form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
+        form->SetSelectionShape(shape_);
+        if (form->RunForm() == 0 || !form->IsAccepted()) return false;
+        selected_ = form->SelectedWindow();
+        selection_ = form->CaptureRectangle();
+        if (selected_) capture_->GetDetails()->SetTitle(selected_->Text());
+        if (selection_.Width > 0 && selection_.Height > 0) {
+            if (mode_ == CaptureModeWindow && selected_) {
+                form.reset();  // the overlay leaves the screen before the window is copied again
+                ::Sleep(1000);
+                ScreenGeometry::CaptureCursor(capture_.get());
+                capture_->SetCursorVisible(CursorWanted());
+                // The overlay's rectangle is relative to the screen bounds; the copy takes screen coordinates.
+                const Gdiplus::Rect bounds = capture_->GetScreenBounds();
+                const Gdiplus::Rect onScreen(selection_.X + bounds.X, selection_.Y + bounds.Y, selection_.Width,
+                                             selection_.Height);
+                if (!ScreenGeometry::CaptureRectangle(capture_.get(), onScreen)) return false;
+            } else {
+                capture_->Crop(selection_);
+            }
+        }
+        form.reset();
+        SetImageResolution();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
 
 BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap) {
     const int width = static_cast<int>(bitmap->GetWidth());
