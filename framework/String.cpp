@@ -301,9 +301,11 @@ void CString::Format(LPCWSTR format, ...) {
     FormatV(format, args);
     va_end(args);
 }
+// Built aside and moved in: an argument may point into this string.
 void CString::FormatV(LPCWSTR format, va_list args) {
-    Empty();
-    AppendFormatV(format, args);
+    CString result;
+    result.AppendFormatV(format, args);
+    *this = std::move(result);
 }
 void CString::AppendFormat(LPCWSTR format, ...) {
     va_list args;

@@ -1,0 +1,32 @@
+#include "ExportedTestWnd.h"
+
+IMPLEMENT_DYNAMIC(CExportedTestWnd, CWnd)
+
+BEGIN_MESSAGE_MAP(CExportedTestWnd, CWnd)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_EXPORTED_PING, &CExportedTestWnd::OnPing)
+END_MESSAGE_MAP()
+
+BOOL CExportedTestWnd::CreateHidden() {
+    return CreateEx(0, AfxRegisterWndClass(CS_DBLCLKS), L"exported", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr);
+}
+
+void CExportedTestWnd::OnLButtonDown(UINT flags, CPoint point) {
+    ++clicks;
+    CWnd::OnLButtonDown(flags, point);
+}
+
+void CExportedTestWnd::OnTimer(UINT_PTR id) {
+    ++timers;
+    CWnd::OnTimer(id);
+}
+
+LRESULT CExportedTestWnd::OnPing(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
+
+HMODULE ExportedTestModule() {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&ExportedTestModule), &module);
+    return module;
+}

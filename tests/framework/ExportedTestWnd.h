@@ -1,0 +1,29 @@
+#pragma once
+// A window class exported from a DLL of its own, as the capture library exports its windows.
+#include <QelFramework/Framework.h>
+
+#ifdef FWTEST_EXPORTED_BUILD
+#define FWTEST_API __declspec(dllexport)
+#else
+#define FWTEST_API __declspec(dllimport)
+#endif
+
+class FWTEST_API CExportedTestWnd : public CWnd {
+    DECLARE_DYNAMIC(CExportedTestWnd)
+public:
+    static const UINT WM_EXPORTED_PING = WM_APP + 50;
+
+    // Creates a hidden popup on a class registered from this module.
+    BOOL CreateHidden();
+    int clicks = 0;
+    int timers = 0;
+
+protected:
+    afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg void OnTimer(UINT_PTR id);
+    LRESULT OnPing(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+};
+
+// The DLL itself, whose resources hold string 101.
+FWTEST_API HMODULE ExportedTestModule();
