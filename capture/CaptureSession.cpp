@@ -9,6 +9,7 @@
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
 #include "selection/CaptureForm.h"
+#include "selection/OverlayHelpers.h"
 #include "windows/ScreenCopy.h"
 #include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
@@ -53,6 +54,10 @@ BITMAPINFOHEADER* CaptureSession::RunCapture() {
         result.reset();
     } else if (auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(capture_->GetImage())) {
         result.reset(BitmapToDib(bitmap));
+        if (result && mode_ == CaptureModeRegion && (shape_ == 2 || shape_ == 3)) {
+            UniqueDib shaped(ShapeDib(result.get(), shape_));
+            if (shaped) result = std::move(shaped);
+        }
     }
     imageLocation_ = capture_->GetLocation();
     capture_.reset();
@@ -219,4 +224,52 @@ BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap) {
         for (size_t x = 3; x < rowBytes; x += 4) row[x] = 255;
     }
     return dib.release();
+}
+
+BITMAPINFOHEADER* ShapeDib(const BITMAPINFOHEADER* dib, int shape) {
+    if (!dib || (shape != 2 && shape != 3)) return nullptr;
+    // Only the session's own images come here: 32-bit, uncompressed, bottom-up.
+    if (dib->biBitCount != 32 || dib->biCompression != BI_RGB || dib->biWidth <= 0 || dib->biHeight <= 0) return nullptr;
+    const int width = dib->biWidth;
+    const int height = dib->biHeight;
+
+    Gdiplus::GraphicsPath path;
+    if (shape == 2)
+        path.AddEllipse(0, 0, width, height);
+    else
+        AddRoundedRectangle(0, 0, width, height, SelectionCornerRadius(width, height), path);
+    Gdiplus::RectF bounds;
+    if (path.GetBounds(&bounds) != Gdiplus::Ok) return nullptr;
+
+    UniqueDib shaped(QelImageTransform::CBitmapCreator::CreateDibImage(RoundToPixels(bounds.Width),
+                                                                         RoundToPixels(bounds.Height), 32, 0));
+    if (!shaped) return nullptr;
+    const int shapedWidth = shaped->biWidth;
+    const int shapedHeight = shaped->biHeight;
+    const int stride = (shapedWidth * 32 + 31) / 32 * 4;
+    BYTE* shapedBits = reinterpret_cast<BYTE*>(shaped.get()) + shaped->biSize;
+    std::memset(shapedBits, 0, static_cast<size_t>(stride) * shapedHeight);
+
+    // Both bitmaps lie over the DIBs' own rows, last row first, so no pixel is copied twice.
+    const int sourceStride = (width * dib->biBitCount + 31) / 32 * 4;
+    BYTE* sourceBits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + dib->biSize);
+    Gdiplus::Bitmap source(width, height, -sourceStride, PixelFormat32bppARGB,
+                           sourceBits + static_cast<ptrdiff_t>(height - 1) * sourceStride);
+    Gdiplus::Bitmap target(shapedWidth, shapedHeight, -stride, PixelFormat32bppARGB,
+                           shapedBits + static_cast<ptrdiff_t>(shapedHeight - 1) * stride);
+    if (source.GetLastStatus() != Gdiplus::Ok || target.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    Gdiplus::Status status;
+    {
+        Gdiplus::Graphics graphics(&target);
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        Gdiplus::TextureBrush brush(&source, Gdiplus::WrapModeTile);
+        Gdiplus::Matrix shift;
+        shift.Translate(-bounds.X, -bounds.Y);
+        path.Transform(&shift);
+        brush.TranslateTransform(-bounds.X, -bounds.Y);
+        status = graphics.FillPath(&brush, &path);
+    }
+    // A fill that failed would hand back a wholly transparent image as if it were the selection.
+    if (status != Gdiplus::Ok) return nullptr;
+    return shaped.release();
 }

@@ -67,3 +67,7 @@ private:
 
 // A 32-bit DIB of the bitmap's pixels, opaque; null when it cannot be made.
 BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap);
+// The image cut to a region selection shape, 2 an ellipse or 3 a rounded rectangle: pixels outside the
+// shape transparent, edge pixels blended. Null for any other shape or when it cannot be made; the
+// source stays the caller's.
+BITMAPINFOHEADER* ShapeDib(const BITMAPINFOHEADER* dib, int shape);
