@@ -5,7 +5,7 @@ packages=(
   cmake make python3
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   googletest
-  wine64
+  wine64 fonts-wine
   xvfb x11-utils xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-apps xdotool
   imagemagick
 )

@@ -130,6 +130,10 @@ qel_start_wine() {
     "$QEL_WINESERVER" -w
     touch "$prefix/.qel-ready"
   fi
+  # GDI+ finds its generic sans-serif family (Tahoma, Microsoft Sans Serif) only among the prefix's
+  # own fonts; Wine's copies are installed there.
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   "$QEL_WINESERVER" -f -p >/dev/null 2>&1 &
   QEL_PIDS+=($!)
   QEL_WINESERVER_PREFIXES+=("$prefix")
