@@ -127,6 +127,9 @@ CWinApp::CWinApp(LPCWSTR appName) noexcept : m_pszAppName(appName), m_hInstance(
     g_app.compare_exchange_strong(expected, this);
 }
 
+CWinApp::CWinApp(LPCWSTR appName, HINSTANCE libraryInstance) noexcept
+    : m_pszAppName(appName), m_hInstance(libraryInstance) {}
+
 CWinApp::~CWinApp() {
     CWinApp* expected = this;
     g_app.compare_exchange_strong(expected, nullptr);

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cwchar>
-#include <optional>
 
 namespace host {
 
@@ -96,9 +95,6 @@ int Flash(const std::vector<std::wstring>& args) {
 }
 
 int PickColor() {
-    // A host application has its application object; this program makes one when the library has none.
-    std::optional<CWinApp> app;
-    if (!AfxGetThread()) app.emplace(L"pictavo");
     const unsigned long color = CPictavoUtil().PickScreenColor();
     if (color == 0xFFFFFFFF) {
         std::wprintf(L"refused\n");

@@ -198,6 +198,8 @@ int Run(int argc, wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
     ::SetProcessDPIAware();
+    // Like any host application, the program has its application object on its user-interface thread.
+    CWinApp app(L"pictavo");
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);

@@ -53,6 +53,11 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+
+protected:
+    // The application object of a library loaded into a host: it claims neither the loading thread
+    // nor the process, which belong to the host's own application object.
+    CWinApp(LPCWSTR appName, HINSTANCE libraryInstance) noexcept;
 };
 
 QELFRAMEWORK_API CWinThread* AfxGetThread();

@@ -2,3 +2,4 @@ qel_add_test(module_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModuleTests.cpp
   LIBS QelPictavoCore
   LAYOUTS single dual left)
+add_dependencies(module_tests QelPictavoDll)

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <QelFramework/Framework.h>
+
 #include "GdiplusHandles.h"
 
 TEST(Module, GdiplusStartsOnceAndDrawsPixels) {
@@ -33,4 +35,22 @@ TEST(Module, DisplayLayoutIsTheOneAskedFor) {
         EXPECT_EQ(x, -1280);
         EXPECT_EQ(cx, 3200);
     }
+}
+
+TEST(Module, LoadingTheLibraryLeavesTheHostsThreadAndAppAloneAndJoinsTheResourceSearch) {
+    ASSERT_EQ(AfxGetThread(), nullptr);
+    qel::UniqueHmodule library(::LoadLibraryW(L"QelPictavoDll.dll"));
+    ASSERT_TRUE(library);
+    EXPECT_EQ(AfxGetThread(), nullptr);
+    EXPECT_EQ(AfxGetApp(), nullptr);
+    // The eyedropper and the checkerboard are found in the library wherever the resource handle points.
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(1001), L"PNG"), library.get());
+    {
+        CWinApp host(L"host");
+        EXPECT_EQ(AfxGetThread(), &host);
+        EXPECT_EQ(AfxGetApp(), &host);
+    }
+    const HMODULE unloaded = library.get();
+    library.reset();
+    EXPECT_NE(AfxFindResourceHandle(MAKEINTRESOURCEW(1001), L"PNG"), unloaded);
 }
