@@ -117,18 +117,20 @@ qel_start_wine() {
   local layout=$1 prefix=$2
   export WINEPREFIX=$prefix WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  if [ ! -f "$prefix/.qel-ready" ]; then
+  if [ ! -f "$prefix/.qel-ready-2" ]; then
     rm -rf "$prefix"
     mkdir -p "$prefix"
     qel_wine wineboot -i >/dev/null 2>&1 || true
     qel_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # There is no window manager: unmanaged windows hide and close at once instead of waiting 2 s for one.
+    qel_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     if [ "$layout" != single ]; then
       # Wine reports several monitors only with these two off.
       qel_wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
       qel_wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /t REG_SZ /d N /f >/dev/null 2>&1
     fi
     "$QEL_WINESERVER" -w
-    touch "$prefix/.qel-ready"
+    touch "$prefix/.qel-ready-2"
   fi
   # GDI+ finds its generic sans-serif family (Tahoma, Microsoft Sans Serif) only among the prefix's
   # own fonts; Wine's copies are installed there.
