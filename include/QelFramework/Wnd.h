@@ -4,6 +4,7 @@
 // fall back to default processing. The object belongs to whoever created it and is never deleted
 // by the framework; PostNcDestroy is the hook for a class that wants to delete itself. Deleting an
 // object whose window still exists destroys the window (with default processing only).
+// No member may be called through a null pointer (GetSafeHwnd included): test the pointer instead.
 #include <windows.h>
 
 #include "Export.h"

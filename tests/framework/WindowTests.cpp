@@ -360,6 +360,12 @@ TEST(Paint, PaintAndEraseHandlersReachTheScreen) {
     EXPECT_EQ(ScreenPixel(x, y + h - 1), kDark);
     EXPECT_EQ(ScreenPixel(x + w - 1, y + h - 1), kDark);
 
+    EXPECT_TRUE(wnd.GetExStyle() & WS_EX_TOPMOST);
+    wnd.SetWindowPos(&CWnd::wndNoTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_FALSE(wnd.GetExStyle() & WS_EX_TOPMOST);
+    wnd.SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_TRUE(wnd.GetExStyle() & WS_EX_TOPMOST);
+
     wnd.fill = RGB(0, 0, 0);
     wnd.Invalidate(FALSE);
     wnd.UpdateWindow();
