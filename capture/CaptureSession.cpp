@@ -8,6 +8,7 @@
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "capture/WindowCaptureChoice.h"
 #include "selection/CaptureForm.h"
 #include "selection/OverlayHelpers.h"
 #include "windows/ScreenCopy.h"
@@ -169,10 +170,9 @@ void CaptureSession::SetImageResolution() {
     if (details && bitmap) bitmap->SetResolution(details->GetDpiX(), details->GetDpiY());
 }
 
-// The window capture choice and the scrolling driver are not part of the library yet: their modes
-// capture nothing.
+// The scrolling driver is not part of the library yet: the scrolling mode captures nothing.
 BITMAPINFOHEADER* CaptureSession::ScrollStep() { return nullptr; }
-bool CaptureSession::CaptureActiveWindowStep() { return false; }
+bool CaptureSession::CaptureActiveWindowStep() { return WindowCaptureChoice::CaptureActiveWindowStep(capture_.get()); }
 
 bool CaptureSession::SelectionStep() {
     try {
