@@ -12,3 +12,12 @@ endforeach()
 add_library(presentationframework_probe SHARED ${CMAKE_CURRENT_LIST_DIR}/apps/PresentationFrameworkProbe.cpp)
 set_target_properties(presentationframework_probe PROPERTIES PREFIX "" OUTPUT_NAME presentationframework-probe)
 qel_warnings(presentationframework_probe)
+
+# Takes the foreground and reads the screen.
+qel_add_test(window_capture_choice_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowCaptureChoiceTests.cpp
+  LIBS QelPictavoCore
+  LAYOUTS single
+  INPUT)
+add_dependencies(window_capture_choice_tests capture_target_idea capture_target_citrix capture_target_plain
+  presentationframework_probe)

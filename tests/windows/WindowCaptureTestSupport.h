@@ -289,6 +289,23 @@ inline int CountArgb(Gdiplus::Image* image, Gdiplus::ARGB argb, Gdiplus::Rect ar
     return count;
 }
 
+// Live GDI objects of this process, found by probing every handle slot: Wine accepts a handle given
+// without its generation bits, and reports no GDI counts otherwise.
+inline int CountGdiObjects() {
+    int count = 0;
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot) count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
+    return count;
+}
+
+// Open kernel handles of this process, found by probing handle values.
+inline int CountKernelHandles() {
+    int count = 0;
+    DWORD flags = 0;
+    for (ULONG_PTR value = 4; value < 4 * 16384; value += 4)
+        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+    return count;
+}
+
 inline int Area(Gdiplus::Image* image) { return static_cast<int>(image->GetWidth() * image->GetHeight()); }
 
 }  // namespace wctest

@@ -1,10 +1,9 @@
 // A program whose one window is a capture target in another process.
-// Usage: capture_target_*.exe <title> <x> <y> <width> <height> [print] [framework]
-//   print      the window also paints when asked to print itself, in another colour, so that an image
-//              tells whether it came from printing or from the screen; without it the window prints black
+// Usage: capture_target_*.exe <title> <x> <y> <width> <height> [black] [framework]
+//   black      paints the window black on the screen instead of RGB(0, 160, 0)
 //   framework  loads presentationframework-probe.dll first
-// The window is a popup painting RGB(0, 160, 0); printed it is RGB(200, 0, 40). It ends when closed,
-// or after two minutes.
+// Asked to print its client area, the window paints RGB(200, 0, 40). It ends when closed, or after two
+// minutes.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,7 +14,7 @@ namespace {
 
 constexpr COLORREF kPaintColour = RGB(0, 160, 0);
 constexpr COLORREF kPrintColour = RGB(200, 0, 40);
-bool g_answersPrint = false;
+COLORREF g_paintColour = kPaintColour;
 
 void Fill(HWND wnd, HDC dc, COLORREF colour) {
     RECT client;
@@ -32,12 +31,11 @@ LRESULT CALLBACK TargetProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(wnd, &ps);
-        Fill(wnd, dc, kPaintColour);
+        Fill(wnd, dc, g_paintColour);
         EndPaint(wnd, &ps);
         return 0;
     }
     case WM_PRINTCLIENT:
-        if (!g_answersPrint) break;
         Fill(wnd, reinterpret_cast<HDC>(wp), kPrintColour);
         return 0;
     case WM_DESTROY:
@@ -56,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 6) return 2;
     for (int i = 6; i < argc; ++i) {
-        if (std::wcscmp(argv[i], L"print") == 0) g_answersPrint = true;
+        if (std::wcscmp(argv[i], L"black") == 0) g_paintColour = RGB(0, 0, 0);
         if (std::wcscmp(argv[i], L"framework") == 0 && !LoadLibraryW(L"presentationframework-probe.dll")) return 3;
     }
     WNDCLASSW wc{};
@@ -65,7 +63,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"QelCaptureTarget";
     RegisterClassW(&wc);
-    HWND wnd = CreateWindowExW(0, wc.lpszClassName, argv[1], WS_POPUP | WS_VISIBLE, _wtoi(argv[2]), _wtoi(argv[3]),
+    // An application window: Wine stacks it below top-most windows even while it is active.
+    HWND wnd = CreateWindowExW(WS_EX_APPWINDOW, wc.lpszClassName, argv[1], WS_POPUP | WS_VISIBLE, _wtoi(argv[2]), _wtoi(argv[3]),
                                _wtoi(argv[4]), _wtoi(argv[5]), nullptr, nullptr, instance, nullptr);
     LocalFree(argv);
     if (!wnd) return 4;

@@ -1,0 +1,361 @@
+// Which method captures a window, whether a black print gives way to the screen, and the capture of
+// the foreground window: the rules directly, then real windows of this and of other programs.
+#include <gtest/gtest.h>
+
+#include <QelPictavo/PictavoUtil.h>
+
+#include "capture/Capture.h"
+#include "capture/CaptureSession.h"
+#include "capture/WindowCaptureChoice.h"
+#include "tests/windows/WindowCaptureTestSupport.h"
+#include "windows/WindowCapture.h"
+#include "windows/WindowDetails.h"
+
+namespace {
+
+using namespace WindowCaptureChoice;
+using namespace wctest;
+using Gdiplus::Rect;
+
+constexpr Gdiplus::ARGB kThumbnailBackground = 0xFF7F7FFF;
+
+int Resolve(bool dwm, bool modern, bool print, bool compositor, bool framework, int* asked = nullptr) {
+    return ResolveAutomaticMethod(MethodFacts{dwm, modern, print, compositor}, [&] {
+        if (asked) ++*asked;
+        return framework;
+    });
+}
+
+}  // namespace
+
+TEST(WindowCaptureChoiceRules, AutomaticChoicePrefersCompositorThenPrintWindowThenScreen) {
+    // Compositor off: print-window unless ruled out for the process or it uses the presentation framework.
+    EXPECT_EQ(Resolve(false, false, true, true, false), kPrintWindow);
+    EXPECT_EQ(Resolve(false, false, true, true, true), kScreenCopy);
+    EXPECT_EQ(Resolve(false, false, false, true, false), kScreenCopy);
+    EXPECT_EQ(Resolve(false, true, true, true, false), kScreenCopy);
+    // Compositor on: the compositor unless ruled out; a modern app always.
+    EXPECT_EQ(Resolve(true, false, true, true, true), kCompositor);
+    EXPECT_EQ(Resolve(true, false, true, false, false), kPrintWindow);
+    EXPECT_EQ(Resolve(true, false, false, true, false), kCompositor);
+    EXPECT_EQ(Resolve(true, false, false, false, false), kScreenCopy);
+    EXPECT_EQ(Resolve(true, true, false, false, false), kCompositor);
+}
+
+TEST(WindowCaptureChoiceRules, ModulesAreScannedOnlyWhenTheAnswerMatters) {
+    int asked = 0;
+    Resolve(false, false, true, true, false, &asked);
+    EXPECT_EQ(asked, 1);
+    for (bool modern : {false, true}) {
+        Resolve(true, modern, true, true, true, &asked);
+        Resolve(false, modern, false, true, true, &asked);
+    }
+    Resolve(false, true, true, true, true, &asked);
+    EXPECT_EQ(asked, 1);
+}
+
+TEST(WindowCaptureChoiceRules, PresentationFrameworkModulesAreRecognisedByPrefixInAnyCase) {
+    EXPECT_TRUE(IsPresentationFrameworkModule(L"PresentationFramework.dll"));
+    EXPECT_TRUE(IsPresentationFrameworkModule(L"presentationframework.aero2.dll"));
+    EXPECT_TRUE(IsPresentationFrameworkModule(L"PRESENTATIONFRAMEWORK"));
+    EXPECT_FALSE(IsPresentationFrameworkModule(L"PresentationFramewor"));
+    EXPECT_FALSE(IsPresentationFrameworkModule(L"PresentationCore.dll"));
+    EXPECT_FALSE(IsPresentationFrameworkModule(L"MyPresentationFramework.dll"));
+    EXPECT_FALSE(IsPresentationFrameworkModule(L""));
+}
+
+TEST(WindowCaptureChoiceRules, BlackSharesAreWholePercentsRoundedDown) {
+    EXPECT_EQ(BlackShare(0, 0), 0u);
+    EXPECT_EQ(BlackShare(99, 10000), 0u);
+    EXPECT_EQ(BlackShare(100, 10000), 1u);
+    EXPECT_EQ(BlackShare(2999, 10000), 29u);
+    EXPECT_EQ(BlackShare(10000, 10000), 100u);
+    // A product past 32 bits.
+    EXPECT_EQ(BlackShare(5000000000ull, 10000000000ull), 50u);
+}
+
+TEST(WindowCaptureChoiceRules, AScreenCopyReplacesOnlyABlackerPrint) {
+    const unsigned long long same = 400 * 300;
+    EXPECT_TRUE(PreferScreenCopy(same, 30, same, 2));
+    EXPECT_FALSE(PreferScreenCopy(same, 30, same, 30));
+    EXPECT_FALSE(PreferScreenCopy(same, 30, same, 40));
+    // A print larger than the window's part on the screen gives way only when mostly black.
+    EXPECT_TRUE(PreferScreenCopy(same, 51, same / 2, 0));
+    EXPECT_FALSE(PreferScreenCopy(same, 50, same / 2, 0));
+    EXPECT_FALSE(PreferScreenCopy(same, 80, same / 2, 90));
+    // A smaller print never does.
+    EXPECT_FALSE(PreferScreenCopy(same / 2, 100, same, 0));
+}
+
+TEST(WindowCaptureChoiceRules, ForegroundWindowsMustBeShowingToBeCaptured) {
+    EXPECT_TRUE(IsCapturableForeground(false, false, false, 0));
+    EXPECT_TRUE(IsCapturableForeground(false, true, false, -31999));
+    EXPECT_FALSE(IsCapturableForeground(false, true, false, -32000));
+    EXPECT_FALSE(IsCapturableForeground(false, true, true, 100));
+    EXPECT_TRUE(IsCapturableForeground(true, true, true, -32000));
+    EXPECT_FALSE(IsCapturableForeground(true, false, false, 100));
+}
+
+namespace {
+
+// Real windows; the system's compositor is Wine's unless a test puts the stand-in in place.
+class WindowCaptureChoiceOnWindows : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qel::EnsureGdiplus());
+        CaptureSettings::Get().CaptureDelay = 0;
+    }
+
+    // Captures wnd with the automatic choice; the capture is kept in capture_.
+    Gdiplus::Bitmap* CaptureAutomatically(HWND wnd) {
+        WindowDetails record(wnd);
+        capture_ = std::make_unique<Capture>();
+        if (!CaptureWindow(record, capture_.get(), kAutomatic)) return nullptr;
+        return static_cast<Gdiplus::Bitmap*>(capture_->GetImage());
+    }
+
+    // The one colour an image is made of, or 0 when it has none or several.
+    static Gdiplus::ARGB SoleColour(Gdiplus::Bitmap* image) {
+        if (!image) return 0;
+        const Gdiplus::ARGB first = PixelAt(image, 0, 0);
+        return CountArgb(image, first) == Area(image) ? first : 0;
+    }
+
+    enum class Method { kScreen, kPrint, kCompositor };
+
+    // Another program's window, painted black and standing partly left of the screen. Wine prints
+    // another program's window black, and the black check keeps such a print when the screen shows
+    // the window just as black, so each method leaves its own image: a print has the whole window's
+    // size at the window's origin, a screen copy only the part on the screen, and a compositor capture
+    // the stand-in compositor's background at the window's size.
+    static constexpr int kTargetX = -100, kTargetY = 200, kTargetWidth = 400, kTargetHeight = 300;
+    static std::wstring TargetPlace() { return L"-100 200 400 300 black"; }
+
+    void ExpectMethod(HWND wnd, const FakeCompositor& dwm, Method expected, int n) {
+        ASSERT_TRUE(wnd) << n;
+        const int registrationsBefore = dwm.registrations;
+        Gdiplus::Bitmap* image = CaptureAutomatically(wnd);
+        ASSERT_TRUE(image) << n;
+        EXPECT_EQ(dwm.registrations - registrationsBefore, expected == Method::kCompositor ? 1 : 0) << n;
+        const POINT at = capture_->GetLocation();
+        const int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
+        EXPECT_EQ(height, kTargetHeight) << n;
+        EXPECT_EQ(at.y, kTargetY) << n;
+        switch (expected) {
+        case Method::kPrint:
+            EXPECT_EQ(width, kTargetWidth) << n;
+            EXPECT_EQ(at.x, kTargetX) << n;
+            EXPECT_EQ(SoleColour(image), 0xFF000000u) << n;
+            break;
+        case Method::kScreen:
+            EXPECT_EQ(width, kTargetWidth + kTargetX) << n;
+            EXPECT_EQ(at.x, 0) << n;
+            EXPECT_EQ(SoleColour(image), 0xFF000000u) << n;
+            break;
+        case Method::kCompositor:
+            EXPECT_EQ(width, kTargetWidth) << n;
+            EXPECT_EQ(at.x, kTargetX) << n;
+            // Corners aside before Windows 8.
+            EXPECT_GE(CountArgb(image, kThumbnailBackground), Area(image) - 4 * 12) << n;
+            break;
+        }
+    }
+
+    SettingsScope settings_;
+    std::unique_ptr<Capture> capture_;
+};
+
+constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
+// Application windows: Wine keeps them below top-most windows even while they are active.
+constexpr DWORD kApp = WS_EX_APPWINDOW;
+
+}  // namespace
+
+TEST_F(WindowCaptureChoiceOnWindows, AWindowThatPrintsBlackIsReplacedByWhatTheScreenShows) {
+    LookWindow target(At(300, 200, 400, 300), WindowLook{kPaintColour, false}, kPopup, kApp, L"Black printer");
+    Foreground(target.get());
+    Gdiplus::Bitmap* image = CaptureAutomatically(target.get());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(SoleColour(image), Opaque(kPaintColour));
+    ASSERT_EQ(image->GetWidth(), 400u);
+    EXPECT_EQ(capture_->GetLocation().x, 300);
+    EXPECT_EQ(capture_->GetLocation().y, 200);
+    EXPECT_EQ(capture_->GetDetails()->GetTitle(), L"Black printer");
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, AWindowThatPrintsIsKeptAsPrintedUnderAnotherWindow) {
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kPopup, kApp, L"Good printer");
+    Foreground(target.get());
+    LookWindow cover(At(250, 150, 300, 250), WindowLook{RGB(0, 0, 255)}, kPopup, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    qeltest::PumpFor(200);
+    // The image is the window's own print, not the screen with the cover on it.
+    EXPECT_EQ(SoleColour(CaptureAutomatically(target.get())), Opaque(kPrintColour));
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, APrintAsBlackAsTheScreenIsKept) {
+    // A window whose own picture is dark: printed and on the screen it is equally black.
+    LookWindow target(At(300, 200, 400, 300), WindowLook{RGB(0, 0, 0), true, false, RGB(0, 0, 0)}, kPopup, kApp);
+    Foreground(target.get());
+    Gdiplus::Bitmap* image = CaptureAutomatically(target.get());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(SoleColour(image), 0xFF000000u);
+    EXPECT_EQ(image->GetWidth(), 400u);
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsDecideTheMethodForRealPrograms) {
+    struct Case {
+        const wchar_t* exe;
+        bool compositor;
+        Method expected;
+    };
+    const Case cases[] = {
+        {L"capture_target_plain.exe", false, Method::kPrint},
+        {L"capture_target_idea.exe", false, Method::kScreen},
+        {L"capture_target_citrix.exe", false, Method::kPrint},
+        {L"capture_target_plain.exe", true, Method::kCompositor},
+        {L"capture_target_idea.exe", true, Method::kCompositor},
+        {L"capture_target_citrix.exe", true, Method::kPrint},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        FakeCompositor dwm;
+        std::unique_ptr<CompositorScope> useDwm;
+        if (c.compositor) useDwm = std::make_unique<CompositorScope>(&dwm);
+        const std::wstring title = L"Qel target " + std::to_wstring(++n);
+        HelperProcess program(c.exe, title, TargetPlace());
+        ASSERT_TRUE(program.window()) << n;
+        ExpectMethod(program.window(), dwm, c.expected, n);
+        EXPECT_EQ(capture_->GetDetails()->GetTitle(), title);
+    }
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, AFailingCompositorFallsThroughToWhatTheProgramAllows) {
+    FakeCompositor dwm;
+    dwm.registerResult = E_NOTIMPL;  // as Wine answers
+    CompositorScope useDwm(&dwm);
+    {
+        HelperProcess program(L"capture_target_plain.exe", L"Qel fall-through plain", TargetPlace());
+        ExpectMethod(program.window(), dwm, Method::kPrint, 1);
+        EXPECT_EQ(dwm.source, program.window());
+    }
+    {
+        HelperProcess program(L"capture_target_idea.exe", L"Qel fall-through idea", TargetPlace());
+        ExpectMethod(program.window(), dwm, Method::kScreen, 2);
+        EXPECT_EQ(dwm.source, program.window());
+    }
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, AProgramOnThePresentationFrameworkIsCopiedFromTheScreenWithoutCompositor) {
+    FakeCompositor unused;
+    HelperProcess plain(L"capture_target_plain.exe", L"Qel without framework", TargetPlace());
+    EXPECT_FALSE(HasPresentationFrameworkModule(plain.id()));
+    ExpectMethod(plain.window(), unused, Method::kPrint, 1);
+
+    HelperProcess framework(L"capture_target_plain.exe", L"Qel with framework", TargetPlace() + L" framework");
+    ASSERT_TRUE(framework.window());
+    EXPECT_TRUE(HasPresentationFrameworkModule(framework.id()));
+    ExpectMethod(framework.window(), unused, Method::kScreen, 2);
+    EXPECT_FALSE(HasPresentationFrameworkModule(0xFFFFFFF0));
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedWithItsTitle) {
+    LookWindow target(At(260, 180, 420, 280), WindowLook(), kPopup, kApp, L"Qel foreground");
+    Foreground(target.get());
+    ASSERT_EQ(::GetForegroundWindow(), target.get());
+    Capture capture;
+    ASSERT_TRUE(CaptureActiveWindowStep(&capture));
+    auto* image = static_cast<Gdiplus::Bitmap*>(capture.GetImage());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetWidth(), 420u);
+    EXPECT_EQ(image->GetHeight(), 280u);
+    EXPECT_EQ(SoleColour(image), Opaque(kPrintColour));
+    EXPECT_EQ(capture.GetLocation().x, 260);
+    EXPECT_EQ(capture.GetLocation().y, 180);
+    EXPECT_EQ(capture.GetDetails()->GetTitle(), L"Qel foreground");
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, AnEmptyForegroundWindowGivesWayToAnotherOfItsProcess) {
+    LookWindow other(At(500, 300, 200, 150), WindowLook(), kPopup, kApp, L"Qel other window");
+    LookWindow empty(At(100, 100, 0, 0), WindowLook(), kPopup, kApp, L"Qel empty window");
+    Foreground(empty.get());
+    ASSERT_EQ(::GetForegroundWindow(), empty.get());
+    Capture capture;
+    ASSERT_TRUE(CaptureActiveWindowStep(&capture));
+    EXPECT_EQ(capture.GetDetails()->GetTitle(), L"Qel other window");
+    EXPECT_EQ(capture.GetImage()->GetWidth(), 200u);
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, MinimisedParkedOrMissingForegroundWindowsAreNotCaptured) {
+    auto expectNoCapture = [](const char* what) {
+        Capture capture;
+        EXPECT_FALSE(CaptureActiveWindowStep(&capture)) << what;
+        EXPECT_EQ(capture.GetImage(), nullptr) << what;
+    };
+    LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel foreground");
+    Foreground(target.get());
+    ::ShowWindow(target.get(), SW_MINIMIZE);
+    qeltest::PumpFor(200);
+    ASSERT_EQ(::GetForegroundWindow(), target.get());
+    expectNoCapture("minimised");
+
+    ::ShowWindow(target.get(), SW_RESTORE);
+    ::SetWindowPos(target.get(), nullptr, -32000, 100, 420, 280, SWP_NOZORDER);
+    qeltest::PumpFor(200);
+    ASSERT_EQ(::GetForegroundWindow(), target.get());
+    ASSERT_FALSE(::IsIconic(target.get()));
+    expectNoCapture("parked");
+
+    target.Destroy();
+    qeltest::PumpFor(200);
+    ASSERT_EQ(::GetForegroundWindow(), nullptr);
+    expectNoCapture("gone");
+    EXPECT_FALSE(CaptureActiveWindowStep(nullptr));
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, TheSessionFallsBackToTheWholeScreenWhenTheStepFails) {
+    const Rect screen = ScreenGeometry::VirtualScreenBounds();
+    LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel session");
+    Foreground(target.get());
+    const Rect window = WindowDetails(target.get()).WindowRectangle();
+    {
+        CaptureSession session(CaptureModeActiveWindow);
+        UniqueDib dib(session.RunCapture());
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(dib->biWidth, window.Width);
+        EXPECT_EQ(dib->biHeight, window.Height);
+        EXPECT_EQ(session.ImageLocation().x, window.X);
+    }
+    ::ShowWindow(target.get(), SW_MINIMIZE);
+    qeltest::PumpFor(200);
+    CaptureSession session(CaptureModeActiveWindow);
+    UniqueDib dib(session.RunCapture());
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(dib->biWidth, screen.Width);
+    EXPECT_EQ(dib->biHeight, screen.Height);
+    EXPECT_EQ(session.ImageLocation().x, screen.X);
+}
+
+TEST_F(WindowCaptureChoiceOnWindows, AThousandActiveWindowCapturesLeaveNothingBehind) {
+    LookWindow target(At(300, 200, 320, 240), WindowLook(), kPopup, kApp, L"Qel thousand");
+    Foreground(target.get());
+    auto countOwnWindows = [] {
+        int count = 0;
+        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND, LPARAM n) { ++*reinterpret_cast<int*>(n); return TRUE; },
+                            reinterpret_cast<LPARAM>(&count));
+        return count;
+    };
+    // Caches filled on first use (device contexts of the screen, the compositor library) are not leaks.
+    for (int i = 0; i < 3; ++i) UniqueDib(CPictavoUtil().CaptureActiveWindow(i % 2));
+    const int windowsBefore = countOwnWindows(), gdiBefore = CountGdiObjects(), handlesBefore = CountKernelHandles();
+    ASSERT_GT(gdiBefore, 0);
+    ASSERT_GT(handlesBefore, 0);
+    int captured = 0;
+    for (int i = 0; i < 1000; ++i) {
+        UniqueDib dib(CPictavoUtil().CaptureActiveWindow(i % 2));
+        captured += dib && dib->biWidth == 320 && dib->biHeight == 240;
+    }
+    EXPECT_EQ(captured, 1000);
+    EXPECT_EQ(countOwnWindows(), windowsBefore);
+    EXPECT_EQ(CountGdiObjects(), gdiBefore);
+    EXPECT_EQ(CountKernelHandles(), handlesBefore);
+}
