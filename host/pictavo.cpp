@@ -105,6 +105,8 @@ std::vector<Command> Commands() {
     return {
         {L"fullscreen", L"                 the monitor under the cursor", 0,
          [](const Options& o) { return Deliver(CPictavoUtil().CaptureFullScreen(o.cursor), o, L"screen"); }},
+        {L"active-window", L"              the foreground window (the whole screen when it cannot be captured)", 0,
+         [](const Options& o) { return Deliver(CPictavoUtil().CaptureActiveWindow(o.cursor), o, L"active window"); }},
         {L"menu", L"                       the open popup menu under the cursor", 0,
          [](const Options& o) { return Deliver(CPictavoUtil().CaptureMenuObject(o.cursor), o, L"no menu"); }},
         {L"window-copy", L"HWND                plain screen copy of one window", 1,

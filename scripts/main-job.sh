@@ -63,6 +63,11 @@ if [ -n "$notepad" ]; then
   pictavo window-info "0x$notepad" | tee "$out/notepad-info.txt"
 fi
 
+# Notepad as the foreground window, clicked into its text.
+xdotool mousemove 400 350 click 1
+sleep 0.5
+shoot notepad-active active-window
+
 # Open notepad's File menu from its menu bar and capture it with the pointer resting on it.
 xdotool mousemove 112 110 click 1
 sleep 1
