@@ -1,0 +1,283 @@
+// Region selection on the live overlay through the exported calls, with real input on every layout:
+// the result is the frozen screen, pixel for pixel, and the overlay shows what it should meanwhile.
+#include <gtest/gtest.h>
+
+#include <QelPictavo/PictavoUtil.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "CaptureFormTestSupport.h"
+#include "ScreenTestWindows.h"
+#include "capture/CaptureSettings.h"
+#include "capture/Dib.h"
+#include "selection/CaptureFormLayout.h"
+
+using namespace formtest;
+
+namespace {
+
+DWORD Frozen(int sx, int sy) { return screentest::ExpectedScreenPixel(sx, sy); }
+DWORD FrozenRgb(int sx, int sy) { return Frozen(sx, sy) & 0xFFFFFF; }
+
+class RegionCapture : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qel::EnsureGdiplus());
+        CaptureSettings::Get().CaptureDelay = 0;
+        CaptureSettings::Get().ZoomerEnabled = true;
+        monitors_ = MonitorRects();
+        ASSERT_FALSE(monitors_.empty());
+    }
+    void TearDown() override { CaptureSettings::Get().CaptureDelay = 100; }
+
+    // A point inside the last listed monitor (the second one where there are two).
+    POINT On(size_t monitor, int dx, int dy) const {
+        const RECT& m = monitors_[std::min(monitor, monitors_.size() - 1)];
+        return POINT{m.left + dx, m.top + dy};
+    }
+
+    // Runs CaptureShapeRegion while script plays on a second thread.
+    UniqueDib Capture(int withCursor, int shape, std::function<void()> script) {
+        // The pattern windows are this thread's: they repaint where the last overlay was only while it pumps.
+        qeltest::PumpFor(300);
+        InputScript input(std::move(script));
+        UniqueDib dib(CPictavoUtil().CaptureShapeRegion(withCursor, shape));
+        input.Join();
+        return dib;
+    }
+
+    screentest::PatternScreens screens_;
+    std::vector<RECT> monitors_;
+};
+
+// Whether GDI+ here blends the edges of an anti-aliased path fill at all (Wine's does not).
+bool GdiplusSmoothsFills() {
+    Gdiplus::Bitmap probe(64, 32, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&probe);
+    graphics.Clear(Gdiplus::Color(0, 0, 0, 0));
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    Gdiplus::SolidBrush brush(Gdiplus::Color(255, 0, 0, 0));
+    graphics.FillEllipse(&brush, 0, 0, 64, 32);
+    for (int y = 0; y < 16; ++y) {
+        Gdiplus::Color c;
+        probe.GetPixel(10, y, &c);
+        if (c.GetA() > 0 && c.GetA() < 255) return true;
+    }
+    return false;
+}
+
+void ExpectFrozenRegion(const BITMAPINFOHEADER* dib, POINT a, POINT b) {
+    ASSERT_NE(dib, nullptr);
+    const POINT origin{std::min(a.x, b.x), std::min(a.y, b.y)};
+    ASSERT_EQ(dib->biWidth, std::abs(a.x - b.x) + 1);
+    ASSERT_EQ(dib->biHeight, std::abs(a.y - b.y) + 1);
+    std::string first;
+    EXPECT_EQ(CountDibMismatches(dib, origin, Frozen, &first), 0) << first;
+}
+
+}  // namespace
+
+TEST_F(RegionCapture, DragGivesTheFrozenScreenWithBothCornersOnEveryMonitor) {
+    for (size_t m = 0; m < monitors_.size(); ++m) {
+        const POINT a = On(m, 100, 120), b = On(m, 300, 270);
+        UniqueDib dib = Capture(0, 1, [&] {
+            if (WaitForOverlay()) Drag(a, b);
+        });
+        ExpectFrozenRegion(dib.get(), a, b);
+    }
+    if (monitors_.size() < 2) return;
+    // Up and to the left across the border of the two monitors.
+    const RECT& second = monitors_[1];
+    const LONG border = second.left > monitors_[0].left ? second.left : second.right;
+    const POINT a{border + 60, 420}, b{border - 70, 330};
+    UniqueDib dib = Capture(0, 1, [&] {
+        if (WaitForOverlay()) Drag(a, b);
+    });
+    ExpectFrozenRegion(dib.get(), a, b);
+}
+
+TEST_F(RegionCapture, EllipseAndRoundedShapesAreTransparentOutsideAndOtherCodesAreRectangles) {
+    const POINT a = On(1, 200, 150), b = On(1, 399, 249);  // 200 x 100
+    for (const int shape : {2, 3}) {
+        UniqueDib dib = Capture(0, shape, [&] {
+            if (WaitForOverlay()) Drag(a, b);
+        });
+        ASSERT_NE(dib, nullptr) << shape;
+        ASSERT_EQ(dib->biWidth, 200);
+        ASSERT_EQ(dib->biHeight, 100);
+        for (const POINT corner : {POINT{0, 0}, POINT{199, 0}, POINT{0, 99}, POINT{199, 99}})
+            EXPECT_EQ(DibPixel(dib.get(), corner.x, corner.y) >> 24, 0u) << "shape " << shape;
+        EXPECT_EQ(DibPixel(dib.get(), 100, 50), Frozen(a.x + 100, a.y + 50)) << "shape " << shape;
+        // Along the top edge, between the transparent corner and the opaque inside, alpha is blended.
+        int blended = 0;
+        for (int y = 0; y < 50; ++y) {
+            const DWORD alpha = DibPixel(dib.get(), shape == 2 ? 30 : 5, y) >> 24;
+            if (alpha > 0 && alpha < 255) ++blended;
+        }
+        if (GdiplusSmoothsFills())
+            EXPECT_GT(blended, 0) << "shape " << shape;
+        else
+            std::printf("note: this GDI+ fills paths without anti-aliasing; shape %d edges are hard\n", shape);
+    }
+    for (const int shape : {0, 4}) {
+        UniqueDib dib = Capture(0, shape, [&] {
+            if (WaitForOverlay()) Drag(a, b);
+        });
+        ExpectFrozenRegion(dib.get(), a, b);
+    }
+}
+
+TEST_F(RegionCapture, AClickKeepsTheFormOpenAndAOnePixelDragGivesTwoByTwo) {
+    const POINT a = On(0, 400, 300);
+    bool openAfterClick = false;
+    UniqueDib dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(a, 100);
+        tooltest::Click();
+        ::Sleep(400);
+        openAfterClick = OverlayAt(a) != nullptr;
+        Drag(a, POINT{a.x + 1, a.y + 1});
+    });
+    EXPECT_TRUE(openAfterClick);
+    ExpectFrozenRegion(dib.get(), a, POINT{a.x + 1, a.y + 1});
+}
+
+TEST_F(RegionCapture, EnterTwiceSelectsFromTheCursorAndEscapeCancels) {
+    const POINT a = On(1, 500, 200), b = On(1, 380, 330);
+    UniqueDib dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(a, 100);
+        Key(VK_RETURN);
+        MoveTo(b, 200);
+        Key(VK_RETURN);
+    });
+    ExpectFrozenRegion(dib.get(), a, b);
+
+    DWORD start = 0, ended = 0;
+    dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(a, 100);
+        start = ::GetTickCount();
+        Key(VK_ESCAPE, 0);
+        WaitForOverlayGone();
+        ended = ::GetTickCount();
+    });
+    EXPECT_EQ(dib, nullptr);
+    EXPECT_LT(ended - start, 1000u);
+}
+
+TEST_F(RegionCapture, TheCursorIsInTheFrozenImageOnlyWhenAskedFor) {
+    qel::UniqueHicon cursor = screentest::MakeTestCursor();
+    for (const auto& wnd : screens_.windows)
+        ::SetClassLongPtrW(wnd.get(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
+    const POINT p = On(1, 600, 400);
+    const POINT image{p.x - screentest::kHotspotX, p.y - screentest::kHotspotY};
+    const POINT a{p.x - 40, p.y - 40}, b{p.x + 60, p.y + 60};
+    for (const int withCursor : {0, 1}) {
+        ::SetCursorPos(p.x - 1, p.y);
+        tooltest::MoveMouse(p.x, p.y);
+        qeltest::PumpFor(200);
+        UniqueDib dib = Capture(withCursor, 1, [&] {
+            if (WaitForOverlay()) Drag(a, b);
+        });
+        ASSERT_NE(dib, nullptr);
+        std::string first;
+        const int wrong = CountDibMismatches(dib.get(), a, [&](int sx, int sy) -> DWORD {
+            return withCursor && screentest::UnderTestCursor(image, sx, sy) ? screentest::kCursorColor : Frozen(sx, sy);
+        }, &first);
+        EXPECT_EQ(wrong, 0) << "cursor flag " << withCursor << ": " << first;
+    }
+}
+
+// What the overlay itself shows, read back from the screen while it is up. Screenshots are saved for a
+// person to look at.
+TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagnifier) {
+    const RECT mon = monitors_.back();
+    const POINT p{mon.left + (mon.right - mon.left) / 2 - 300, mon.top + (mon.bottom - mon.top) / 2 - 250};
+    const POINT q{p.x + 300, p.y + 200};
+    const Gdiplus::Rect monitorRect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top);
+    const int side = CaptureFormLayout::ZoomerSide(monitorRect);
+    tooltest::ScreenCopy idle, dragging;
+    UniqueDib dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(p, 900);  // the magnifier grows out of the cursor over 16 frames
+        idle = tooltest::CopyScreen(mon);
+        tooltest::SaveScreenPng(mon, L"overlay-crosshair.png");
+        tooltest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+        ::Sleep(80);
+        MoveTo(q, 900);
+        dragging = tooltest::CopyScreen(mon);
+        tooltest::SaveScreenPng(mon, L"overlay-selection.png");
+        Key(VK_ESCAPE);
+        tooltest::MouseButton(MOUSEEVENTF_LEFTUP);
+    });
+    EXPECT_EQ(dib, nullptr);
+    ASSERT_FALSE(idle.pixels.empty());
+    ASSERT_FALSE(dragging.pixels.empty());
+
+    // Background: the frozen screen wherever nothing is drawn over it.
+    int background = 0, backgroundWrong = 0;
+    for (LONG y = mon.top + 60; y < p.y - 60; y += 3) {
+        for (LONG x = mon.left + 10; x < p.x - 10; x += 3, ++background)
+            if (idle.At(x, y) != FrozenRgb(x, y)) ++backgroundWrong;
+    }
+    EXPECT_GT(background, 1000);
+    EXPECT_EQ(backgroundWrong, 0);
+
+    // The dotted cross-hair through the cursor, in both directions, beyond the magnifier.
+    int vertical = 0, horizontal = 0, lineWrong = 0;
+    for (LONG y = p.y + side + 40; y < p.y + side + 140; ++y) {
+        if (idle.At(p.x, y) == 0x20B2AA) ++vertical;
+        else if (idle.At(p.x, y) != FrozenRgb(p.x, y)) ++lineWrong;
+    }
+    for (LONG x = p.x - 200; x < p.x - 100; ++x) {
+        if (idle.At(x, p.y) == 0x20B2AA) ++horizontal;
+        else if (idle.At(x, p.y) != FrozenRgb(x, p.y)) ++lineWrong;
+    }
+    EXPECT_GE(vertical, 30);
+    EXPECT_GE(horizontal, 30);
+    EXPECT_EQ(lineWrong, 0);
+    // Off the lines the screen is untouched.
+    EXPECT_EQ(idle.At(p.x + 2, p.y + side + 60), FrozenRgb(p.x + 2, p.y + side + 60));
+
+    // The coordinate label: a pale box beside the cursor with dark green text.
+    int boxFill = 0, labelInk = 0;
+    for (LONG y = p.y + 6; y < p.y + 18; ++y) {
+        for (LONG x = p.x + 6; x < p.x + 40; ++x) {
+            const DWORD got = idle.At(x, y);
+            if (Near(got, Blend(FrozenRgb(x, y), 0xD9F0E3, 0xC8), 3)) ++boxFill;
+            if (Near(got, 0x2E8B57, 40)) ++labelInk;
+        }
+    }
+    EXPECT_GT(boxFill, 100);
+    EXPECT_GT(labelInk, 5);
+
+    // The magnifier: below and right of the cursor, the cursor's pixel at its centre, a white ring.
+    const POINT centre{p.x + 20 + side / 2, p.y + 20 + side / 2};
+    EXPECT_EQ(idle.At(centre.x, centre.y), FrozenRgb(p.x, p.y));
+    const int pixel = side / CaptureFormLayout::kZoomerSourceSide;
+    EXPECT_EQ(idle.At(centre.x + pixel * 5, centre.y + pixel * 5), FrozenRgb(p.x + 5, p.y + 5));
+    EXPECT_TRUE(Near(idle.At(centre.x, p.y + 20), 0xFFFFFF, 60) || Near(idle.At(centre.x, p.y + 21), 0xFFFFFF, 60));
+
+    // The selection: its fill blended over the frozen screen, the size read-out in its middle and the
+    // width label above it.
+    int fill = 0, fillWrong = 0;
+    for (LONG y = p.y + 3; y < p.y + 40; ++y) {
+        for (LONG x = p.x + 3; x < p.x + 80; ++x, ++fill)
+            if (!Near(dragging.At(x, y), Blend(FrozenRgb(x, y), 0x3CB371, 0x32), 3)) ++fillWrong;
+    }
+    EXPECT_EQ(fillWrong, 0) << "of " << fill;
+    int readout = 0;
+    for (LONG y = p.y + 70; y < p.y + 130; ++y)
+        for (LONG x = p.x + 80; x < p.x + 220; ++x)
+            if (Near(dragging.At(x, y), 0x20B2AA, 20)) ++readout;
+    EXPECT_GT(readout, 30);
+    int widthLabel = 0;
+    for (LONG y = p.y - 16; y < p.y - 2; ++y)
+        for (LONG x = p.x + 120; x < p.x + 180; ++x)
+            if (Near(dragging.At(x, y), 0x2E8B57, 40)) ++widthLabel;
+    EXPECT_GT(widthLabel, 5);
+    // Outside the selection and its labels the frozen screen is untouched.
+    EXPECT_EQ(dragging.At(p.x - 40, p.y - 40), FrozenRgb(p.x - 40, p.y - 40));
+}

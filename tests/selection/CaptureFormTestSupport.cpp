@@ -1,0 +1,135 @@
+#include "CaptureFormTestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "module/ModuleState.h"
+#include "windows/ScreenGeometry.h"
+
+namespace formtest {
+
+HWND OverlayAt(POINT p) {
+    HWND wnd = ::WindowFromPoint(p);
+    if (wnd) wnd = ::GetAncestor(wnd, GA_ROOT);
+    return wnd && qel::IgnoredWindows().Contains(wnd) && ::IsWindowVisible(wnd) ? wnd : nullptr;
+}
+
+HWND WaitForOverlay(DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (HWND overlay = OverlayAt(POINT{10, 10})) {
+            // Wine shows a window's pixels once its surface is flushed, a little after the first paint.
+            ::Sleep(350);
+            return overlay;
+        }
+        ::Sleep(10);
+    }
+    return nullptr;
+}
+
+bool WaitForOverlayGone(DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (!OverlayAt(POINT{10, 10})) return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+InputScript::InputScript(std::function<void()> body)
+    : thread_([body = std::move(body)] {
+          body();
+          // Whatever the script did, the loop on the test thread must end. Input sent last is still on
+          // its way (a posted key would overtake it), so the overlay gets time to close by itself first.
+          if (WaitForOverlayGone(3000)) return;
+          for (int i = 0; i < 50; ++i) {
+              const HWND overlay = OverlayAt(POINT{10, 10});
+              if (!overlay) return;
+              ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
+              ::Sleep(200);
+          }
+      }) {}
+
+InputScript::~InputScript() { Join(); }
+
+void InputScript::Join() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void MoveTo(POINT p, DWORD settleMs) {
+    tooltest::MoveMouse(p.x, p.y);
+    ::Sleep(settleMs);
+}
+
+void Drag(POINT from, POINT to) {
+    MoveTo(from, 100);
+    tooltest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(80);
+    MoveTo(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2});
+    // The rectangle follows the cursor on the next animation tick: let one pass before releasing.
+    MoveTo(to, 200);
+    tooltest::MouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+void Key(WORD vk, DWORD settleMs) {
+    tooltest::PressKey(vk);
+    ::Sleep(settleMs);
+}
+
+void HoldKey(WORD vk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &in, sizeof(in));
+    ::Sleep(60);
+}
+
+DWORD Blend(DWORD background, DWORD color, int alpha) {
+    DWORD out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int b = static_cast<int>(background >> shift & 0xFF), c = static_cast<int>(color >> shift & 0xFF);
+        out |= static_cast<DWORD>((c * alpha + b * (255 - alpha) + 127) / 255) << shift;
+    }
+    return out;
+}
+
+bool Near(DWORD a, DWORD b, int tolerance) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > tolerance) return false;
+    }
+    return true;
+}
+
+DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y) {
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize;
+    const BYTE* p = bits + (static_cast<size_t>(dib->biHeight - 1 - y) * dib->biWidth + x) * 4;
+    return static_cast<DWORD>(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
+}
+
+int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin, const std::function<DWORD(int, int)>& expected,
+                       std::string* first) {
+    int wrong = 0;
+    for (int y = 0; y < dib->biHeight; ++y) {
+        for (int x = 0; x < dib->biWidth; ++x) {
+            const DWORD want = expected(origin.x + x, origin.y + y), got = DibPixel(dib, x, y);
+            if (want == got) continue;
+            if (!wrong++ && first) {
+                char text[96];
+                std::snprintf(text, sizeof text, "at (%ld, %ld): %08lx instead of %08lx", origin.x + x, origin.y + y,
+                              static_cast<unsigned long>(got), static_cast<unsigned long>(want));
+                *first = text;
+            }
+        }
+    }
+    return wrong;
+}
+
+std::vector<RECT> MonitorRects() {
+    std::vector<RECT> rects;
+    for (const MonitorEntry& m : ScreenGeometry::ListMonitors())
+        rects.push_back(RECT{m.bounds.X, m.bounds.Y, m.bounds.X + m.bounds.Width, m.bounds.Y + m.bounds.Height});
+    return rects;
+}
+
+}  // namespace formtest

@@ -1,0 +1,59 @@
+#pragma once
+// Driving the capture form with real input: the form runs its modal loop on the test thread (inside an
+// exported call or RunForm), so the input comes from a second thread, as a user's would.
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ToolTestSupport.h"
+
+namespace formtest {
+
+// The overlay window covering p, or null: the library's overlays are the windows on its ignore list.
+HWND OverlayAt(POINT p);
+// Waits until an overlay covers the primary monitor and has had time to reach the screen; null on timeout.
+HWND WaitForOverlay(DWORD timeoutMs = 10000);
+// Waits until no overlay covers the primary monitor.
+bool WaitForOverlayGone(DWORD timeoutMs = 10000);
+
+// Runs body on its own thread. Whatever body leaves behind, the overlay is then cancelled (Escape),
+// so that the test thread's modal loop always ends.
+class InputScript {
+public:
+    explicit InputScript(std::function<void()> body);
+    ~InputScript();
+    InputScript(const InputScript&) = delete;
+    InputScript& operator=(const InputScript&) = delete;
+    void Join();
+
+private:
+    std::thread thread_;
+};
+
+// Real input with the pauses a user's hand leaves: the form reads the mouse on its 33 ms tick.
+void MoveTo(POINT p, DWORD settleMs = 60);
+void Drag(POINT from, POINT to);
+void Key(WORD vk, DWORD settleMs = 120);
+// A key held (down true) or released, for Ctrl and Shift.
+void HoldKey(WORD vk, bool down);
+
+// 0x00RRGGBB of a colour blended over background with alpha (0..255), as GDI+ composites it.
+DWORD Blend(DWORD background, DWORD color, int alpha);
+bool Near(DWORD a, DWORD b, int tolerance);
+
+// The pixel (x, y) of a bottom-up 32-bit DIB as 0xAARRGGBB, counted from the top-left.
+DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y);
+// Pixels of a 32-bit DIB taken at screen point origin that differ from expected(sx, sy) (0xAARRGGBB);
+// the first is described in first.
+int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin,
+                       const std::function<DWORD(int, int)>& expected, std::string* first);
+
+// The monitors as the library lists them, screen coordinates.
+std::vector<RECT> MonitorRects();
+
+}  // namespace formtest

@@ -1,0 +1,358 @@
+// Window picking on the live overlay and the form's keys, with real input on every layout. The window
+// picked belongs to another thread, as another application's would, so that it repaints while the
+// capture call waits.
+#include <gtest/gtest.h>
+
+#include <QelPictavo/PictavoUtil.h>
+
+#include <atomic>
+#include <memory>
+
+#include "CaptureFormTestSupport.h"
+#include "ScreenTestWindows.h"
+#include "capture/Capture.h"
+#include "capture/CaptureSettings.h"
+#include "capture/Dib.h"
+#include "selection/CaptureForm.h"
+#include "selection/CaptureFormLayout.h"
+#include "windows/ScreenCopy.h"
+#include "windows/ScreenGeometry.h"
+#include "windows/WindowEnumeration.h"
+
+using namespace formtest;
+using screentest::PatternRgb;
+
+namespace {
+
+constexpr UINT kSetTag = WM_APP + 1;
+
+LRESULT CALLBACK TargetProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kSetTag) {
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, static_cast<LONG_PTR>(wp));
+        ::InvalidateRect(wnd, nullptr, FALSE);
+        ::UpdateWindow(wnd);
+        return 0;
+    }
+    return screentest::PatternProc(wnd, msg, wp, lp);  // PatternRgb(tag, x, y) in client coordinates
+}
+
+// A frameless window with a child, each painting its own pattern, run by a thread of its own.
+class TargetApp {
+public:
+    TargetApp(const RECT& frame, const RECT& childInFrame) : frame_(frame) {
+        child_ = RECT{frame.left + childInFrame.left, frame.top + childInFrame.top, frame.left + childInFrame.right,
+                      frame.top + childInFrame.bottom};
+        std::atomic<bool> ready{false};
+        thread_ = std::thread([this, childInFrame, &ready] {
+            WNDCLASSW wc{0, TargetProc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, ::LoadCursorW(nullptr, IDC_ARROW),
+                         nullptr, nullptr, L"QelFormTarget"};
+            ::RegisterClassW(&wc);
+            parent_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Pick me",
+                                        WS_POPUP | WS_CLIPCHILDREN, frame_.left, frame_.top, Width(frame_),
+                                        Height(frame_), nullptr, nullptr, wc.hInstance, nullptr);
+            childWnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"Inner", WS_CHILD | WS_VISIBLE, childInFrame.left,
+                                          childInFrame.top, Width(childInFrame), Height(childInFrame), parent_, nullptr,
+                                          wc.hInstance, nullptr);
+            ::SetWindowLongPtrW(parent_, GWLP_USERDATA, 3);
+            ::SetWindowLongPtrW(childWnd_, GWLP_USERDATA, 4);
+            ::ShowWindow(parent_, SW_SHOWNOACTIVATE);
+            ready = true;
+            MSG msg;
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+            ::DestroyWindow(parent_);
+        });
+        while (!ready) ::Sleep(5);
+        ::Sleep(300);
+    }
+    ~TargetApp() {
+        ::PostThreadMessageW(::GetWindowThreadProcessId(parent_, nullptr), WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    void SetTags(int parentTag, int childTag) {
+        ::SendMessageW(parent_, kSetTag, static_cast<WPARAM>(parentTag), 0);
+        ::SendMessageW(childWnd_, kSetTag, static_cast<WPARAM>(childTag), 0);
+        ::Sleep(250);
+    }
+    static int Width(const RECT& r) { return r.right - r.left; }
+    static int Height(const RECT& r) { return r.bottom - r.top; }
+
+    HWND parent_ = nullptr, childWnd_ = nullptr;
+    RECT frame_, child_;
+
+private:
+    std::thread thread_;
+};
+
+POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class WindowPick : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(qel::EnsureGdiplus());
+        CaptureSettings::Get().CaptureDelay = 0;
+        CaptureSettings::Get().ZoomerEnabled = true;
+        monitors_ = MonitorRects();
+    }
+    void TearDown() override {
+        CaptureSettings::Get().CaptureDelay = 100;
+        CaptureSettings::Get().ZoomerEnabled = true;
+    }
+    std::unique_ptr<TargetApp> TargetOn(const RECT& monitor) {
+        const RECT frame{monitor.left + 200, monitor.top + 150, monitor.left + 700, monitor.top + 500};
+        return std::make_unique<TargetApp>(frame, RECT{60, 50, 320, 210});
+    }
+    std::vector<RECT> monitors_;
+};
+
+}  // namespace
+
+TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainASecondAfterTheOverlayCloses) {
+    for (size_t m = 0; m < monitors_.size(); ++m) {
+        auto app = TargetOn(monitors_[m]);
+        const RECT c = app->child_, f = app->frame_;
+        tooltest::ScreenCopy hover;
+        DWORD clicked = 0;
+        InputScript input([&] {
+            if (!WaitForOverlay()) return;
+            MoveTo(Centre(c), 800);  // the highlight glides over 11 frames
+            hover = tooltest::CopyScreen(RECT{f.left - 40, f.top - 40, f.right + 40, f.bottom + 40});
+            tooltest::SaveScreenPng(hover.area, L"overlay-window-" + std::to_wstring(m) + L".png");
+            app->SetTags(5, 6);  // the live window changes under the frozen overlay
+            clicked = ::GetTickCount();
+            tooltest::Click();
+        });
+        UniqueDib dib(CPictavoUtil().CaptureWindowObject(0));
+        const DWORD returned = ::GetTickCount();
+        input.Join();
+        ASSERT_FALSE(hover.pixels.empty());
+
+        // Highlighted: the child only, its frozen pixels under the translucent fill.
+        int fillWrong = 0;
+        for (LONG y = c.top + 3; y < c.top + 30; ++y)
+            for (LONG x = c.left + 3; x < c.left + 60; ++x)
+                if (!Near(hover.At(x, y), Blend(PatternRgb(4, x - c.left, y - c.top), 0x3CB371, 0x32), 3)) ++fillWrong;
+        EXPECT_EQ(fillWrong, 0) << "monitor " << m;
+        for (const POINT outside : {POINT{f.left + 400, f.top + 300}, POINT{f.left + 30, f.top + 300}})
+            EXPECT_EQ(hover.At(outside.x, outside.y), PatternRgb(3, outside.x - f.left, outside.y - f.top))
+                << "monitor " << m;
+
+        // The child's rectangle, copied from the live screen once the overlay was gone.
+        ASSERT_NE(dib, nullptr) << "monitor " << m;
+        ASSERT_EQ(dib->biWidth, TargetApp::Width(c));
+        ASSERT_EQ(dib->biHeight, TargetApp::Height(c));
+        std::string first;
+        EXPECT_EQ(CountDibMismatches(dib.get(), POINT{c.left, c.top},
+                                     [&](int sx, int sy) { return 0xFF000000u | PatternRgb(6, sx - c.left, sy - c.top); },
+                                     &first),
+                  0)
+            << "monitor " << m << ": " << first;
+        EXPECT_GE(returned - clicked, 1000u);
+    }
+}
+
+TEST_F(WindowPick, EnterOrAClickGivesTheHandleOfTheWindowUnderTheCursor) {
+    auto app = TargetOn(monitors_.back());
+    InputScript input([&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(Centre(app->child_), 400);
+        Key(VK_RETURN);
+    });
+    EXPECT_EQ(CPictavoUtil::TokenWindowObject(), app->childWnd_);
+    input.Join();
+
+    InputScript again([&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(POINT{app->frame_.left + 420, app->frame_.top + 300}, 400);
+        tooltest::Click();
+    });
+    EXPECT_EQ(CPictavoUtil::TokenWindowObject(), app->parent_);
+}
+
+TEST_F(WindowPick, SpaceSwitchesBetweenRegionAndWindowModes) {
+    auto app = TargetOn(monitors_.back());
+    const RECT c = app->child_, f = app->frame_;
+    // From a region capture to picking a window: the window's frozen rectangle, as large as the window.
+    InputScript toWindow([&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(POINT{f.left - 50, f.top - 50});
+        Key(VK_SPACE);
+        MoveTo(Centre(c), 600);
+        tooltest::Click();
+    });
+    UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
+    toWindow.Join();
+    ASSERT_NE(dib, nullptr);
+    ASSERT_EQ(dib->biWidth, TargetApp::Width(c));
+    ASSERT_EQ(dib->biHeight, TargetApp::Height(c));
+    std::string first;
+    EXPECT_EQ(CountDibMismatches(dib.get(), POINT{c.left, c.top},
+                                 [&](int sx, int sy) { return 0xFF000000u | PatternRgb(4, sx - c.left, sy - c.top); },
+                                 &first),
+              0)
+        << first;
+
+    // From picking a window to dragging a region: both corners included.
+    const POINT a{f.left + 350, f.top + 230}, b{f.left + 480, f.top + 330};
+    InputScript toRegion([&] {
+        if (!WaitForOverlay()) return;
+        Key(VK_SPACE);
+        Drag(a, b);
+    });
+    dib.reset(CPictavoUtil().CaptureWindowObject(0));
+    toRegion.Join();
+    ASSERT_NE(dib, nullptr);
+    ASSERT_EQ(dib->biWidth, b.x - a.x + 1);
+    ASSERT_EQ(dib->biHeight, b.y - a.y + 1);
+    EXPECT_EQ(CountDibMismatches(dib.get(), a,
+                                 [&](int sx, int sy) { return 0xFF000000u | PatternRgb(3, sx - f.left, sy - f.top); },
+                                 &first),
+              0)
+        << first;
+}
+
+// The keys, on a form made and run as the session does, so that its state can be read afterwards.
+class FormKeys : public WindowPick {
+protected:
+    void SetUp() override {
+        WindowPick::SetUp();
+        app_ = TargetOn(monitors_.back());
+        ASSERT_NE(ScreenGeometry::CaptureRectangle(&capture_, capture_.GetScreenBounds()), nullptr);
+        RetrieveWindowDetails worker(&holder_);
+        worker.Start();
+        worker.Join();
+    }
+    int Run(int mode, std::function<void(HWND)> script, std::unique_ptr<CaptureForm>* keep = nullptr) {
+        capture_.GetDetails()->SetCaptureMode(mode);
+        auto form = std::make_unique<CaptureForm>(&capture_, &holder_);
+        InputScript input([&] {
+            if (HWND overlay = WaitForOverlay()) script(overlay);
+        });
+        const int ran = form->RunForm();
+        form->DestroyWindow();  // the form is read afterwards; its window goes now, as the session's would
+        input.Join();
+        if (keep) *keep = std::move(form);
+        return ran;
+    }
+    static int Count(const tooltest::ScreenCopy& shot, const RECT& area, DWORD color, int tolerance) {
+        int n = 0;
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x)
+                if (shot.Contains(x, y) && Near(shot.At(x, y), color, tolerance)) ++n;
+        return n;
+    }
+
+    std::unique_ptr<TargetApp> app_;
+    Capture capture_;
+    WindowRecordList windows_;
+    WindowListHolder holder_{&windows_};
+};
+
+TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
+    const RECT c = app_->child_;
+    const RECT labelArea{c.left, c.top, c.left + 300, c.top + 22};
+    tooltest::ScreenCopy plain, details;
+    HWND overlayWnd = nullptr, fromPointBefore = nullptr, fromPointDropped = nullptr, fromPointRestored = nullptr;
+    bool topmostDropped = true, topmostRestored = false;
+    POINT start{}, right1{}, right10{}, down1{};
+    std::unique_ptr<CaptureForm> form;
+    const bool cursorVisible = capture_.IsCursorVisible();
+    ASSERT_EQ(Run(4, [&](HWND overlay) {
+        overlayWnd = overlay;
+        MoveTo(Centre(c), 800);
+        plain = tooltest::CopyScreen(labelArea);
+        Key('D', 400);
+        details = tooltest::CopyScreen(labelArea);
+        tooltest::SaveScreenPng(RECT{c.left - 40, c.top - 40, c.right + 40, c.bottom + 40}, L"overlay-window-details.png");
+        Key('Z');  // nothing outside region mode
+        Key('M');
+        fromPointBefore = ::WindowFromPoint(Centre(c));
+        Key('F', 300);
+        topmostDropped = (::GetWindowLongW(overlay, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        fromPointDropped = ::WindowFromPoint(Centre(c));
+        Key('F', 300);
+        topmostRestored = (::GetWindowLongW(overlay, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        fromPointRestored = ::WindowFromPoint(Centre(c));
+        ::GetCursorPos(&start);
+        Key(VK_RIGHT);
+        ::GetCursorPos(&right1);
+        HoldKey(VK_CONTROL, true);
+        Key(VK_RIGHT);
+        HoldKey(VK_CONTROL, false);
+        ::GetCursorPos(&right10);
+        Key(VK_DOWN);
+        ::GetCursorPos(&down1);
+        Key(VK_ESCAPE);
+    }, &form), 1);
+
+    EXPECT_EQ(Count(plain, labelArea, 0xFF8C00, 40), 0);
+    EXPECT_GT(Count(details, labelArea, 0xFF8C00, 40), 10);
+    EXPECT_TRUE(form->ShowsDetails());
+    EXPECT_TRUE(CaptureSettings::Get().ZoomerEnabled);
+    EXPECT_NE(capture_.IsCursorVisible(), cursorVisible);
+
+    EXPECT_EQ(fromPointBefore, overlayWnd);
+    EXPECT_FALSE(topmostDropped);
+    EXPECT_EQ(fromPointDropped, app_->childWnd_);
+    EXPECT_TRUE(topmostRestored);
+    EXPECT_EQ(fromPointRestored, overlayWnd);
+
+    EXPECT_EQ(right1.x, start.x + 1);
+    EXPECT_EQ(right10.x, start.x + 11);
+    EXPECT_EQ(down1.y, start.y + 1);
+    EXPECT_FALSE(form->IsAccepted());
+    EXPECT_EQ(form->ModalResult(), 2);
+}
+
+TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
+    const RECT mon = monitors_.back();
+    // On the target window, so that the magnifier shows a pattern.
+    const POINT p{app_->frame_.left + 20, app_->frame_.top + 20};
+    const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
+    const int side = CaptureFormLayout::ZoomerSide(
+        Gdiplus::Rect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top));
+    const RECT zoomer{p.x + 20, p.y + 20, p.x + 20 + side, p.y + 20 + side};
+    tooltest::ScreenCopy with, without, later;
+    std::unique_ptr<CaptureForm> form;
+    ASSERT_EQ(Run(1, [&](HWND) {
+        MoveTo(p, 900);
+        with = tooltest::CopyScreen(zoomer);
+        Key('D');  // nothing outside window modes
+        Key('Z', 900);
+        without = tooltest::CopyScreen(zoomer);
+        Key(VK_ESCAPE);
+    }, &form), 1);
+    EXPECT_FALSE(form->ShowsDetails());
+    EXPECT_FALSE(CaptureSettings::Get().ZoomerEnabled);
+
+    // The frozen screen at a pixel of the magnifier's ring, from the capture's own image.
+    auto* image = static_cast<Gdiplus::Bitmap*>(capture_.GetImage());
+    auto frozenAt = [&](LONG x, LONG y) {
+        Gdiplus::Color color;
+        image->GetPixel(x - bounds.X, y - bounds.Y, &color);
+        return static_cast<DWORD>(color.GetValue() & 0xFFFFFF);
+    };
+    int changedWith = 0, changedWithout = 0;
+    for (LONG y = zoomer.top; y < zoomer.bottom; y += 2) {
+        for (LONG x = zoomer.left; x < zoomer.right; x += 2) {
+            if (with.At(x, y) != frozenAt(x, y)) ++changedWith;
+            if (without.At(x, y) != frozenAt(x, y)) ++changedWithout;
+        }
+    }
+    EXPECT_GT(changedWith, 1000);
+    EXPECT_EQ(changedWithout, 0);
+
+    // The next form starts without a magnifier; Z brings it back and that persists too.
+    ASSERT_EQ(Run(1, [&](HWND) {
+        MoveTo(p, 600);
+        later = tooltest::CopyScreen(zoomer);
+        Key('Z', 300);
+        Key(VK_ESCAPE);
+    }, &form), 1);
+    int changedLater = 0;
+    for (LONG y = zoomer.top; y < zoomer.bottom; y += 2)
+        for (LONG x = zoomer.left; x < zoomer.right; x += 2)
+            if (later.At(x, y) != frozenAt(x, y)) ++changedLater;
+    EXPECT_EQ(changedLater, 0);
+    EXPECT_TRUE(CaptureSettings::Get().ZoomerEnabled);
+    EXPECT_NE(form->ZoomAnimator(), nullptr);
+}
