@@ -20,8 +20,9 @@ for layout in "${layouts[@]}"; do
   qel_start_wine "$layout" "$build/wine/$layout"
   export QEL_TEST_OUTPUT="$build/test-output/$layout"
   mkdir -p "$QEL_TEST_OUTPUT"
-  # Tests that take the mouse or keyboard are RUN_SERIAL; the rest share the two cores.
-  ctest --test-dir "$build" -L "^${layout}\$" --output-on-failure -j2 ${CTEST_ARGS:-} </dev/null || status=1
+  # One test at a time: windows of one desktop talk to each other synchronously (activation, focus), so a
+  # test process busy or asleep stalls the next one's windows for a minute.
+  ctest --test-dir "$build" -L "^${layout}\$" --output-on-failure ${CTEST_ARGS:-} </dev/null || status=1
   qel_stop_all
 done
 exit $status
