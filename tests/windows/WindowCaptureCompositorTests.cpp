@@ -14,9 +14,10 @@ namespace {
 using namespace wctest;
 using Gdiplus::Rect;
 
-// Targets are framed windows: Wine raises an activated caption-less popup above every top-most window
-// on the display, whatever the system's own window order says.
-constexpr DWORD kFramed = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+// Targets are hidden: the capture brings a visible target to the front, and on a display without a
+// window manager Wine then raises it over every top-most window, the thumbnail window included,
+// whatever the system's own window order says. The stand-in compositor needs no visible source.
+constexpr DWORD kHidden = WS_POPUP;
 
 constexpr Gdiplus::ARGB kBackground = 0xFF7F7FFF;  // pure blue colorization half-way to white
 constexpr bool kBefore8 = QEL_EXPECTED_WINDOWS < 8;
@@ -75,7 +76,7 @@ TEST(CompositorVersion, TheProgramRunsAsTheSystemItWasStartedAs) {
 }
 
 TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackground) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(target.get()), &capture_);
     ASSERT_TRUE(Image());
@@ -111,7 +112,7 @@ TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackground) {
 TEST_F(CompositorCapture, FrameGrowthWidensTheCopyOnlyFromWindows10) {
     CaptureSettings::Get().WindowFrameGrowth = SIZE{3, 5};
     CaptureSettings::Get().CornerClearEnabled = false;
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(target.get()), &capture_);
     ASSERT_TRUE(Image());
@@ -130,7 +131,7 @@ TEST_F(CompositorCapture, FrameGrowthWidensTheCopyOnlyFromWindows10) {
 }
 
 TEST_F(CompositorCapture, ToolWindowsAndDisabledClearingKeepTheirCorners) {
-    LookWindow tool(At(300, 200, 400, 300), WindowLook(), kFramed, WS_EX_TOOLWINDOW);
+    LookWindow tool(At(300, 200, 400, 300), WindowLook(), kHidden, WS_EX_TOOLWINDOW);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(tool.get()), &capture_);
     ASSERT_TRUE(Image());
@@ -139,7 +140,7 @@ TEST_F(CompositorCapture, ToolWindowsAndDisabledClearingKeepTheirCorners) {
     tool.Destroy();
 
     CaptureSettings::Get().CornerClearEnabled = false;
-    LookWindow plain(At(300, 200, 400, 300), WindowLook(), kFramed);
+    LookWindow plain(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(plain.get()), &capture_);
     EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
@@ -147,10 +148,10 @@ TEST_F(CompositorCapture, ToolWindowsAndDisabledClearingKeepTheirCorners) {
 
 TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbnail) {
     ExcludeOwnProgramFromPrinting();
-    LookWindow target(At(100, 100, 400, 300), WindowLook(), kFramed);
+    LookWindow target(At(100, 100, 400, 300), WindowLook(), WS_OVERLAPPEDWINDOW);
     ::ShowWindow(target.get(), SW_MAXIMIZE);
-    // Moved while it keeps its maximised state, so that the borders around it lie on the screen.
-    ::SetWindowPos(target.get(), nullptr, 100, 100, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Moved and hidden while it keeps its maximised state, so that the borders around it lie on the screen.
+    ::SetWindowPos(target.get(), nullptr, 100, 100, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     qeltest::PumpFor(200);
     ASSERT_TRUE(::IsZoomed(target.get()));
     WINDOWINFO info{};
@@ -188,7 +189,7 @@ TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsIt) {
     } else if (qeltest::Layout() == "left") {
         window = Rect(-1000, 100, 1500, 1050);
     }
-    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kFramed);
+    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(target.get()), &capture_);
     EXPECT_EQ(dwm_.destinationAtUpdate.left, expected.x);
@@ -207,7 +208,7 @@ TEST_F(CompositorCapture, AWindowNoMonitorHoldsIsLeftToPrintingWhenItMayPrint) {
     CaptureSettings::Get().CornerClearEnabled = false;
     const Rect screen = ScreenGeometry::VirtualScreenBounds();
     const Rect window(screen.X + 10, 10, screen.Width + 100, 1200);
-    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kFramed);
+    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     EXPECT_EQ(Run(target.get()), nullptr);
     EXPECT_EQ(dwm_.registrations, 1);
@@ -228,7 +229,7 @@ TEST_F(CompositorCapture, AWindowNoMonitorHoldsIsLeftToPrintingWhenItMayPrint) {
 }
 
 TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
 
     dwm_.registerResult = E_NOTIMPL;
@@ -259,7 +260,7 @@ TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) 
 TEST_F(CompositorCapture, WithoutAColorizationAnswerTheBackgroundStaysWhite) {
     CaptureSettings::Get().CornerClearEnabled = false;
     dwm_.colorizationResult = E_NOTIMPL;
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(target.get()), &capture_);
     ASSERT_TRUE(Image());
@@ -267,7 +268,7 @@ TEST_F(CompositorCapture, WithoutAColorizationAnswerTheBackgroundStaysWhite) {
 }
 
 TEST_F(CompositorCapture, AQuitMessageMetWhileRepaintingReachesTheOuterLoop) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kFramed);
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ::PostQuitMessage(7);
     ASSERT_EQ(Run(target.get()), &capture_);
