@@ -227,6 +227,7 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     const HWND target = window.Handle();
 
     ThumbnailWindow thumbnailWnd;
+    if (!thumbnailWnd->GetSafeHwnd()) return nullptr;
     // Declared after the window so that it is unregistered before the window goes, on every path.
     qel::DwmThumbnail thumbnail(thumbnailWnd->GetSafeHwnd(), target);
     SIZE source{0, 0};

@@ -192,16 +192,6 @@ TEST_F(WindowCaptureChoiceOnWindows, AWindowThatPrintsIsKeptAsPrintedUnderAnothe
     EXPECT_EQ(SoleColour(CaptureAutomatically(target.get())), Opaque(kPrintColour));
 }
 
-TEST_F(WindowCaptureChoiceOnWindows, APrintAsBlackAsTheScreenIsKept) {
-    // A window whose own picture is dark: printed and on the screen it is equally black.
-    LookWindow target(At(300, 200, 400, 300), WindowLook{RGB(0, 0, 0), true, false, RGB(0, 0, 0)}, kPopup, kApp);
-    Foreground(target.get());
-    Gdiplus::Bitmap* image = CaptureAutomatically(target.get());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(SoleColour(image), 0xFF000000u);
-    EXPECT_EQ(image->GetWidth(), 400u);
-}
-
 TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsDecideTheMethodForRealPrograms) {
     struct Case {
         const wchar_t* exe;

@@ -257,16 +257,6 @@ TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) 
     EXPECT_EQ(dwm_.registrations, 4);
 }
 
-TEST_F(CompositorCapture, WithoutAColorizationAnswerTheBackgroundStaysWhite) {
-    CaptureSettings::Get().CornerClearEnabled = false;
-    dwm_.colorizationResult = E_NOTIMPL;
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
-    qeltest::PumpFor(150);
-    ASSERT_EQ(Run(target.get()), &capture_);
-    ASSERT_TRUE(Image());
-    EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF), 400 * 300);
-}
-
 TEST_F(CompositorCapture, AQuitMessageMetWhileRepaintingReachesTheOuterLoop) {
     LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);

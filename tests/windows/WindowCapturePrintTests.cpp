@@ -60,15 +60,6 @@ TEST_F(PrintWindowCapture, AWindowWithoutShapeGivesItsOwnPixelsIn24BitsEvenWhenC
     EXPECT_EQ(wrong, 0);
 }
 
-TEST_F(PrintWindowCapture, AWindowPaintingOnlyOnTheScreenPrintsBlack) {
-    // The situation the black-share check of the capture choice exists for.
-    LookWindow target(At(200, 150, 200, 100), WindowLook{kPaintColour, false});
-    qeltest::PumpFor(200);
-    auto image = Print(target.get());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(CountArgb(image.get(), 0xFF000000), 200 * 100);
-}
-
 TEST_F(PrintWindowCapture, AShapedWindowIsTransparentOutsideItsRegion) {
     LookWindow target(At(300, 200, 240, 160), WindowLook{kPaintColour, true, false, kPrintColour});
     ASSERT_NE(::SetWindowRgn(target.get(), ::CreateEllipticRgn(0, 0, 240, 160), TRUE), 0);
@@ -146,13 +137,6 @@ TEST_F(PrintWindowCapture, TheCursorOfTheSourceIsDrawnWhereItIsOnTheScreen) {
     EXPECT_EQ(CountArgb(image.get(), 0xFF000000), 32 * 32);
     auto plain = Print(target.get());
     EXPECT_EQ(CountArgb(plain.get(), 0xFF000000), 0);
-}
-
-TEST_F(PrintWindowCapture, AWindowThatCannotPrintGivesNothing) {
-    LookWindow target(At(100, 100, 100, 100));
-    const HWND gone = target.get();
-    target.Destroy();
-    EXPECT_FALSE(Print(gone));
 }
 
 TEST(WindowCapturePermissions, FileDescriptionsOfRealProgramsDecide) {

@@ -200,7 +200,6 @@ public:
     HRESULT registerResult = S_OK;
     HRESULT sizeResult = S_OK;
     std::optional<SIZE> sourceSize;  // default: the source window's size
-    HRESULT colorizationResult = S_OK;
     DWORD colorization = 0xFF0000FF;
 
     int registrations = 0;
@@ -248,7 +247,6 @@ public:
         return S_OK;
     }
     HRESULT GetColorizationColor(DWORD* colour, BOOL* opaque) override {
-        if (FAILED(colorizationResult)) return colorizationResult;
         *colour = colorization;
         *opaque = TRUE;
         return S_OK;
