@@ -1,5 +1,6 @@
 // The window-list worker against real windows, and the thread class under it.
 #include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -41,16 +42,30 @@ std::vector<HWND> Snapshot(WindowListHolder& holder) {
 }
 
 // Runs the worker to its end while this thread answers its windows' messages.
+void PumpPending() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+}
+
+// Runs the worker to its end while this thread answers its windows' messages. When snapshots are
+// wanted this thread holds the list's lock nearly all the time, answering messages meanwhile, and lets
+// go only for an instant between looks: the worker, which takes the lock once per record, can then
+// hand over one record or so per look however fast it runs.
 void RunWorker(WindowListHolder& holder, std::vector<std::vector<HWND>>* snapshots = nullptr) {
     auto worker = std::make_unique<RetrieveWindowDetails>(&holder);
     ASSERT_TRUE(worker->Start());
-    // Looks as often as it can, answering the windows' messages in between without sleeping, so that
-    // a loaded machine still catches the worker half-way.
     while (worker->State() != CQelBaseThread::kFinished) {
-        if (snapshots) snapshots->push_back(Snapshot(holder));
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-        ::Sleep(0);
+        if (snapshots) {
+            WindowListLock lock(holder);
+            snapshots->push_back(Handles(*holder.list));
+            for (int i = 0; i < 20; ++i) {
+                PumpPending();
+                ::Sleep(0);
+            }
+        } else {
+            PumpPending();
+            ::Sleep(1);
+        }
     }
     worker->Join();
 }
@@ -78,7 +93,6 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListInZOrder) {
         ASSERT_TRUE(std::equal(s.begin(), s.end(), final.begin()));
         if (!s.empty() && s.size() < final.size()) ++partial;
     }
-    // The worker needs this thread to answer its windows, so it cannot finish between two looks.
     EXPECT_GT(partial, 0u) << "records must be handed over one at a time";
 
     // The newest window is in front: the forest comes out in reverse order of creation.
