@@ -7,6 +7,20 @@
 namespace {
 constexpr int kDeepChildLevels = 20;
 constexpr int kShallowChildLevels = 3;
+
+// A worker reading the joining thread's own windows sends them messages (reading a window's text
+// does): serve those while waiting, or each thread waits for the other for good.
+void WaitServingSentMessages(HANDLE thread) {
+    for (;;) {
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_SENDMESSAGE, 0);
+        if (woken != WAIT_OBJECT_0 + 1) {
+            if (woken != WAIT_OBJECT_0) ::WaitForSingleObject(thread, INFINITE);
+            return;
+        }
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
 }  // namespace
 
 CQelBaseThread::~CQelBaseThread() {
@@ -32,7 +46,7 @@ void CQelBaseThread::Join() {
     try {
         if (thread_) {
             OnStopping();
-            ::WaitForSingleObject(thread_.get(), INFINITE);
+            WaitServingSentMessages(thread_.get());
             thread_.reset();
         }
     } catch (...) {
