@@ -22,3 +22,9 @@ qel_add_test(selection_capture_form_window_tests
   LAYOUTS single dual left INPUT)
 target_include_directories(selection_capture_form_window_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/tests/windows ${CMAKE_SOURCE_DIR}/tests/tools)
+
+qel_add_test(selection_capture_form_load_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureFormLoadTests.cpp ${QEL_FORM_TEST_SUPPORT}
+  LIBS QelPictavoCore
+  LAYOUTS single INPUT)
+target_include_directories(selection_capture_form_load_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/tools)
