@@ -4,7 +4,6 @@ IMPLEMENT_DYNAMIC(CExportedTestWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CExportedTestWnd, CWnd)
     ON_WM_LBUTTONDOWN()
-    ON_WM_TIMER()
     ON_MESSAGE(WM_EXPORTED_PING, &CExportedTestWnd::OnPing)
 END_MESSAGE_MAP()
 
@@ -17,16 +16,4 @@ void CExportedTestWnd::OnLButtonDown(UINT flags, CPoint point) {
     CWnd::OnLButtonDown(flags, point);
 }
 
-void CExportedTestWnd::OnTimer(UINT_PTR id) {
-    ++timers;
-    CWnd::OnTimer(id);
-}
-
 LRESULT CExportedTestWnd::OnPing(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
-
-HMODULE ExportedTestModule() {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&ExportedTestModule), &module);
-    return module;
-}

@@ -1,5 +1,6 @@
 #pragma once
-// A window class exported from a DLL of its own, as the capture library exports its windows.
+// A window class exported from a DLL of its own, as the capture library exports its windows. The
+// DLL's resources hold string 101.
 #include <QelFramework/Framework.h>
 
 #ifdef FWTEST_EXPORTED_BUILD
@@ -16,14 +17,9 @@ public:
     // Creates a hidden popup on a class registered from this module.
     BOOL CreateHidden();
     int clicks = 0;
-    int timers = 0;
 
 protected:
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
-    afx_msg void OnTimer(UINT_PTR id);
     LRESULT OnPing(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 };
-
-// The DLL itself, whose resources hold string 101.
-FWTEST_API HMODULE ExportedTestModule();

@@ -1,4 +1,4 @@
-// The modal loop: result codes, the ways it ends, WM_QUIT, nesting, and the thread's hooks.
+// The modal loop: result codes, the ways it ends, WM_QUIT, nesting, the thread's hooks and resources.
 #include <gtest/gtest.h>
 
 #include <QelFramework/Framework.h>
@@ -16,7 +16,6 @@ constexpr UINT WM_ACTION = WM_APP + 10;
 constexpr UINT WM_EATEN_BY_THREAD = WM_APP + 11;
 constexpr UINT WM_EATEN_BY_WINDOW = WM_APP + 12;
 constexpr UINT_PTR kWatchdog = 99;
-constexpr int kWatchdogResult = -7;
 
 // Runs a scripted action when WM_ACTION arrives. A watchdog timer ends a loop that would
 // otherwise hang, with a result no test expects.
@@ -32,6 +31,12 @@ public:
         SetTimer(kWatchdog, 5000);
         return TRUE;
     }
+    // Posts the action and runs the loop that will see it.
+    int Run(std::function<void(CModalWnd&)> what) {
+        action = std::move(what);
+        PostMessage(WM_ACTION);
+        return RunModalLoop();
+    }
     BOOL PreTranslateMessage(MSG* msg) override {
         ++windowPreTranslate;
         return msg->message == WM_EATEN_BY_WINDOW;
@@ -46,7 +51,7 @@ protected:
     LRESULT OnEatenByThread(WPARAM, LPARAM) { return ++handled[1]; }
     LRESULT OnEatenByWindow(WPARAM, LPARAM) { return ++handled[2]; }
     afx_msg void OnTimer(UINT_PTR id) {
-        if (id == kWatchdog) EndModalLoop(kWatchdogResult);
+        if (id == kWatchdog) EndModalLoop(-7);
     }
     void PostNcDestroy() override {
         if (deleteSelf) delete this;
@@ -61,116 +66,78 @@ BEGIN_MESSAGE_MAP(CModalWnd, CWnd)
     ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-void DrainQuit() {
-    MSG m;
-    while (::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+// Sends a message to the window from another thread while its loop waits in GetMessage.
+std::thread SendLater(HWND h, UINT message) {
+    return std::thread([h, message] {
+        ::Sleep(100);
+        ::SendMessageW(h, message, 0, 0);
+    });
 }
 
 }  // namespace
 
-TEST(ModalLoop, ReturnsTheResultGivenToEndModalLoop) {
+TEST(ModalLoop, EndsWithTheGivenResultOrCancelWhenTheWindowGoes) {
+    CModalWnd w;
+    ASSERT_TRUE(w.Create());
     for (int code : {IDOK, IDCANCEL}) {
-        CModalWnd w;
-        ASSERT_TRUE(w.Create());
-        w.action = [code](CModalWnd& self) { self.EndModalLoop(code); };
-        w.PostMessage(WM_ACTION);
-        EXPECT_EQ(w.RunModalLoop(), code);
+        EXPECT_EQ(w.Run([code](CModalWnd& self) { self.EndModalLoop(code); }), code);
         EXPECT_TRUE(::IsWindow(w.m_hWnd));  // ending the loop leaves the window to its owner
         EXPECT_FALSE(w.ContinueModal());
     }
-
-    // Ended by a message sent from another thread while the loop waits in GetMessage.
-    CModalWnd w;
-    ASSERT_TRUE(w.Create());
     w.action = [](CModalWnd& self) { self.EndModalLoop(IDOK); };
-    const HWND h = w.m_hWnd;
-    std::thread sender([h] {
-        ::Sleep(100);
-        ::SendMessageW(h, WM_ACTION, 0, 0);
-    });
+    std::thread sender = SendLater(w.m_hWnd, WM_ACTION);
     EXPECT_EQ(w.RunModalLoop(), IDOK);
     sender.join();
-}
 
-TEST(ModalLoop, EndsWhenTheWindowOrTheObjectGoesAway) {
-    CModalWnd w;
-    ASSERT_TRUE(w.Create());
-    w.action = [](CModalWnd& self) { self.DestroyWindow(); };
-    w.PostMessage(WM_ACTION);
-    EXPECT_EQ(w.RunModalLoop(), IDCANCEL);
+    EXPECT_EQ(w.Run([](CModalWnd& self) { self.DestroyWindow(); }), IDCANCEL);
     EXPECT_EQ(w.m_hWnd, nullptr);
-
-    // A result given before the window went stays the result.
     ASSERT_TRUE(w.Create());
-    w.action = [](CModalWnd& self) {
-        self.EndModalLoop(IDOK);
+    auto endThenDestroy = [](CModalWnd& self) {
+        self.EndModalLoop(IDOK);  // a result given before the window went stays the result
         self.DestroyWindow();
     };
-    w.PostMessage(WM_ACTION);
-    EXPECT_EQ(w.RunModalLoop(), IDOK);
+    EXPECT_EQ(w.Run(endThenDestroy), IDOK);
 
     // The object deletes itself when its window goes: the loop must not touch it afterwards.
     auto* self = new CModalWnd;
     self->deleteSelf = true;
     ASSERT_TRUE(self->Create());
-    self->action = [](CModalWnd& s) { s.DestroyWindow(); };
-    self->PostMessage(WM_ACTION);
-    EXPECT_EQ(self->RunModalLoop(), IDCANCEL);
+    EXPECT_EQ(self->Run([](CModalWnd& s) { s.DestroyWindow(); }), IDCANCEL);
 
-    // Closed from another thread while the loop waits.
     ASSERT_TRUE(w.Create());
     const HWND h = w.m_hWnd;
-    std::thread closer([h] {
-        ::Sleep(100);
-        ::SendMessageW(h, WM_CLOSE, 0, 0);
-    });
+    std::thread closer = SendLater(h, WM_CLOSE);
     EXPECT_EQ(w.RunModalLoop(), IDCANCEL);
     closer.join();
     EXPECT_FALSE(::IsWindow(h));
 }
 
-TEST(ModalLoop, QuitEndsEveryLoopAndStillReachesTheOutermost) {
-    DrainQuit();
-    CModalWnd outer, inner;
-    ASSERT_TRUE(outer.Create());
-    ASSERT_TRUE(inner.Create());
-    int innerResult = 0;
-    inner.action = [](CModalWnd&) { ::PostQuitMessage(42); };
-    outer.action = [&](CModalWnd&) {
-        inner.PostMessage(WM_ACTION);
-        innerResult = inner.RunModalLoop();
-    };
-    outer.PostMessage(WM_ACTION);
-    EXPECT_EQ(outer.RunModalLoop(), IDCANCEL);
-    EXPECT_EQ(innerResult, IDCANCEL);
-    EXPECT_TRUE(::IsWindow(outer.m_hWnd));
-
-    MSG m{};
-    ASSERT_TRUE(::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(m.wParam, 42u);
-    DrainQuit();
-}
-
-TEST(ModalLoop, InnerLoopCanEndTheOuterOne) {
+TEST(ModalLoop, NestedLoopsEndEachOtherAndQuitReachesTheOutermost) {
     CModalWnd outer, inner;
     ASSERT_TRUE(outer.Create());
     ASSERT_TRUE(inner.Create());
     int innerResult = 0;
     bool outerStillRunningInside = false;
-    inner.action = [&](CModalWnd& self) {
+    auto runInner = [&](std::function<void(CModalWnd&)> what) {
+        return [&, what](CModalWnd&) { innerResult = inner.Run(what); };
+    };
+    auto displace = [&](CModalWnd& self) {
         outer.EndModalLoop(IDCANCEL);  // a newer overlay displaces an older one
         outerStillRunningInside = true;
         self.EndModalLoop(IDOK);
     };
-    outer.action = [&](CModalWnd&) {
-        inner.PostMessage(WM_ACTION);
-        innerResult = inner.RunModalLoop();
-    };
-    outer.PostMessage(WM_ACTION);
-    EXPECT_EQ(outer.RunModalLoop(), IDCANCEL);
+    EXPECT_EQ(outer.Run(runInner(displace)), IDCANCEL);
     EXPECT_EQ(innerResult, IDOK);
     EXPECT_TRUE(outerStillRunningInside);
+
+    MSG m{};
+    while (::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    EXPECT_EQ(outer.Run(runInner([](CModalWnd&) { ::PostQuitMessage(42); })), IDCANCEL);
+    EXPECT_EQ(innerResult, IDCANCEL);
+    EXPECT_TRUE(::IsWindow(outer.m_hWnd));
+    ASSERT_TRUE(::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 42u);
 }
 
 namespace {
@@ -194,59 +161,48 @@ public:
 }  // namespace
 
 TEST(ModalLoop, ThreadAndWindowHooksSeeEveryMessage) {
-    ASSERT_EQ(AfxGetThread(), nullptr);
     CHookApp app;
     ASSERT_EQ(AfxGetThread(), &app);
     CModalWnd w;
     ASSERT_TRUE(w.Create());
-    app.m_pMainWnd = &w;
-    EXPECT_EQ(AfxGetMainWnd(), &w);
     w.action = [](CModalWnd& self) { self.EndModalLoop(IDOK); };
     // The messages arrive once the loop has gone idle.
     const HWND h = w.m_hWnd;
     std::thread poster([h] {
         ::Sleep(150);
-        ::PostMessageW(h, WM_EATEN_BY_THREAD, 0, 0);
-        ::PostMessageW(h, WM_EATEN_BY_WINDOW, 0, 0);
-        ::PostMessageW(h, WM_ACTION, 0, 0);
+        for (UINT message : {WM_EATEN_BY_THREAD, WM_EATEN_BY_WINDOW, WM_ACTION}) ::PostMessageW(h, message, 0, 0);
     });
     EXPECT_EQ(w.RunModalLoop(), IDOK);
     poster.join();
     ASSERT_GE(app.idleCounts.size(), 3u);
-    EXPECT_EQ(app.idleCounts[0], 0);
-    EXPECT_EQ(app.idleCounts[1], 1);
-    EXPECT_EQ(app.idleCounts[2], 2);
+    EXPECT_EQ(std::vector<LONG>(app.idleCounts.begin(), app.idleCounts.begin() + 3), (std::vector<LONG>{0, 1, 2}));
     EXPECT_EQ(w.handled[0], 1);
     EXPECT_EQ(w.handled[1], 0);  // taken by the thread's hook
     EXPECT_EQ(w.handled[2], 0);  // taken by the window's hook
     EXPECT_GE(app.preTranslate, 3);
     EXPECT_GE(w.windowPreTranslate, 2);  // not offered what the thread already took
-    app.m_pMainWnd = nullptr;
 }
 
 TEST(Thread, EachThreadSeesItsOwnThreadObject) {
     ASSERT_EQ(AfxGetThread(), nullptr);
     {
         CWinApp first(L"first");
-        EXPECT_EQ(AfxGetThread(), &first);
-        EXPECT_EQ(AfxGetApp(), &first);
         CWinApp second(L"second");  // this thread has one already
-        EXPECT_EQ(AfxGetThread(), &first);
-
         CWinThread* seenBefore = &first;
-        CWinThread* seenWithOwn = nullptr;
+        bool seenOwn = false;
         CWinApp* appThere = nullptr;
         std::thread worker([&] {
             seenBefore = AfxGetThread();
             CWinApp own(L"worker");
-            seenWithOwn = AfxGetThread() == &own ? &own : nullptr;
+            seenOwn = AfxGetThread() == &own;
             appThere = AfxGetApp();
         });
         worker.join();
         EXPECT_EQ(seenBefore, nullptr);
-        EXPECT_NE(seenWithOwn, nullptr);
+        EXPECT_TRUE(seenOwn);
         EXPECT_EQ(appThere, &first);  // the process keeps its first application
         EXPECT_EQ(AfxGetThread(), &first);
+        EXPECT_EQ(AfxGetApp(), &first);
     }
     EXPECT_EQ(AfxGetThread(), nullptr);
     EXPECT_EQ(AfxGetApp(), nullptr);
@@ -254,14 +210,14 @@ TEST(Thread, EachThreadSeesItsOwnThreadObject) {
 
 TEST(Resources, HandleScopeAndExtensionModulesFindTheRightModule) {
     const HINSTANCE exe = ::GetModuleHandleW(nullptr);
-    const HMODULE library = ExportedTestModule();  // holds string 101; the test program has none
-    EXPECT_EQ(AfxGetInstanceHandle(), exe);
+    HMODULE library = nullptr;  // the other DLL, which holds string 101; the test program has none
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(RUNTIME_CLASS(CExportedTestWnd)), &library);
     EXPECT_EQ(AfxGetResourceHandle(), exe);
     CString s;
     EXPECT_FALSE(s.LoadString(101));
     {
         CResourceHandleScope scope(library);
-        EXPECT_EQ(AfxGetResourceHandle(), library);
         {
             CResourceHandleScope nested(exe);
             EXPECT_EQ(AfxGetResourceHandle(), exe);
@@ -275,10 +231,8 @@ TEST(Resources, HandleScopeAndExtensionModulesFindTheRightModule) {
     // An extension module joins the search behind the current handle.
     AFX_EXTENSION_MODULE module{};
     ASSERT_TRUE(AfxInitExtensionModule(module, library));
-    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(101 / 16 + 1), RT_STRING), library);
-    CString found;
-    EXPECT_TRUE(found.LoadString(101));
+    EXPECT_TRUE(s.LoadString(101));
     AfxTermExtensionModule(module);
     EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(101 / 16 + 1), RT_STRING), exe);
-    EXPECT_FALSE(found.LoadString(101));
+    EXPECT_FALSE(s.LoadString(101));
 }
