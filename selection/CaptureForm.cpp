@@ -74,7 +74,8 @@ CaptureForm::CaptureForm(ICapture* capture, WindowListHolder* windows)
       m_showDetails(false),
       m_accepted(false),
       m_topmost(true),
-      m_modalResult(0) {
+      m_modalResult(0),
+      m_bufferClean(false) {
     if (CaptureForm* earlier = g_pCaptureForm) {
         // Its session further down the stack sees the cancelled loop and deletes it.
         if (::IsWindow(earlier->m_hWnd)) earlier->End(2, false);

@@ -74,7 +74,9 @@ private:
     // Painting (CaptureFormPaint.cpp).
     bool PrepareBackground();
     void PaintSelection(Gdiplus::Graphics& graphics);
-    void PaintCrossHair(Gdiplus::Graphics& graphics);
+    // The dotted cross-hair on a DC whose first pixel is the client point origin.
+    void PaintCrossHairLines(HDC dc, POINT origin);
+    void PaintCoordinateLabel(Gdiplus::Graphics& graphics);
     void PaintWindowLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r);
 
     CPoint m_cursorPosition;
@@ -91,10 +93,14 @@ private:
     bool m_accepted;
     bool m_topmost;
     int m_modalResult;
-    // The frozen screen as a DIB section, made once before the window shows: every paint copies its
-    // background from here instead of converting the GDI+ image again.
+    // The frozen screen as a DIB section and a back buffer of the window's size, made once before the
+    // window shows: paints copy their background from the first into the second instead of converting
+    // the GDI+ image again and allocating a screen-sized bitmap each time.
     qel::UniqueHbitmap m_background;
+    qel::UniqueHbitmap m_buffer;
     qel::UniqueHdc m_backgroundDc;
+    qel::UniqueHdc m_bufferDc;
+    bool m_bufferClean;  // the back buffer holds the background alone
 };
 
 // The magnifier shared by every overlay: draws the source rectangle of screenshot magnified into the

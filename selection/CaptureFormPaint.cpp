@@ -1,6 +1,6 @@
 // How the capture form draws itself: the frozen screen, the cross-hair with the cursor's coordinates,
 // the selection with its dimension labels and size read-out, the window label and the magnifier.
-// Everything is drawn into an off-screen bitmap of the invalidated area and copied in one BitBlt.
+// Only the invalidated area is drawn, into the form's back buffer, and copied to the screen in one BitBlt.
 #include "selection/CaptureForm.h"
 
 #include <algorithm>
@@ -104,6 +104,42 @@ void DrawDimension(Gdiplus::Graphics& graphics, const CaptureFormLayout::Dimensi
     for (const CaptureFormLayout::Segment& s : label.ticks) graphics.DrawLine(&pen, s.from, s.to);
 }
 
+// A top-down 32-bit DIB section; bits receives its pixels.
+HBITMAP TopDownSection(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+// 0xAARRGGBB with its colour multiplied by its alpha, as drawing it over black leaves it.
+DWORD OverBlack(DWORD argb) {
+    const DWORD a = argb >> 24;
+    if (a == 255) return argb;
+    if (a == 0) return 0;
+    DWORD out = a << 24;
+    for (int shift = 0; shift <= 16; shift += 8) out |= ((argb >> shift & 0xFF) * a + 127) / 255 << shift;
+    return out;
+}
+
+// True when every pixel of source lies in the image and is opaque: the magnified image then covers the
+// magnifier completely and its checkerboard need not be drawn.
+bool OpaqueSource(Gdiplus::Image* image, const Gdiplus::Rect& source) {
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(image);
+    if (!bitmap || source.X < 0 || source.Y < 0 || source.X + source.Width > static_cast<INT>(bitmap->GetWidth()) ||
+        source.Y + source.Height > static_cast<INT>(bitmap->GetHeight()))
+        return false;
+    const Gdiplus::PixelFormat format = bitmap->GetPixelFormat();
+    if (format == PixelFormat24bppRGB || format == PixelFormat32bppRGB) return true;
+    qel::BitmapBitsLock lock(bitmap, source, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+    if (!lock.ok()) return false;
+    for (int y = 0; y < source.Height; ++y) {
+        const DWORD* row = reinterpret_cast<const DWORD*>(lock.scan0() + static_cast<ptrdiff_t>(y) * lock.data().Stride);
+        for (int x = 0; x < source.Width; ++x)
+            if (row[x] >> 24 != 255) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 const Gdiplus::FontFamily* OverlayFontFamily() {
@@ -138,7 +174,9 @@ void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const G
     graphics.SetClip(&circle, Gdiplus::CombineModeReplace);
 
     if (!translucent) {
-        if (Gdiplus::TextureBrush* checkerboard = CheckerboardBrush()) graphics.FillRectangle(checkerboard, destination);
+        Gdiplus::TextureBrush* checkerboard = CheckerboardBrush();
+        if (checkerboard && !OpaqueSource(screenshot, source)) graphics.FillRectangle(checkerboard, destination);
+
         graphics.DrawImage(screenshot, destination, source.X, source.Y, source.Width, source.Height, Gdiplus::UnitPixel);
     } else {
         graphics.DrawImage(screenshot, destination, source.X, source.Y, source.Width, source.Height, Gdiplus::UnitPixel,
@@ -163,16 +201,45 @@ void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const G
 bool CaptureForm::PrepareBackground() {
     auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(m_capture->GetImage());
     if (!bitmap) return false;
-    HBITMAP section = nullptr;
-    if (bitmap->GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &section) != Gdiplus::Ok || !section) return false;
-    qel::UniqueHbitmap background(section);
-    qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
-    if (!dc) return false;
-    // Selected for the form's life: the DC member is declared after the bitmap, so it is deleted first.
-    ::SelectObject(dc.get(), background.get());
+    const int width = static_cast<int>(bitmap->GetWidth()), height = static_cast<int>(bitmap->GetHeight());
+    if (width <= 0 || height <= 0) return false;
+    void* backgroundBits = nullptr;
+    void* bufferBits = nullptr;
+    qel::UniqueHbitmap background(TopDownSection(width, height, &backgroundBits));
+    qel::UniqueHbitmap buffer(TopDownSection(width, height, &bufferBits));
+    qel::UniqueHdc backgroundDc(::CreateCompatibleDC(nullptr));
+    qel::UniqueHdc bufferDc(::CreateCompatibleDC(nullptr));
+    if (!background || !buffer || !backgroundDc || !bufferDc) return false;
+    {
+        // Screen copies with parts off every monitor are 32-bit ARGB: read as they are and laid over black
+        // here, which is cheaper than having GDI+ convert every pixel; other layouts GDI+ converts.
+        const Gdiplus::PixelFormat native = bitmap->GetPixelFormat();
+        const bool straight = native == PixelFormat32bppARGB;
+        const Gdiplus::PixelFormat format = straight || native == PixelFormat32bppRGB ? native : PixelFormat32bppPARGB;
+        qel::BitmapBitsLock lock(bitmap, Gdiplus::Rect(0, 0, width, height), Gdiplus::ImageLockModeRead, format);
+        if (!lock.ok()) return false;
+        for (int y = 0; y < height; ++y) {
+            const auto* from = reinterpret_cast<const DWORD*>(lock.scan0() + static_cast<ptrdiff_t>(y) * lock.data().Stride);
+            DWORD* to = static_cast<DWORD*>(backgroundBits) + static_cast<size_t>(y) * width;
+            if (!straight) {
+                std::memcpy(to, from, static_cast<size_t>(width) * 4);
+                continue;
+            }
+            for (int x = 0; x < width; ++x) to[x] = OverBlack(from[x]);
+        }
+    }
+    // The back buffer starts as the background, so the first paint, the whole window, need not copy it.
+    std::memcpy(bufferBits, backgroundBits, static_cast<size_t>(width) * height * 4);
+    // Selected for the form's life: the DC members are declared after the bitmaps, so they go first.
+    ::SelectObject(backgroundDc.get(), background.get());
+    ::SelectObject(bufferDc.get(), buffer.get());
     m_backgroundDc.reset();
+    m_bufferDc.reset();
     m_background = std::move(background);
-    m_backgroundDc = std::move(dc);
+    m_buffer = std::move(buffer);
+    m_backgroundDc = std::move(backgroundDc);
+    m_bufferDc = std::move(bufferDc);
+    m_bufferClean = true;
     return true;
 }
 
@@ -180,7 +247,7 @@ BOOL CaptureForm::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CaptureForm::OnPaint() {
     // Only what was invalidated is drawn: the update region, read before BeginPaint validates it, clips
-    // the off-screen bitmap as well, since a few thin strips can have a screen-sized bounding box.
+    // the drawing, since a few thin strips can have a screen-sized bounding box.
     qel::UniqueHrgn update(::CreateRectRgn(0, 0, 0, 0));
     const bool clipToUpdate = update && ::GetUpdateRgn(m_hWnd, update.get(), FALSE) > NULLREGION;
     CPaintDC paint(this);
@@ -188,40 +255,52 @@ void CaptureForm::OnPaint() {
     if (::GetClipBox(paint.GetSafeHdc(), &clip) == ERROR) return;
     const int width = clip.right - clip.left, height = clip.bottom - clip.top;
     if (width <= 0 || height <= 0) return;
-    qel::UniqueHdc memory(::CreateCompatibleDC(paint.GetSafeHdc()));
-    qel::UniqueHbitmap buffer(::CreateCompatibleBitmap(paint.GetSafeHdc(), width, height));
-    if (!memory || !buffer) return;
-    qel::SelectScope selectBuffer(memory.get(), buffer.get());
+
+    // The frame is drawn into the back buffer, which covers the window; without one, into a bitmap of
+    // the clip box whose first pixel is the clip box's corner.
+    qel::UniqueHdc scratchDc;
+    qel::UniqueHbitmap scratch;
+    HDC target = m_bufferDc.get();
+    POINT origin{0, 0};
+    if (!target) {
+        scratchDc.reset(::CreateCompatibleDC(paint.GetSafeHdc()));
+        scratch.reset(::CreateCompatibleBitmap(paint.GetSafeHdc(), width, height));
+        if (!scratchDc || !scratch) return;
+        target = scratchDc.get();
+        origin = POINT{clip.left, clip.top};
+    }
+    qel::SelectScope selectScratch(scratchDc.get(), scratch.get());
     if (clipToUpdate) {
-        ::OffsetRgn(update.get(), -clip.left, -clip.top);
-        ::SelectClipRgn(memory.get(), update.get());
+        ::OffsetRgn(update.get(), -origin.x, -origin.y);
+        ::SelectClipRgn(target, update.get());
     }
 
     Gdiplus::Image* screenshot = m_capture->GetImage();
-    if (m_backgroundDc) {
-        ::BitBlt(memory.get(), 0, 0, width, height, m_backgroundDc.get(), clip.left, clip.top, SRCCOPY);
+    if (m_backgroundDc && !(m_bufferClean && target == m_bufferDc.get())) {
+        ::BitBlt(target, clip.left - origin.x, clip.top - origin.y, width, height, m_backgroundDc.get(), clip.left,
+                 clip.top, SRCCOPY);
     }
+    if (target == m_bufferDc.get()) m_bufferClean = false;
+    if (!m_backgroundDc && screenshot) {
+        Gdiplus::Graphics graphics(target);
+        graphics.TranslateTransform(static_cast<float>(-origin.x), static_cast<float>(-origin.y));
+        const INT w = static_cast<INT>(screenshot->GetWidth()), h = static_cast<INT>(screenshot->GetHeight());
+        graphics.DrawImage(screenshot, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+    }
+
+    // Region modes with the mouse up show the cross-hair, unless the highlight still glides back to the
+    // cursor (then the selection is drawn) or the session is remote (then neither).
+    const bool regionMode = IsRegionMode(m_captureMode);
+    const bool gliding = m_windowAnimator && m_windowAnimator->HasNext();
+    const bool crossHair = regionMode && !m_mouseDown && !gliding && !IsRemoteSession();
+    if (crossHair) PaintCrossHairLines(target, origin);
     {
-        Gdiplus::Graphics graphics(memory.get());
-        // Client coordinates throughout: the bitmap's first pixel is the clip box's corner.
-        graphics.TranslateTransform(static_cast<float>(-clip.left), static_cast<float>(-clip.top));
-        if (!m_backgroundDc && screenshot) {
-            graphics.DrawImage(screenshot, Gdiplus::Rect(0, 0, static_cast<INT>(screenshot->GetWidth()),
-                                                         static_cast<INT>(screenshot->GetHeight())),
-                               0, 0, static_cast<INT>(screenshot->GetWidth()),
-                               static_cast<INT>(screenshot->GetHeight()), Gdiplus::UnitPixel);
-        }
-
-        const bool regionMode = IsRegionMode(m_captureMode);
-        if (regionMode && !m_mouseDown) {
-            if (m_windowAnimator && m_windowAnimator->HasNext())
-                PaintSelection(graphics);  // the highlight still glides back to the cursor
-            else if (!IsRemoteSession())
-                PaintCrossHair(graphics);
-        } else {
+        Gdiplus::Graphics graphics(target);
+        graphics.TranslateTransform(static_cast<float>(-origin.x), static_cast<float>(-origin.y));
+        if (crossHair)
+            PaintCoordinateLabel(graphics);
+        else if (!regionMode || m_mouseDown || gliding)
             PaintSelection(graphics);
-        }
-
         if (m_zoomAnimator && (m_zoomAnimator->HasNext() || regionMode)) {
             const Gdiplus::Rect source(m_cursorPosition.x - CaptureFormLayout::kZoomerSourceSide / 2,
                                        m_cursorPosition.y - CaptureFormLayout::kZoomerSourceSide / 2,
@@ -232,22 +311,32 @@ void CaptureForm::OnPaint() {
             DrawZoomer(graphics, screenshot, source, destination, m_zoomerTranslucent);
         }
     }
-    ::BitBlt(paint.GetSafeHdc(), clip.left, clip.top, width, height, memory.get(), 0, 0, SRCCOPY);
+    ::BitBlt(paint.GetSafeHdc(), clip.left, clip.top, width, height, target, clip.left - origin.x,
+             clip.top - origin.y, SRCCOPY);
+    ::SelectClipRgn(target, nullptr);
 }
 
-void CaptureForm::PaintCrossHair(Gdiplus::Graphics& graphics) {
+void CaptureForm::PaintCrossHairLines(HDC dc, POINT origin) {
+    // One dot on, one off, from each line's start: drawn by GDI, since GDI+ dashes a screen-long line
+    // slower than the rest of the paint together.
     const Gdiplus::Rect bounds = ScreenBounds();
-    Gdiplus::Pen dotted(Gdiplus::Color(kCrossHairColor), 1.0f);
-    dotted.SetDashStyle(Gdiplus::DashStyleDot);
-    const int x = m_cursorPosition.x, y = m_cursorPosition.y;
-    graphics.DrawLine(&dotted, x, bounds.Y, x, bounds.Height);
-    graphics.DrawLine(&dotted, bounds.X, y, bounds.Width, y);
+    const LOGBRUSH brush{BS_SOLID, RGB(0x20, 0xB2, 0xAA), 0};
+    qel::UniqueHpen pen(::ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &brush, 0, nullptr));
+    if (!pen) return;
+    qel::SelectScope select(dc, pen.get());
+    const int x = m_cursorPosition.x - origin.x, y = m_cursorPosition.y - origin.y;
+    ::MoveToEx(dc, x, bounds.Y - origin.y, nullptr);
+    ::LineTo(dc, x, bounds.Height - origin.y + 1);
+    ::MoveToEx(dc, bounds.X - origin.x, y, nullptr);
+    ::LineTo(dc, bounds.Width - origin.x + 1, y);
+}
 
+void CaptureForm::PaintCoordinateLabel(Gdiplus::Graphics& graphics) {
     const Gdiplus::Font font(OverlayFontFamily(), kLabelPoints, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
     const std::wstring text = CaptureFormLayout::CoordinateText(m_cursorPosition);
     const Gdiplus::Size measured = MeasureRounded(graphics, text, font);
     DrawLabel(graphics, CaptureFormLayout::CoordinateLabelBox(m_cursorPosition, measured),
-              Gdiplus::Point(x + 5, y + 5), text, font);
+              Gdiplus::Point(m_cursorPosition.x + 5, m_cursorPosition.y + 5), text, font);
 }
 
 void CaptureForm::PaintSelection(Gdiplus::Graphics& graphics) {
