@@ -1,0 +1,247 @@
+// The live overlay's speed: time from the exported region call to the first overlay frame on the screen
+// (less the capture delay), and one animation tick with its paint while the mouse moves. Each figure is
+// also given as a ratio to one full-screen BitBlt measured in the same run.
+#include <QelPictavo/PictavoUtil.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "GdiplusHandles.h"
+#include "capture/Capture.h"
+#include "capture/CaptureSettings.h"
+#include "capture/Dib.h"
+#include "module/ModuleState.h"
+#include "selection/CaptureForm.h"
+#include "windows/ScreenCopy.h"
+#include "windows/ScreenGeometry.h"
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, static_cast<size_t>(fraction * static_cast<double>(values.size())));
+    return values[index];
+}
+
+RECT VirtualScreen() {
+    const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds();
+    return RECT{b.X, b.Y, b.X + b.Width, b.Y + b.Height};
+}
+
+// One BitBlt of the whole virtual screen into a memory bitmap.
+double FullScreenBitBlt() {
+    const RECT v = VirtualScreen();
+    const int w = v.right - v.left, h = v.bottom - v.top;
+    qel::WindowDc screen(nullptr);
+    qel::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+    qel::UniqueHbitmap bitmap(::CreateCompatibleBitmap(screen.get(), w, h));
+    qel::SelectScope select(memory.get(), bitmap.get());
+    const double start = Now();
+    ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), v.left, v.top, SRCCOPY);
+    ::GdiFlush();
+    return Now() - start;
+}
+
+void MoveMouse(POINT p) {
+    const RECT v = VirtualScreen();
+    const LONGLONG w = v.right - v.left, h = v.bottom - v.top;
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(((p.x - v.left) * 65536LL + w - 1) / w);
+    in.mi.dy = static_cast<LONG>(((p.y - v.top) * 65536LL + h - 1) / h);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+void MouseButton(DWORD flag) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flag;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+HWND OverlayAt(POINT p) {
+    HWND wnd = ::WindowFromPoint(p);
+    if (wnd) wnd = ::GetAncestor(wnd, GA_ROOT);
+    return wnd && qel::IgnoredWindows().Contains(wnd) ? wnd : nullptr;
+}
+
+// Pixels of a small screen area, to notice the first frame drawn there.
+std::vector<DWORD> Grab(const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    qel::WindowDc screen(nullptr);
+    qel::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+    void* bits = nullptr;
+    qel::UniqueHbitmap section(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!section) return pixels;
+    qel::SelectScope select(memory.get(), section.get());
+    ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+    ::GdiFlush();
+    std::copy(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + pixels.size(), pixels.begin());
+    return pixels;
+}
+
+LRESULT CALLBACK BackdropProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg != WM_PAINT) return ::DefWindowProcW(wnd, msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(wnd, &ps);
+    RECT c;
+    ::GetClientRect(wnd, &c);
+    std::vector<DWORD> pixels(static_cast<size_t>(c.right) * c.bottom);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<DWORD>((i % c.right) * 5 % 251 << 16 | (i / c.right) * 3 % 241 << 8 | 0x40);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+    ::EndPaint(wnd, &ps);
+    return 0;
+}
+
+void Pump(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    MSG msg;
+    while (::GetTickCount() - start < ms) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(5);
+    }
+}
+
+// A capture form that times each tick (the tick paints what it invalidated before it returns).
+class TimedForm : public CaptureForm {
+public:
+    using CaptureForm::CaptureForm;
+    void Animate() override {
+        const CPoint before = CursorPosition();
+        const double start = Now();
+        CaptureForm::Animate();
+        const double took = Now() - start;
+        if (CursorPosition() != before) (IsMouseDown() ? dragTicks : moveTicks).push_back(took);
+    }
+    std::vector<double> moveTicks, dragTicks;
+};
+
+}  // namespace
+
+int main() {
+    if (!qel::EnsureGdiplus()) return 1;
+    const std::vector<MonitorEntry> monitors(ScreenGeometry::ListMonitors().begin(), ScreenGeometry::ListMonitors().end());
+    const MonitorEntry& last = monitors.back();
+    const Gdiplus::Rect& m = last.bounds;
+    std::printf("virtual screen %ldx%ld, %zu monitor(s)\n", VirtualScreen().right - VirtualScreen().left,
+                VirtualScreen().bottom - VirtualScreen().top, monitors.size());
+
+    // A backdrop with detail on every monitor, as a desktop would have.
+    WNDCLASSW wc{0, BackdropProc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"QelBench"};
+    ::RegisterClassW(&wc);
+    std::vector<qel::UniqueHwnd> backdrops;
+    for (const MonitorEntry& e : monitors) {
+        backdrops.emplace_back(::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, e.bounds.X,
+                                                 e.bounds.Y, e.bounds.Width, e.bounds.Height, nullptr, nullptr,
+                                                 wc.hInstance, nullptr));
+        ::ShowWindow(backdrops.back().get(), SW_SHOWNOACTIVATE);
+    }
+    Pump(400);
+
+    std::vector<double> blits;
+    for (int i = 0; i < 15; ++i) blits.push_back(FullScreenBitBlt());
+    const double baseline = Percentile(blits, 0.5);
+    std::printf("full-screen BitBlt: median %.2f ms (baseline)\n", baseline);
+
+    // First frame: from the exported call to the overlay's first pixels on the screen, less the delay.
+    const int delay = CaptureSettings::Get().CaptureDelay;
+    const POINT cursor{m.X + m.Width / 3, m.Y + m.Height / 3};
+    const RECT watched{cursor.x - 40, cursor.y - 40, cursor.x + 80, cursor.y + 80};
+    std::vector<double> firstFrames;
+    for (int run = 0; run < 8; ++run) {
+        MoveMouse(cursor);
+        Pump(300);
+        const std::vector<DWORD> before = Grab(watched);
+        std::atomic<double> called{0.0}, seen{0.0};
+        std::thread watcher([&] {
+            while (called.load() == 0.0) ::Sleep(0);
+            const double deadline = called.load() + 10000.0;
+            while (Now() < deadline) {
+                if (Grab(watched) != before) {
+                    seen = Now();
+                    break;
+                }
+            }
+            for (int i = 0; i < 100; ++i) {
+                HWND overlay = OverlayAt(cursor);
+                if (!overlay) {
+                    ::Sleep(20);
+                    continue;
+                }
+                ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
+                break;
+            }
+        });
+        called = Now();
+        UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
+        watcher.join();
+        if (seen.load() > 0.0) firstFrames.push_back(seen.load() - called.load() - delay);
+        Pump(300);
+    }
+    const double firstMedian = Percentile(firstFrames, 0.5);
+    std::printf("first overlay frame (less CaptureDelay %d ms): median %.1f ms over %zu runs = %.1f x BitBlt "
+                "(goal 150 ms)\n", delay, firstMedian, firstFrames.size(), firstMedian / baseline);
+
+    // Ticks while the mouse moves and while it drags, on a form made as the session makes it.
+    Capture capture;
+    capture.GetDetails()->SetCaptureMode(1);
+    if (!ScreenGeometry::CaptureRectangle(&capture, capture.GetScreenBounds())) return 1;
+    WindowRecordList windows = WindowDetails::ListOnScreenWindows();
+    WindowListHolder holder(&windows);
+    TimedForm form(&capture, &holder);
+    std::thread mover([&] {
+        for (int i = 0; i < 500 && !OverlayAt(cursor); ++i) ::Sleep(20);
+        ::Sleep(300);
+        POINT p{m.X + 100, m.Y + 100};
+        for (int step = 0; step < 300; ++step) {  // diagonally and back: both cross-hair lines move
+            p.x += step < 150 ? 7 : -7;
+            p.y += step < 150 ? 4 : -4;
+            MoveMouse(p);
+            ::Sleep(12);
+        }
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        for (int step = 0; step < 200; ++step) {
+            p.x += step < 100 ? 6 : -3;
+            p.y += step < 100 ? 3 : -1;
+            MoveMouse(p);
+            ::Sleep(12);
+        }
+        if (HWND overlay = OverlayAt(cursor)) ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
+        MouseButton(MOUSEEVENTF_LEFTUP);
+    });
+    form.RunForm();
+    mover.join();
+    for (const auto* ticks : {&form.moveTicks, &form.dragTicks}) {
+        const double median = Percentile(*ticks, 0.5), p95 = Percentile(*ticks, 0.95);
+        std::printf("tick with paint while the mouse %s: median %.2f ms = %.2f x BitBlt, 95th percentile %.2f ms = "
+                    "%.2f x BitBlt over %zu ticks (goal 8 ms)\n",
+                    ticks == &form.moveTicks ? "moves" : "drags", median, median / baseline, p95, p95 / baseline,
+                    ticks->size());
+    }
+    return 0;
+}
