@@ -109,6 +109,37 @@ std::vector<Command> Commands() {
          [](const Options& o) { return Deliver(CPictavoUtil().CaptureActiveWindow(o.cursor), o, L"active window"); }},
         {L"menu", L"                       the open popup menu under the cursor", 0,
          [](const Options& o) { return Deliver(CPictavoUtil().CaptureMenuObject(o.cursor), o, L"no menu"); }},
+        {L"window", L"                     a window the user picks on the frozen screen", 0,
+         [](const Options& o) { return Deliver(CPictavoUtil().CaptureWindowObject(o.cursor), o, L"no window picked"); }},
+        {L"region", L"[--shape rect|ellipse|rounded]  a region the user drags on the frozen screen", 0,
+         [](const Options& o) {
+             int shape = 1;
+             if (o.args.size() == 2 && o.args[0] == L"--shape") {
+                 const std::wstring& name = o.args[1];
+                 shape = name == L"rect" ? 1 : name == L"ellipse" ? 2 : name == L"rounded" ? 3 : 0;
+             }
+             if (!o.args.empty() && (o.args.size() != 2 || shape == 0)) {
+                 std::fwprintf(stderr, L"--shape takes rect, ellipse or rounded\n");
+                 return 2;
+             }
+             return Deliver(CPictavoUtil().CaptureShapeRegion(o.cursor, shape), o, L"no region selected");
+         }, 2},
+        {L"pick-region", L"                the rectangle the user drags, relative to the screen bounds", 0,
+         [](const Options&) {
+             const CRect r = CPictavoUtil::TokenRectangulareRegion();
+             if (r.Width() <= 0 || r.Height() <= 0) return std::fwprintf(stderr, L"no region selected\n"), 1;
+             PrintRect(r);
+             return 0;
+         }},
+        {L"pick-window", L"                the handle of the window the user picks", 0,
+         [](const Options&) {
+             HWND wnd = CPictavoUtil::TokenWindowObject();
+             if (!wnd) return std::fwprintf(stderr, L"no window picked\n"), 1;
+             wchar_t cls[256] = L"";
+             ::GetClassNameW(wnd, cls, 256);
+             std::wprintf(L"%p %ls\n", static_cast<void*>(wnd), cls);
+             return 0;
+         }},
         {L"window-copy", L"HWND                plain screen copy of one window", 1,
          [](const Options& o) {
              HWND wnd = ParseHwnd(o.args[0]);
