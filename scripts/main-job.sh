@@ -37,7 +37,6 @@ notepad_pid=$!
 (cd "$bin" && qel_wine ./pictavo-pattern.exe 1480 200 800 500 "Known pattern" >"$out/pattern-hwnd.txt" 2>/dev/null </dev/null) &
 pattern_pid=$!
 sleep 3
-xdotool search --name "Notepad" windowmove 100 100 windowsize 700 500 >/dev/null 2>&1 || true
 sleep 1
 
 shots=()
@@ -57,21 +56,24 @@ shoot fullscreen-second --cursor fullscreen
 pattern=$(tr -d '\r\n' <"$out/pattern-hwnd.txt")
 [ -n "$pattern" ] && shoot pattern-window window-copy "0x$pattern"
 
+# Notepad stays where Wine put it; its top-left corner places the clicks below.
+left=0 top=0
 notepad=$(pictavo find-window Notepad | tr -d '\r')
 if [ -n "$notepad" ]; then
   shoot notepad-window window-copy "0x$notepad"
-  pictavo window-info "0x$notepad" | tee "$out/notepad-info.txt"
+  pictavo window-info "0x$notepad" | tr -d '\r' | tee "$out/notepad-info.txt"
+  read -r left top < <(awk -F'[ ,]' '/^bounds/ {print $2, $3}' "$out/notepad-info.txt")
 fi
 
 # Notepad as the foreground window, clicked into its text.
-xdotool mousemove 400 350 click 1
+xdotool mousemove $((left + 300)) $((top + 250)) click 1
 sleep 0.5
 shoot notepad-active active-window
 
 # Open notepad's File menu from its menu bar and capture it with the pointer resting on it.
-xdotool mousemove 112 110 click 1
+xdotool mousemove $((left + 17)) $((top + 34)) click 1
 sleep 1
-xdotool mousemove 130 150
+xdotool mousemove $((left + 40)) $((top + 70))
 sleep 0.5
 shoot notepad-menu menu
 xdotool key Escape Escape
