@@ -11,6 +11,7 @@
 #include "ScreenTestWindows.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "selection/CaptureForm.h"
 #include "selection/CaptureFormLayout.h"
 
 using namespace formtest;
@@ -190,6 +191,53 @@ TEST_F(RegionCapture, TheCursorIsInTheFrozenImageOnlyWhenAskedFor) {
     }
 }
 
+// A capture started while an earlier one still waits for the user (the host reacting to a hotkey inside
+// the first overlay's loop) displaces the earlier overlay: the new one serves the user, the old one's
+// capture gives up once control returns to it.
+UniqueDib* g_nestedResult = nullptr;
+void CALLBACK StartNestedCapture(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    g_nestedResult->reset(CPictavoUtil().CaptureShapeRegion(0, 1));
+}
+
+TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
+    const POINT a = On(0, 150, 160), b = On(0, 250, 230);
+    UniqueDib nested;
+    g_nestedResult = &nested;
+    HWND first = nullptr, second = nullptr;
+    DWORD dragged = 0;
+    InputScript input([&] {
+        first = WaitForOverlay();
+        for (int i = 0; i < 500 && first; ++i) {  // the second overlay replaces the first on top
+            const HWND now = OverlayAt(POINT{10, 10});
+            if (now && now != first) {
+                second = now;
+                break;
+            }
+            ::Sleep(10);
+        }
+        if (!second) return;
+        ::Sleep(350);
+        Drag(a, b);
+        dragged = ::GetTickCount();
+    });
+    qeltest::PumpFor(300);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 800, StartNestedCapture);
+    UniqueDib outer(CPictavoUtil().CaptureShapeRegion(0, 1));
+    const DWORD returned = ::GetTickCount();
+    ::KillTimer(nullptr, timer);
+    input.Join();
+    EXPECT_NE(first, nullptr);
+    EXPECT_NE(second, nullptr);
+    // The first capture ended by itself as soon as the second one was done, not by a later Escape.
+    EXPECT_EQ(outer, nullptr);
+    EXPECT_LT(returned - dragged, 1500u);
+    ExpectFrozenRegion(nested.get(), a, b);
+    EXPECT_EQ(CaptureForm::Current(), nullptr);
+    EXPECT_FALSE(::IsWindow(first));
+    EXPECT_FALSE(::IsWindow(second));
+}
+
 // What the overlay itself shows, read back from the screen while it is up. Screenshots are saved for a
 // person to look at.
 TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagnifier) {
@@ -198,6 +246,9 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagn
     const POINT q{p.x + 300, p.y + 200};
     const Gdiplus::Rect monitorRect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top);
     const int side = CaptureFormLayout::ZoomerSide(monitorRect);
+    // The magnifier takes its size from the monitor the cursor is on when the overlay opens, and keeps
+    // it while it fits: start on the monitor watched.
+    tooltest::MoveMouse(p.x, p.y);
     tooltest::ScreenCopy idle, dragging;
     UniqueDib dib = Capture(0, 1, [&] {
         if (!WaitForOverlay()) return;
