@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GdiplusHandles.h"
+#include "tests/windows/ScreenTestWindows.h"
 #include "capture/Capture.h"
 
 namespace {
@@ -15,12 +16,6 @@ template <typename Base> struct Tracked : Base {
     bool* gone_;
 };
 using TrackedBitmap = Tracked<Gdiplus::Bitmap>;
-
-Gdiplus::ARGB PixelOf(Gdiplus::Image* image, int x, int y) {
-    Gdiplus::Color c;
-    static_cast<Gdiplus::Bitmap*>(image)->GetPixel(x, y, &c);
-    return c.GetValue();
-}
 
 std::pair<long, long> XY(POINT p) { return {p.x, p.y}; }
 std::pair<UINT, UINT> SizeOf(Gdiplus::Image* image) { return {image->GetWidth(), image->GetHeight()}; }
@@ -53,7 +48,7 @@ TEST_F(CaptureModel, SetImageConvertsIndexedAndKeepsOthers) {
     Gdiplus::Image* image = capture.GetImage();
     EXPECT_EQ(image->GetPixelFormat(), PixelFormat32bppARGB);
     ASSERT_EQ(SizeOf(image), std::make_pair(3u, 2u));
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(PixelOf(image, i % 3, i / 3), palette->Entries[7 + 10 * i]) << i;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(screentest::PixelAt(image, i % 3, i / 3), palette->Entries[7 + 10 * i]) << i;
 
     // Other formats are kept as the very object given; handing back the held image must not free it.
     auto* rgb = new TrackedBitmap(&rgbGone, 4, 4, PixelFormat24bppRGB);
@@ -85,12 +80,12 @@ TEST_F(CaptureModel, CropClipsMovesLocationsAndRefusesEmptyIntersections) {
     Gdiplus::Image* cut = capture.GetImage();
     ASSERT_EQ(SizeOf(cut), std::make_pair(40u, 30u));
     for (int y = 0; y < 30; y += 7)
-        for (int x = 0; x < 40; x += 3) ASSERT_EQ(PixelOf(cut, x, y), Pattern(60 + x, 20 + y)) << x << "," << y;
+        for (int x = 0; x < 40; x += 3) ASSERT_EQ(screentest::PixelAt(cut, x, y), Pattern(60 + x, 20 + y)) << x << "," << y;
     EXPECT_EQ(XY(capture.GetLocation()), XY(POINT{60, 20}));
     EXPECT_EQ(XY(capture.GetCursorLocation()), XY(POINT{240, 180}));
     // Starting above and left of the image: clipped to the corner (0, 0).
     ASSERT_TRUE(capture.Crop(Gdiplus::Rect(-10, -10, 20, 20)));
-    EXPECT_EQ(PixelOf(capture.GetImage(), 9, 9), Pattern(69, 29));
+    EXPECT_EQ(screentest::PixelAt(capture.GetImage(), 9, 9), Pattern(69, 29));
     EXPECT_EQ(SizeOf(capture.GetImage()), std::make_pair(10u, 10u));
 }
 
@@ -129,33 +124,3 @@ TEST_F(CaptureModel, DetailsOwnershipAndScreenBounds) {
     EXPECT_FALSE(lentGone);
 }
 
-TEST(CaptureDetailsModel, NewDetailsValueListAndProperties) {
-    auto ticks = [](const SYSTEMTIME& t) {
-        FILETIME f;
-        ::SystemTimeToFileTime(&t, &f);
-        return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
-    };
-    SYSTEMTIME before, after;
-    ::GetLocalTime(&before);
-    CaptureDetails details;
-    ::GetLocalTime(&after);
-    EXPECT_LE(ticks(before), ticks(details.GetDateTime()));
-    EXPECT_LE(ticks(details.GetDateTime()), ticks(after));
-    EXPECT_TRUE(details.GetTitle().empty() && details.GetProperties().empty());
-
-    EXPECT_FALSE(details.HasValue(0));
-    EXPECT_EQ(details.AddValue(4), 4);
-    details.AddValue(9);
-    details.AddValue(4);
-    EXPECT_EQ(details.GetValueList(), (std::list<int>{4, 9}));
-    details.SetValueList({1, 2, 1, 3, 1});
-    details.RemoveValue(1);
-    details.SetValueList(details.GetValueList());
-    EXPECT_EQ(details.GetValueList(), (std::list<int>{2, 3}));
-
-    details.SetProperty(L"source", L"screen");
-    details.SetProperty(L"source", L"Window");
-    details.SetProperty(L"a", L"1");
-    EXPECT_EQ(details.GetProperties().begin()->first, L"a");
-    EXPECT_EQ(details.GetProperties().at(L"source"), L"Window");
-}

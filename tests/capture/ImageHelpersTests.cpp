@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GdiplusHandles.h"
+#include "tests/windows/ScreenTestWindows.h"
 #include "capture/ImageHelpers.h"
 
 using Gdiplus::ARGB;
@@ -29,19 +30,13 @@ std::unique_ptr<Bitmap> MakePattern(int w, int h, Gdiplus::PixelFormat format) {
     return bitmap;
 }
 
-ARGB PixelOf(Gdiplus::Image* image, int x, int y) {
-    Gdiplus::Color c;
-    static_cast<Bitmap*>(image)->GetPixel(x, y, &c);
-    return c.GetValue();
-}
-
 // Compares the copy with the source's area, pixel by pixel.
 void ExpectSamePixels(Gdiplus::Image* copy, Bitmap& source, const Rect& area) {
     ASSERT_EQ(copy->GetWidth(), UINT(area.Width));
     ASSERT_EQ(copy->GetHeight(), UINT(area.Height));
     for (int y = 0; y < area.Height; ++y)
         for (int x = 0; x < area.Width; ++x)
-            ASSERT_EQ(PixelOf(copy, x, y), PixelOf(&source, area.X + x, area.Y + y)) << x << "," << y;
+            ASSERT_EQ(screentest::PixelAt(copy, x, y), screentest::PixelAt(&source, area.X + x, area.Y + y)) << x << "," << y;
 }
 
 }  // namespace
@@ -103,8 +98,8 @@ TEST_F(ImageHelpersTest, CloneAreaMapsOtherFormatsToThirtyTwoOrTwentyFourBits) {
         std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(indexed.get(), 0, area));
         ASSERT_TRUE(copy);
         EXPECT_EQ(copy->GetPixelFormat(), PixelFormat24bppRGB);
-        EXPECT_EQ(PixelOf(copy.get(), 1, 1), palette.entries[(area.X + area.Y + 2) % 4]);
-        EXPECT_EQ(PixelOf(copy.get(), 2, 1), palette.entries[(area.X + area.Y + 3) % 4]);
+        EXPECT_EQ(screentest::PixelAt(copy.get(), 1, 1), palette.entries[(area.X + area.Y + 2) % 4]);
+        EXPECT_EQ(screentest::PixelAt(copy.get(), 2, 1), palette.entries[(area.X + area.Y + 3) % 4]);
     }
 }
 
@@ -119,79 +114,17 @@ TEST_F(ImageHelpersTest, CloneAreaToTwentyFourBitsPutsTransparencyOnWhite) {
         EXPECT_EQ(copy->GetPixelFormat(), PixelFormat24bppRGB);
         const int o = area.X;
         if (o == 0) {
-            EXPECT_EQ(PixelOf(copy.get(), 0, 0), 0xFFFFFFFFu);
+            EXPECT_EQ(screentest::PixelAt(copy.get(), 0, 0), 0xFFFFFFFFu);
         }
-        EXPECT_EQ(PixelOf(copy.get(), 3 - o, 3 - o), 0xFF102030u);
-        const BYTE grey = BYTE(PixelOf(copy.get(), 4 - o, 4 - o) & 0xFF);  // half black on white
+        EXPECT_EQ(screentest::PixelAt(copy.get(), 3 - o, 3 - o), 0xFF102030u);
+        const BYTE grey = BYTE(screentest::PixelAt(copy.get(), 4 - o, 4 - o) & 0xFF);  // half black on white
         EXPECT_NEAR(grey, 0x7F, 2);
     }
 
     // Without a white background a translucent pixel is copied, not blended.
     std::unique_ptr<Bitmap> same(ImageHelpers::CloneArea(source.get(), 0, Rect()));
     ASSERT_TRUE(same);
-    EXPECT_EQ(PixelOf(same.get(), 4, 4), 0x80000000u);
-}
-
-TEST_F(ImageHelpersTest, CloneAreaKeepsPropertyItems) {
-    auto source = MakePattern(8, 8, PixelFormat24bppRGB);
-    char text[] = "window capture";
-    const Gdiplus::PropertyItem item{0x010E, sizeof(text), 2, text};  // image description, ASCII
-    source->SetPropertyItem(&item);
-    if (source->GetPropertyItemSize(0x010E) == 0) GTEST_SKIP() << "this GDI+ keeps no property items on a memory bitmap";
-    for (const Rect& area : {Rect(), Rect(1, 1, 4, 4)}) {
-        std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(source.get(), 0, area));
-        ASSERT_TRUE(copy);
-        std::vector<BYTE> buffer(std::max(copy->GetPropertyItemSize(0x010E), UINT(sizeof(Gdiplus::PropertyItem))));
-        auto* copied = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
-        ASSERT_EQ(copy->GetPropertyItem(0x010E, UINT(buffer.size()), copied), Gdiplus::Ok);
-        EXPECT_STREQ(static_cast<const char*>(copied->value), text);
-    }
-}
-
-TEST_F(ImageHelpersTest, CropImageClipsToTheImageAndRefusesEmptyResults) {
-    auto owned = MakePattern(100, 100, PixelFormat32bppARGB);
-    ASSERT_TRUE(owned);
-    auto reference = MakePattern(100, 100, PixelFormat32bppARGB);
-    Gdiplus::Image* image = owned.release();
-
-    Rect rect(-10, -10, 20, 20);
-    ASSERT_TRUE(ImageHelpers::CropImage(image, rect));
-    EXPECT_EQ(rect.X, 0);
-    EXPECT_EQ(rect.Y, 0);
-    EXPECT_EQ(rect.Width, 10);
-    EXPECT_EQ(rect.Height, 10);
-    ExpectSamePixels(image, *reference, Rect(0, 0, 10, 10));
-
-    rect = Rect(5, 6, 50, 50);
-    ASSERT_TRUE(ImageHelpers::CropImage(image, rect));
-    EXPECT_EQ(rect.Width, 5);
-    EXPECT_EQ(rect.Height, 4);
-    ExpectSamePixels(image, *reference, Rect(5, 6, 5, 4));
-
-    // No overlap at all, or an overlap with no width or no height: the image stays as it is.
-    Gdiplus::Image* before = image;
-    for (Rect empty : {Rect(200, 200, 10, 10), Rect(5, 0, 10, 2), Rect(0, 4, 3, 9), Rect(1, 1, 0, 0)}) {
-        EXPECT_FALSE(ImageHelpers::CropImage(image, empty));
-        EXPECT_EQ(image, before);
-        EXPECT_EQ(image->GetWidth(), 5u);
-        EXPECT_EQ(image->GetHeight(), 4u);
-    }
-    delete image;
-
-    Gdiplus::Image* none = nullptr;
-    Rect any(0, 0, 1, 1);
-    EXPECT_FALSE(ImageHelpers::CropImage(none, any));
-}
-
-TEST_F(ImageHelpersTest, CreateEmptyBitmapIsThirtyTwoBitAndCleared) {
-    const ARGB red = 0xFFFF0000;
-    std::unique_ptr<Bitmap> plain(ImageHelpers::CreateEmptyBitmap(6, 5, PixelFormat24bppRGB, nullptr, 120.0f, 96.0f));
-    std::unique_ptr<Bitmap> filled(ImageHelpers::CreateEmptyBitmap(3, 3, 0, &red, 96.0f, 96.0f));
-    ASSERT_TRUE(plain && filled);
-    EXPECT_EQ(plain->GetPixelFormat(), PixelFormat32bppARGB);
-    EXPECT_FLOAT_EQ(plain->GetHorizontalResolution(), 120.0f);
-    EXPECT_EQ(PixelOf(plain.get(), 5, 4), 0x00FFFFFFu);
-    EXPECT_EQ(PixelOf(filled.get(), 1, 2), red);
+    EXPECT_EQ(screentest::PixelAt(same.get(), 4, 4), 0x80000000u);
 }
 
 TEST_F(ImageHelpersTest, CountColorComparesRedGreenBlueOnly) {

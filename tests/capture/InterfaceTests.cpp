@@ -14,41 +14,6 @@ using namespace screentest;
 
 namespace {
 
-struct Pixel {
-    BYTE b, g, r, a;
-};
-
-// Pixel (x, y) of a bottom-up 32-bit packed DIB, counted from the top-left.
-Pixel DibPixel(const BITMAPINFOHEADER* dib, int x, int y) {
-    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize;
-    const BYTE* p = bits + (static_cast<size_t>(dib->biHeight - 1 - y) * dib->biWidth + x) * 4;
-    return {p[0], p[1], p[2], p[3]};
-}
-
-Gdiplus::ARGB DibArgb(const BITMAPINFOHEADER* dib, int x, int y) {
-    const Pixel p = DibPixel(dib, x, y);
-    return static_cast<Gdiplus::ARGB>(p.a) << 24 | p.r << 16 | p.g << 8 | p.b;
-}
-
-// Mismatches of a DIB taken at screen origin (ox, oy) against expected(sx, sy).
-template <typename Expected>
-int CountDibMismatches(const BITMAPINFOHEADER* dib, int ox, int oy, Expected expected, std::string* first) {
-    int wrong = 0;
-    for (int y = 0; y < dib->biHeight; ++y) {
-        for (int x = 0; x < dib->biWidth; ++x) {
-            const Gdiplus::ARGB want = expected(ox + x, oy + y), got = DibArgb(dib, x, y);
-            if (want == got) continue;
-            if (!wrong++) {
-                char text[96];
-                std::snprintf(text, sizeof text, "at (%d, %d): %08lx instead of %08lx", ox + x, oy + y,
-                              static_cast<unsigned long>(got), static_cast<unsigned long>(want));
-                *first = text;
-            }
-        }
-    }
-    return wrong;
-}
-
 class CaptureInterface : public testing::Test {
 protected:
     void SetUp() override {
@@ -291,8 +256,8 @@ TEST_F(CaptureInterface, ShapedWindowCopyIsTransparentOutsideItsRegion) {
     ASSERT_EQ(dib->biWidth, box.right - box.left);
     ASSERT_EQ(dib->biHeight, box.bottom - box.top);
     EXPECT_EQ(DibArgb(dib.get(), 100, 50), 0xFF0A78FAu);
-    EXPECT_EQ(DibPixel(dib.get(), 1, 1).a, 0);
-    EXPECT_EQ(DibPixel(dib.get(), dib->biWidth - 2, dib->biHeight - 2).a, 0);
+    EXPECT_EQ(DibArgb(dib.get(), 1, 1) >> 24, 0u);
+    EXPECT_EQ(DibArgb(dib.get(), dib->biWidth - 2, dib->biHeight - 2) >> 24, 0u);
 }
 
 TEST(CaptureInterfaceQueries, DibSectionsAndWindowLookups) {

@@ -7,59 +7,47 @@
 #include "capture/Capture.h"
 #include "capture/CaptureSession.h"
 #include "capture/WindowCaptureChoice.h"
-#include "tests/windows/WindowCaptureTestSupport.h"
+#include "tests/windows/WindowTestSupport.h"
 #include "windows/WindowCapture.h"
 #include "windows/WindowDetails.h"
 
 namespace {
 
 using namespace WindowCaptureChoice;
-using namespace wctest;
+using namespace wintest;
 using Gdiplus::Rect;
-
-int Resolve(bool dwm, bool modern, bool print, bool compositor, bool framework, int* asked = nullptr) {
-    return ResolveAutomaticMethod(MethodFacts{dwm, modern, print, compositor}, [&] {
-        if (asked) ++*asked;
-        return framework;
-    });
-}
 
 }  // namespace
 
-TEST(WindowCaptureChoiceRules, AutomaticChoicePrefersCompositorThenPrintWindowThenScreen) {
-    // Compositor off: print-window unless ruled out for the process or it uses the presentation framework.
-    EXPECT_EQ(Resolve(false, false, true, true, false), kPrintWindow);
-    EXPECT_EQ(Resolve(false, false, true, true, true), kScreenCopy);
-    EXPECT_EQ(Resolve(false, false, false, true, false), kScreenCopy);
-    EXPECT_EQ(Resolve(false, true, true, true, false), kScreenCopy);
-    // Compositor on: the compositor unless ruled out; a modern app always.
-    EXPECT_EQ(Resolve(true, false, true, true, true), kCompositor);
-    EXPECT_EQ(Resolve(true, false, true, false, false), kPrintWindow);
-    EXPECT_EQ(Resolve(true, false, false, true, false), kCompositor);
-    EXPECT_EQ(Resolve(true, false, false, false, false), kScreenCopy);
-    EXPECT_EQ(Resolve(true, true, false, false, false), kCompositor);
-}
-
-TEST(WindowCaptureChoiceRules, ModulesAreScannedOnlyWhenTheAnswerMatters) {
-    int asked = 0;
-    Resolve(false, false, true, true, false, &asked);
-    EXPECT_EQ(asked, 1);
-    for (bool modern : {false, true}) {
-        Resolve(true, modern, true, true, true, &asked);
-        Resolve(false, modern, false, true, true, &asked);
+TEST(WindowCaptureChoiceRules, AutomaticChoicePrefersCompositorThenPrintWindowThenScreenAndScansModulesOnlyIfNeeded) {
+    struct Case {
+        bool dwm, modern, print, compositor, framework;
+        int method;
+        bool scans;
+    };
+    const Case cases[] = {
+        // Compositor off: print-window unless ruled out for the process or it uses the presentation framework.
+        {false, false, true, true, false, kPrintWindow, true},  {false, false, true, true, true, kScreenCopy, true},
+        {false, false, false, true, true, kScreenCopy, false},  {false, true, true, true, true, kScreenCopy, false},
+        // Compositor on: the compositor unless ruled out; a modern app always.
+        {true, false, true, true, true, kCompositor, false},    {true, false, true, false, false, kPrintWindow, false},
+        {true, false, false, true, false, kCompositor, false},  {true, false, false, false, false, kScreenCopy, false},
+        {true, true, false, false, false, kCompositor, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        int asked = 0;
+        const int method = ResolveAutomaticMethod(MethodFacts{c.dwm, c.modern, c.print, c.compositor}, [&] {
+            ++asked;
+            return c.framework;
+        });
+        EXPECT_EQ(method, c.method) << n;
+        EXPECT_EQ(asked, c.scans ? 1 : 0) << n++;
     }
-    Resolve(false, true, true, true, true, &asked);
-    EXPECT_EQ(asked, 1);
-}
-
-TEST(WindowCaptureChoiceRules, PresentationFrameworkModulesAreRecognisedByPrefixInAnyCase) {
-    EXPECT_TRUE(IsPresentationFrameworkModule(L"PresentationFramework.dll"));
     EXPECT_TRUE(IsPresentationFrameworkModule(L"presentationframework.aero2.dll"));
     EXPECT_TRUE(IsPresentationFrameworkModule(L"PRESENTATIONFRAMEWORK"));
-    EXPECT_FALSE(IsPresentationFrameworkModule(L"PresentationFramewor"));
-    EXPECT_FALSE(IsPresentationFrameworkModule(L"PresentationCore.dll"));
-    EXPECT_FALSE(IsPresentationFrameworkModule(L"MyPresentationFramework.dll"));
-    EXPECT_FALSE(IsPresentationFrameworkModule(L""));
+    for (const wchar_t* other : {L"PresentationFramewor", L"PresentationCore.dll", L"MyPresentationFramework.dll", L""})
+        EXPECT_FALSE(IsPresentationFrameworkModule(other)) << other;
 }
 
 TEST(WindowCaptureChoiceRules, BlackSharesAreWholePercentsRoundedDown) {
@@ -116,7 +104,7 @@ protected:
     static Gdiplus::ARGB SoleColour(Gdiplus::Bitmap* image) {
         if (!image) return 0;
         const Gdiplus::ARGB first = PixelAt(image, 0, 0);
-        return CountArgb(image, first) == Area(image) ? first : 0;
+        return CountArgb(image, first) == static_cast<int>(image->GetWidth() * image->GetHeight()) ? first : 0;
     }
 
     enum class Method { kScreen, kPrint, kCompositor };
@@ -127,38 +115,24 @@ protected:
     // size at the window's origin, a screen copy only the part on the screen; a compositor capture
     // leaves its traces in the stand-in compositor.
     static constexpr int kTargetX = -100, kTargetY = 200, kTargetWidth = 400, kTargetHeight = 300;
-    static std::wstring TargetPlace() { return L"-100 200 400 300 black"; }
 
     void ExpectMethod(HWND wnd, const FakeCompositor& dwm, Method expected, int n) {
         ASSERT_TRUE(wnd) << n;
         const int registrationsBefore = dwm.registrations, updatesBefore = dwm.updates;
         Gdiplus::Bitmap* image = CaptureAutomatically(wnd);
         ASSERT_TRUE(image) << n;
-        EXPECT_EQ(dwm.registrations - registrationsBefore, expected == Method::kCompositor ? 1 : 0) << n;
-        const POINT at = capture_->GetLocation();
-        const int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
-        EXPECT_EQ(height, kTargetHeight) << n;
-        EXPECT_EQ(at.y, kTargetY) << n;
-        switch (expected) {
-        case Method::kPrint:
-            EXPECT_EQ(width, kTargetWidth) << n;
-            EXPECT_EQ(at.x, kTargetX) << n;
+        const bool compositor = expected == Method::kCompositor, screen = expected == Method::kScreen;
+        EXPECT_EQ(dwm.registrations - registrationsBefore, compositor ? 1 : 0) << n;
+        // The compositor's pixels are not checked: on a display without a window manager Wine raises the
+        // target, once brought to the front, over the top-most thumbnail window.
+        EXPECT_EQ(dwm.updates - updatesBefore, compositor ? 1 : 0) << n;
+        if (!compositor) {
             EXPECT_EQ(SoleColour(image), 0xFF000000u) << n;
-            break;
-        case Method::kScreen:
-            EXPECT_EQ(width, kTargetWidth + kTargetX) << n;
-            EXPECT_EQ(at.x, 0) << n;
-            EXPECT_EQ(SoleColour(image), 0xFF000000u) << n;
-            break;
-        case Method::kCompositor:
-            // Through to the thumbnail's properties, then the screen copy. Its pixels are not checked:
-            // on a display without a window manager Wine raises the target, once brought to the front,
-            // over the top-most thumbnail window.
-            EXPECT_EQ(dwm.updates - updatesBefore, 1) << n;
-            EXPECT_EQ(width, kTargetWidth) << n;
-            EXPECT_EQ(at.x, kTargetX) << n;
-            break;
         }
+        EXPECT_EQ(static_cast<int>(image->GetWidth()), screen ? kTargetWidth + kTargetX : kTargetWidth) << n;
+        EXPECT_EQ(static_cast<int>(image->GetHeight()), kTargetHeight) << n;
+        EXPECT_EQ(capture_->GetLocation().x, screen ? 0 : kTargetX) << n;
+        EXPECT_EQ(capture_->GetLocation().y, kTargetY) << n;
     }
 
     SettingsScope settings_;
@@ -192,59 +166,41 @@ TEST_F(WindowCaptureChoiceOnWindows, AWindowThatPrintsIsKeptAsPrintedUnderAnothe
     EXPECT_EQ(SoleColour(CaptureAutomatically(target.get())), Opaque(kPrintColour));
 }
 
-TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsDecideTheMethodForRealPrograms) {
+TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsAndModulesDecideTheMethodForRealPrograms) {
+    enum Compositor { kNone, kWorking, kFailing };  // kFailing answers no registration, as Wine's
     struct Case {
         const wchar_t* exe;
-        bool compositor;
+        Compositor compositor;
         Method expected;
+        const wchar_t* extra = L"";
     };
     const Case cases[] = {
-        {L"capture_target_plain.exe", false, Method::kPrint},
-        {L"capture_target_idea.exe", false, Method::kScreen},
-        {L"capture_target_citrix.exe", false, Method::kPrint},
-        {L"capture_target_plain.exe", true, Method::kCompositor},
-        {L"capture_target_idea.exe", true, Method::kCompositor},
-        {L"capture_target_citrix.exe", true, Method::kPrint},
+        {L"capture_target_plain.exe", kNone, Method::kPrint},
+        {L"capture_target_idea.exe", kNone, Method::kScreen},
+        {L"capture_target_citrix.exe", kNone, Method::kPrint},
+        {L"capture_target_plain.exe", kNone, Method::kScreen, L" framework"},
+        {L"capture_target_plain.exe", kWorking, Method::kCompositor},
+        {L"capture_target_idea.exe", kWorking, Method::kCompositor},
+        {L"capture_target_citrix.exe", kWorking, Method::kPrint},
+        {L"capture_target_plain.exe", kFailing, Method::kPrint},
+        {L"capture_target_idea.exe", kFailing, Method::kScreen},
     };
     int n = 0;
     for (const Case& c : cases) {
         FakeCompositor dwm;
+        if (c.compositor == kFailing) dwm.registerResult = E_NOTIMPL;
         std::unique_ptr<CompositorScope> useDwm;
-        if (c.compositor) useDwm = std::make_unique<CompositorScope>(&dwm);
+        if (c.compositor != kNone) useDwm = std::make_unique<CompositorScope>(&dwm);
         const std::wstring title = L"Qel target " + std::to_wstring(++n);
-        HelperProcess program(c.exe, title, TargetPlace());
+        HelperProcess program(c.exe, title, std::wstring(L"-100 200 400 300 black") + c.extra);
         ASSERT_TRUE(program.window()) << n;
+        EXPECT_EQ(HasPresentationFrameworkModule(program.id()), *c.extra != 0) << n;
         ExpectMethod(program.window(), dwm, c.expected, n);
         EXPECT_EQ(capture_->GetDetails()->GetTitle(), title);
+        if (c.compositor == kFailing) {
+            EXPECT_EQ(dwm.source, program.window()) << n;
+        }
     }
-}
-
-TEST_F(WindowCaptureChoiceOnWindows, AFailingCompositorFallsThroughToWhatTheProgramAllows) {
-    FakeCompositor dwm;
-    dwm.registerResult = E_NOTIMPL;  // as Wine answers
-    CompositorScope useDwm(&dwm);
-    {
-        HelperProcess program(L"capture_target_plain.exe", L"Qel fall-through plain", TargetPlace());
-        ExpectMethod(program.window(), dwm, Method::kPrint, 1);
-        EXPECT_EQ(dwm.source, program.window());
-    }
-    {
-        HelperProcess program(L"capture_target_idea.exe", L"Qel fall-through idea", TargetPlace());
-        ExpectMethod(program.window(), dwm, Method::kScreen, 2);
-        EXPECT_EQ(dwm.source, program.window());
-    }
-}
-
-TEST_F(WindowCaptureChoiceOnWindows, AProgramOnThePresentationFrameworkIsCopiedFromTheScreenWithoutCompositor) {
-    FakeCompositor unused;
-    HelperProcess plain(L"capture_target_plain.exe", L"Qel without framework", TargetPlace());
-    EXPECT_FALSE(HasPresentationFrameworkModule(plain.id()));
-    ExpectMethod(plain.window(), unused, Method::kPrint, 1);
-
-    HelperProcess framework(L"capture_target_plain.exe", L"Qel with framework", TargetPlace() + L" framework");
-    ASSERT_TRUE(framework.window());
-    EXPECT_TRUE(HasPresentationFrameworkModule(framework.id()));
-    ExpectMethod(framework.window(), unused, Method::kScreen, 2);
     EXPECT_FALSE(HasPresentationFrameworkModule(0xFFFFFFF0));
 }
 

@@ -7,13 +7,13 @@
 
 using namespace wintest;
 
-TEST(DwmSeam, SystemCompositorOnWineDegradesToWindowInfo) {
-    if (OsVersion::IsWindows8OrLater()) GTEST_SKIP() << "compositor is always on from Windows 8";
-    TestWindow wnd = TopLevel(L"plain compositor", MakeRect(120, 130, 300, 200));
+TEST(DwmSeam, WinesCompositorDegradesToWindowInfoAndFramesComeFromACompositorThatAnswers) {
+    if (OsVersion::IsWindows8OrLater()) GTEST_SKIP() << "Windows 7 rules";
+    TestWindow wnd = TopLevel(L"composited", At(200, 150, 300, 200));
+    const RECT info = WindowInfoRect(wnd.get());
     BOOL enabled = TRUE;
     EXPECT_TRUE(SUCCEEDED(qel::Dwm().IsCompositionEnabled(&enabled)));
     EXPECT_FALSE(enabled);
-    EXPECT_FALSE(WindowDetails::IsDwmEnabled());
     RECT frame{};
     EXPECT_EQ(qel::Dwm().GetWindowAttribute(wnd.get(), DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)), E_NOTIMPL);
     DWORD color = 0;
@@ -21,20 +21,13 @@ TEST(DwmSeam, SystemCompositorOnWineDegradesToWindowInfo) {
     qel::DwmThumbnail thumbnail(wnd.get(), wnd.get());
     EXPECT_FALSE(thumbnail);
     EXPECT_TRUE(FAILED(thumbnail.hr()));
+    EXPECT_FALSE(WindowDetails::IsDwmEnabled());
+    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));
+    EXPECT_FALSE(WindowDetails(wnd.get()).IsCloaked());
 
-    WindowDetails record(wnd.get());
-    EXPECT_TRUE(RectIs(record.WindowRectangle(), WindowInfoRect(wnd.get())));
-    EXPECT_FALSE(record.IsCloaked());
-}
-
-TEST(DwmSeam, FrameBoundsComeFromTheCompositorWhenItAnswers) {
-    if (OsVersion::IsWindows8OrLater()) GTEST_SKIP() << "Windows 7 rules";
-    TestWindow wnd = TopLevel(L"composited", MakeRect(200, 150, 300, 200));
-    const RECT info = WindowInfoRect(wnd.get());
+    // A compositor with composition off is never asked for frames.
     FakeDwm dwm;
-    ScopedDwm scope(&dwm);
-
-    // Composition off: the compositor is never asked for frames.
+    CompositorScope scope(&dwm);
     EXPECT_FALSE(WindowDetails::IsDwmEnabled());
     EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));
     EXPECT_EQ(dwm.attributeQueries, 0);
@@ -60,7 +53,7 @@ TEST(DwmSeam, FrameBoundsComeFromTheCompositorWhenItAnswers) {
 TEST(DwmSeam, ThumbnailIsUnregisteredOnceThroughItsOwnCompositor) {
     FakeDwm dwm;
     {
-        ScopedDwm scope(&dwm);
+        CompositorScope scope(&dwm);
         qel::DwmThumbnail first(nullptr, nullptr);
         ASSERT_TRUE(first);
         qel::DwmThumbnail second(std::move(first));

@@ -19,18 +19,23 @@ inline DWORD PatternRgb(int tag, int x, int y) {
     return static_cast<DWORD>((tag << 6 | (y >> 8 & 7) << 3 | (x >> 8 & 7)) << 16 | (x & 0xFF) << 8 | (y & 0xFF));
 }
 
+// Fills the client area of wnd with PatternRgb(tag, ...).
+inline void PaintPattern(HWND wnd, HDC dc, int tag) {
+    RECT c;
+    ::GetClientRect(wnd, &c);
+    if (c.right <= 0 || c.bottom <= 0) return;
+    std::vector<DWORD> pixels(static_cast<size_t>(c.right) * c.bottom);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = PatternRgb(tag, static_cast<int>(i % c.right), static_cast<int>(i / c.right));
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+}
+
 inline LRESULT CALLBACK PatternProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) return 1;
     if (msg != WM_PAINT) return ::DefWindowProcW(wnd, msg, wp, lp);
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(wnd, &ps);
-    RECT c;
-    ::GetClientRect(wnd, &c);
-    const int tag = static_cast<int>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    std::vector<DWORD> pixels(static_cast<size_t>(c.right) * c.bottom);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = PatternRgb(tag, static_cast<int>(i % c.right), static_cast<int>(i / c.right));
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+    PaintPattern(wnd, dc, static_cast<int>(::GetWindowLongPtrW(wnd, GWLP_USERDATA)));
     ::EndPaint(wnd, &ps);
     return 0;
 }
@@ -66,24 +71,52 @@ inline Gdiplus::ARGB ExpectedScreenPixel(int sx, int sy) {
     return 0x00FFFFFFu;
 }
 
-// Differences between image, taken at screen rectangle r, and expected(sx, sy); the first is described.
-template <typename Expected>
-int CountMismatches(Gdiplus::Bitmap* image, const Gdiplus::Rect& r, Expected expected, std::string* first) {
-    qel::BitmapBitsLock bits(image, Gdiplus::Rect(0, 0, r.Width, r.Height), Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
-    if (!bits.ok()) return -1;
+// The pixel at (x, y) as 0xAARRGGBB.
+inline Gdiplus::ARGB PixelAt(Gdiplus::Image* image, int x, int y) {
+    Gdiplus::Color c;
+    static_cast<Gdiplus::Bitmap*>(image)->GetPixel(x, y, &c);
+    return c.GetValue();
+}
+
+// Pixel (x, y) of a bottom-up 32-bit packed DIB, counted from the top-left, as 0xAARRGGBB.
+inline Gdiplus::ARGB DibArgb(const BITMAPINFOHEADER* dib, int x, int y) {
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize;
+    return reinterpret_cast<const Gdiplus::ARGB*>(bits)[static_cast<size_t>(dib->biHeight - 1 - y) * dib->biWidth + x];
+}
+
+// Differences between got(x, y) over a width x height picture taken at screen point (ox, oy) and
+// expected(sx, sy); the first is described.
+template <typename Got, typename Expected>
+int CountDifferences(int ox, int oy, int width, int height, Got got, Expected expected, std::string* first) {
     int count = 0;
-    for (int y = 0; y < r.Height; ++y) {
-        for (int x = 0; x < r.Width; ++x) {
-            const Gdiplus::ARGB got = reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + y * bits.data().Stride)[x];
-            const Gdiplus::ARGB want = expected(r.X + x, r.Y + y);
-            if (got != want && count++ == 0) {
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Gdiplus::ARGB have = got(x, y), want = expected(ox + x, oy + y);
+            if (have != want && count++ == 0) {
                 char text[96];
-                std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", r.X + x, r.Y + y, got, want);
+                std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", ox + x, oy + y,
+                              static_cast<unsigned long>(have), static_cast<unsigned long>(want));
                 *first = text;
             }
         }
     }
     return count;
+}
+
+// Differences between image, taken at screen rectangle r, and expected(sx, sy).
+template <typename Expected>
+int CountMismatches(Gdiplus::Bitmap* image, const Gdiplus::Rect& r, Expected expected, std::string* first) {
+    qel::BitmapBitsLock bits(image, Gdiplus::Rect(0, 0, r.Width, r.Height), Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+    if (!bits.ok()) return -1;
+    auto got = [&](int x, int y) { return reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + y * bits.data().Stride)[x]; };
+    return CountDifferences(r.X, r.Y, r.Width, r.Height, got, expected, first);
+}
+
+// The same for a 32-bit DIB taken at screen point (ox, oy).
+template <typename Expected>
+int CountDibMismatches(const BITMAPINFOHEADER* dib, int ox, int oy, Expected expected, std::string* first) {
+    auto got = [&](int x, int y) { return DibArgb(dib, x, y); };
+    return CountDifferences(ox, oy, dib->biWidth, dib->biHeight, got, expected, first);
 }
 
 constexpr Gdiplus::ARGB kCursorColor = 0xFFFF00FFu;

@@ -3,7 +3,7 @@
 // with that version set for it in the prefix, so the version answers are the system's own.
 #include <gtest/gtest.h>
 
-#include "WindowCaptureTestSupport.h"
+#include "WindowTestSupport.h"
 #include "capture/Capture.h"
 #include "windows/OsVersion.h"
 #include "windows/WindowCapture.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace wctest;
+using namespace wintest;
 using Gdiplus::Rect;
 
 // Targets are hidden: the capture brings a visible target to the front, and on a display without a
@@ -47,12 +47,6 @@ protected:
 
     Gdiplus::Bitmap* Image() { return static_cast<Gdiplus::Bitmap*>(capture_.GetImage()); }
 
-    // The rectangle the thumbnail window stood at, relative to the image.
-    Rect ThumbnailInImage(int imageX, int imageY) const {
-        const RECT& d = dwm_.destinationAtUpdate;
-        return Rect(d.left - imageX, d.top - imageY, d.right - d.left, d.bottom - d.top);
-    }
-
     static void ExcludeOwnProgramFromPrinting() {
         CaptureSettings::Get().GdiExcludedProducts = {WindowDetails::GetFileDescription(OwnExePath())};
         ASSERT_FALSE(WindowCapture::PrintWindowPermitted(OwnExePath()));
@@ -64,8 +58,6 @@ protected:
     Capture capture_;
     std::unique_ptr<LookWindow> backdrop_;
 };
-
-int WhiteIn(Gdiplus::Image* image, const Rect& area) { return CountArgb(image, 0xFFFFFFFF, area); }
 
 }  // namespace
 
@@ -101,7 +93,7 @@ TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackground) {
         // The corners come back white on a 32-bit image, twelve in each.
         EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat32bppARGB);
         for (const Rect& corner : {Rect(0, 0, 8, 8), Rect(392, 0, 8, 8), Rect(0, 292, 8, 8), Rect(392, 292, 8, 8)})
-            EXPECT_EQ(WhiteIn(Image(), corner), 12);
+            EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF, corner), 12);
         EXPECT_EQ(PixelAt(Image(), 4, 0), 0xFFFFFFFFu);
         EXPECT_EQ(PixelAt(Image(), 5, 0), kBackground);
     } else {
@@ -109,28 +101,7 @@ TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackground) {
     }
 }
 
-TEST_F(CompositorCapture, FrameGrowthWidensTheCopyOnlyFromWindows10) {
-    CaptureSettings::Get().WindowFrameGrowth = SIZE{3, 5};
-    CaptureSettings::Get().CornerClearEnabled = false;
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
-    qeltest::PumpFor(150);
-    ASSERT_EQ(Run(target.get()), &capture_);
-    ASSERT_TRUE(Image());
-    if (kFrom10) {
-        ASSERT_EQ(Image()->GetWidth(), 406u);
-        ASSERT_EQ(Image()->GetHeight(), 310u);
-        EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
-        EXPECT_EQ(CountArgb(Image(), kBackground, Rect(3, 5, 400, 300)), 400 * 300);
-    } else {
-        ASSERT_EQ(Image()->GetWidth(), 400u);
-        ASSERT_EQ(Image()->GetHeight(), 300u);
-        EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
-    }
-    // The location is the window's, not the grown rectangle's.
-    EXPECT_EQ(capture_.GetLocation().x, 300);
-}
-
-TEST_F(CompositorCapture, ToolWindowsAndDisabledClearingKeepTheirCorners) {
+TEST_F(CompositorCapture, ToolWindowsKeepTheirCornersAndGrowthWidensTheCopyOnlyFromWindows10) {
     LookWindow tool(At(300, 200, 400, 300), WindowLook(), kHidden, WS_EX_TOOLWINDOW);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(tool.get()), &capture_);
@@ -139,11 +110,19 @@ TEST_F(CompositorCapture, ToolWindowsAndDisabledClearingKeepTheirCorners) {
     EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
     tool.Destroy();
 
+    CaptureSettings::Get().WindowFrameGrowth = SIZE{3, 5};
     CaptureSettings::Get().CornerClearEnabled = false;
-    LookWindow plain(At(300, 200, 400, 300), WindowLook(), kHidden);
+    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
-    ASSERT_EQ(Run(plain.get()), &capture_);
+    ASSERT_EQ(Run(target.get()), &capture_);
+    ASSERT_TRUE(Image());
+    const Rect inImage = kFrom10 ? Rect(3, 5, 400, 300) : Rect(0, 0, 400, 300);
+    ASSERT_EQ(Image()->GetWidth(), kFrom10 ? 406u : 400u);
+    ASSERT_EQ(Image()->GetHeight(), kFrom10 ? 310u : 300u);
     EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
+    EXPECT_EQ(CountArgb(Image(), kBackground, inImage), 400 * 300);
+    // The location is the window's, not the grown rectangle's.
+    EXPECT_EQ(capture_.GetLocation().x, 300);
 }
 
 TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbnail) {

@@ -1,14 +1,14 @@
 // Print-window capture of real windows, and the per-process permission tests on real programs.
 #include <gtest/gtest.h>
 
-#include "WindowCaptureTestSupport.h"
+#include "WindowTestSupport.h"
 #include "capture/Capture.h"
 #include "windows/WindowCapture.h"
 #include "windows/WindowDetails.h"
 
 namespace {
 
-using namespace wctest;
+using namespace wintest;
 
 class PrintWindowCapture : public testing::Test {
 protected:
@@ -56,7 +56,7 @@ TEST_F(PrintWindowCapture, AWindowWithoutShapeGivesItsOwnPixelsIn24BitsEvenWhenC
     ASSERT_EQ(image->GetHeight(), 240u);
     int wrong = 0;
     for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) wrong += PixelAt(image.get(), x, y) != Opaque(PatternAt(x, y));
+        for (int x = 0; x < 320; ++x) wrong += PixelAt(image.get(), x, y) != (0xFF000000u | PatternRgb(0, x, y));
     EXPECT_EQ(wrong, 0);
 }
 

@@ -1,13 +1,13 @@
 // The thumbnail destination window paints its background colour over what it is asked to erase.
 #include <gtest/gtest.h>
 
-#include "WindowCaptureTestSupport.h"
+#include "WindowTestSupport.h"
 #include "tools/ThumbnailWnd.h"
 #include "windows/ScreenCopy.h"
 
 namespace {
 
-using namespace wctest;
+using namespace wintest;
 using Gdiplus::Rect;
 
 class ThumbnailWnd : public testing::Test {

@@ -22,7 +22,7 @@ LRESULT CALLBACK IgnoreRestore(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 TEST(WindowRecord, RectangleIsCachedForTwoSecondsAndKeptForGoodOnceFrozen) {
-    const RECT first = MakeRect(100, 120, 300, 200), moved = MakeRect(150, 170, 310, 210);
+    const RECT first = At(100, 120, 300, 200), moved = At(150, 170, 310, 210);
     TestWindow wnd = TopLevel(L"cached", first);
     WindowDetails live(wnd.get()), frozen(wnd.get());
     EXPECT_TRUE(RectIs(live.WindowRectangle(), first));
@@ -45,12 +45,12 @@ TEST(WindowRecord, RectangleIsCachedForTwoSecondsAndKeptForGoodOnceFrozen) {
 
 TEST(WindowRecord, ParkedIconicAndMaximisedWindows) {
     const Gdiplus::Rect screen = ScreenGeometry::VirtualScreenBounds(), m = LastMonitor();
-    TestWindow parked = TopLevel(L"parked", MakeRect(-32000, -32000, 160, 40));
-    TestWindow iconic = TopLevel(L"iconic", MakeRect(300, 300, 200, 150));
+    TestWindow parked = TopLevel(L"parked", At(-32000, -32000, 160, 40));
+    TestWindow iconic = TopLevel(L"iconic", At(300, 300, 200, 150));
     ShowWindow(iconic.get(), SW_MINIMIZE);
     // On every layout a window on the last monitor is a normal window, also at negative coordinates.
-    TestWindow normal = TopLevel(L"normal", MakeRect(m.X + 20, m.Y + 20, 200, 150));
-    TestWindow maximised = TopLevel(L"maximised", MakeRect(m.X + 40, m.Y + 40, 300, 200));
+    TestWindow normal = TopLevel(L"normal", At(m.X + 20, m.Y + 20, 200, 150));
+    TestWindow maximised = TopLevel(L"maximised", At(m.X + 40, m.Y + 40, 300, 200));
     ShowWindow(maximised.get(), SW_MAXIMIZE);
 
     WindowDetails p(parked.get()), i(iconic.get()), n(normal.get()), x(maximised.get());
@@ -61,7 +61,7 @@ TEST(WindowRecord, ParkedIconicAndMaximisedWindows) {
     EXPECT_FALSE(p.IsOnScreen(screen));
     EXPECT_FALSE(i.IsOnScreen(screen));
     EXPECT_TRUE(n.IsOnScreen(screen));
-    EXPECT_TRUE(RectIs(n.WindowRectangle(), MakeRect(m.X + 20, m.Y + 20, 200, 150)));
+    EXPECT_TRUE(RectIs(n.WindowRectangle(), At(m.X + 20, m.Y + 20, 200, 150)));
 
     // A maximised window reaches past its monitor by its borders; the record leaves them off.
     MONITORINFO info{};
@@ -72,10 +72,10 @@ TEST(WindowRecord, ParkedIconicAndMaximisedWindows) {
 }
 
 TEST(WindowRecord, ChildrenShowTheirParentsTitleAndAreReadOnce) {
-    TestWindow top = TopLevel(L"Parent title", MakeRect(200, 200, 400, 300));
-    TestWindow child = Child(top.get(), MakeRect(20, 30, 200, 150));
-    TestWindow grandchild = Child(child.get(), MakeRect(10, 10, 50, 40));
-    TestWindow hidden = Child(top.get(), MakeRect(250, 30, 100, 100), WS_CHILD);
+    TestWindow top = TopLevel(L"Parent title", At(200, 200, 400, 300));
+    TestWindow child = Child(top.get(), At(20, 30, 200, 150));
+    TestWindow grandchild = Child(child.get(), At(10, 10, 50, 40));
+    TestWindow hidden = Child(top.get(), At(250, 30, 100, 100), WS_CHILD);
 
     WindowDetails record(top.get()), shallow(top.get());
     const std::vector<WindowDetails*> children = record.GetChildren(1);
@@ -101,9 +101,9 @@ TEST(WindowRecord, ChildrenShowTheirParentsTitleAndAreReadOnce) {
 }
 
 TEST(WindowRecord, DeepestChildAtPrefersEdgesOfTheWindowItself) {
-    TestWindow top(L"QelTestWindow", L"deep", WS_POPUP | WS_VISIBLE, 0, MakeRect(300, 200, 400, 300));
-    TestWindow child = Child(top.get(), MakeRect(0, 0, 200, 150));
-    TestWindow grandchild = Child(child.get(), MakeRect(50, 40, 60, 50));
+    TestWindow top(L"QelTestWindow", L"deep", WS_POPUP | WS_VISIBLE, 0, At(300, 200, 400, 300));
+    TestWindow child = Child(top.get(), At(0, 0, 200, 150));
+    TestWindow grandchild = Child(child.get(), At(50, 40, 60, 50));
     WindowDetails record(top.get());
     auto at = [&](int x, int y) {
         WindowDetails* r = record.DeepestChildAt(POINT{x, y});
@@ -119,8 +119,8 @@ TEST(WindowRecord, DeepestChildAtPrefersEdgesOfTheWindowItself) {
 }
 
 TEST(WindowRecord, IgnoredWindowsAreNeitherListedNorForeground) {
-    TestWindow ours = TopLevel(L"ignored overlay", MakeRect(100, 100, 200, 200));
-    TestWindow other = TopLevel(L"listed", MakeRect(150, 150, 200, 200));
+    TestWindow ours = TopLevel(L"ignored overlay", At(100, 100, 200, 200));
+    TestWindow other = TopLevel(L"listed", At(150, 150, 200, 200));
     qel::IgnoredWindows().Add(ours.get());
     const std::vector<HWND> listed = Handles(WindowDetails::ListTopLevelWindows());
     SetForegroundWindow(ours.get());
@@ -136,7 +136,7 @@ TEST(WindowRecord, IgnoredWindowsAreNeitherListedNorForeground) {
 
 TEST(WindowRecord, OnScreenListHoldsVisibleWindowsInZOrder) {
     const Gdiplus::Rect m = LastMonitor();
-    auto at = [&](int dx, int dy) { return MakeRect(m.X + dx, m.Y + dy, 250, 200); };
+    auto at = [&](int dx, int dy) { return At(m.X + dx, m.Y + dy, 250, 200); };
     TestWindow back = TopLevel(L"back", at(40, 40)), middle = TopLevel(L"middle", at(80, 80));
     TestWindow front = TopLevel(L"front", at(120, 120));
     const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
@@ -144,7 +144,7 @@ TEST(WindowRecord, OnScreenListHoldsVisibleWindowsInZOrder) {
     SetWindowPos(middle.get(), front.get(), 0, 0, 0, 0, keep);
     SetWindowPos(back.get(), middle.get(), 0, 0, 0, 0, keep);
     TestWindow hidden(L"QelTestWindow", L"hidden", WS_OVERLAPPEDWINDOW, 0, at(60, 60));
-    TestWindow offScreen = TopLevel(L"off screen", MakeRect(m.X + m.Width + 5000, m.Y, 200, 200));
+    TestWindow offScreen = TopLevel(L"off screen", At(m.X + m.Width + 5000, m.Y, 200, 200));
     TestWindow noSurface(L"QelTestWindow", L"", WS_POPUP | WS_VISIBLE, WS_EX_NOREDIRECTIONBITMAP, at(10, 300));
     TestWindow appFrame(L"ApplicationFrameWindow", L"", WS_POPUP | WS_VISIBLE, WS_EX_NOREDIRECTIONBITMAP, at(300, 300));
 
@@ -161,11 +161,11 @@ TEST(WindowRecord, OnScreenListHoldsVisibleWindowsInZOrder) {
 TEST(WindowRecord, ModernAppClassesFollowTheirOwnVisibilityRules) {
     const Gdiplus::Rect m = LastMonitor();
     const DWORD shown = WS_POPUP | WS_VISIBLE;
-    TestWindow smaller(L"Windows.UI.Core.CoreWindow", L"", shown, 0, MakeRect(m.X + 10, m.Y + 10, 400, 300));
-    TestWindow full(L"Windows.UI.Core.CoreWindow", L"", shown, 0, MakeRect(m.X, m.Y, m.Width, m.Height));
-    TestWindow launcher(L"ImmersiveLauncher", L"", shown, 0, MakeRect(m.X + 50, m.Y + 50, 300, 300));
-    TestWindow gutter(L"ImmersiveGutter", L"", WS_POPUP, 0, MakeRect(m.X + 420, m.Y + 10, 20, 300));
-    TestWindow plain = TopLevel(L"plain", MakeRect(m.X + 500, m.Y + 100, 200, 200));
+    TestWindow smaller(L"Windows.UI.Core.CoreWindow", L"", shown, 0, At(m.X + 10, m.Y + 10, 400, 300));
+    TestWindow full(L"Windows.UI.Core.CoreWindow", L"", shown, 0, At(m.X, m.Y, m.Width, m.Height));
+    TestWindow launcher(L"ImmersiveLauncher", L"", shown, 0, At(m.X + 50, m.Y + 50, 300, 300));
+    TestWindow gutter(L"ImmersiveGutter", L"", WS_POPUP, 0, At(m.X + 420, m.Y + 10, 20, 300));
+    TestWindow plain = TopLevel(L"plain", At(m.X + 500, m.Y + 100, 200, 200));
 
     WindowDetails app(smaller.get()), fullApp(full.get()), l(launcher.get()), g(gutter.get());
     EXPECT_TRUE(app.IsVisible());
@@ -195,27 +195,25 @@ TEST(WindowRecord, ModernAppClassesFollowTheirOwnVisibilityRules) {
 }
 
 TEST(WindowRecord, ProcessPathAndFileDescriptionOfAnotherProgram) {
-    ProbeProcess probe(L"Qel probe path");
-    ASSERT_NE(probe.first, nullptr) << "window_probe.exe did not show its windows";
-    WindowDetails record(probe.first);
+    HelperProcess probe(L"window_probe.exe", L"Qel probe path");
+    ASSERT_NE(probe.window(), nullptr) << "window_probe.exe did not show its windows";
+    WindowDetails record(probe.window());
     const std::wstring path = record.GetProcessPath();
-    EXPECT_EQ(CompareStringOrdinal(path.c_str(), -1, ProbeProcess::Path().c_str(), -1, TRUE), CSTR_EQUAL);
+    EXPECT_EQ(CompareStringOrdinal(path.c_str(), -1, (ExeFolder() + L"window_probe.exe").c_str(), -1, TRUE), CSTR_EQUAL);
     EXPECT_EQ(WindowDetails::GetFileDescription(path), L"Qel Window Probe");
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    EXPECT_EQ(WindowDetails::GetFileDescription(self), L"") << "no version block";
+    EXPECT_EQ(WindowDetails::GetFileDescription(OwnExePath()), L"") << "no version block";
     EXPECT_EQ(WindowDetails::GetFileDescription(path + L".missing"), L"");
 
     // The device form of the same image path maps back onto its drive.
     wchar_t device[MAX_PATH + 1] = {};
-    ASSERT_GT(K32GetProcessImageFileNameW(probe.process.get(), device, MAX_PATH + 1), 0u);
+    ASSERT_GT(K32GetProcessImageFileNameW(probe.process(), device, MAX_PATH + 1), 0u);
     EXPECT_EQ(device[0], L'\\');
     EXPECT_EQ(WindowDetails::DevicePathToDrivePath(device), path);
     EXPECT_EQ(WindowDetails::DevicePathToDrivePath(L"\\Device\\NoSuchVolume7\\x.exe"), L"");
 
     std::unique_ptr<WindowDetails> other = record.FindOtherProcessWindow();
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->Handle(), probe.second);
+    EXPECT_EQ(other->Handle(), ::FindWindowW(L"QelWindowProbe", L"Qel probe path second"));
     EXPECT_EQ(WindowDetails(nullptr).GetProcessPath(), L"");
 }
 
@@ -230,17 +228,18 @@ TEST(WindowRecord, DevicePrefixMatchesWholePathComponentsOnly) {
 }
 
 TEST(WindowRecord, BringToFrontAndRestoreUnMinimise) {
-    ProbeProcess probe(L"Qel probe front");
-    ASSERT_NE(probe.first, nullptr);
-    ShowWindow(probe.first, SW_MINIMIZE);
-    for (int i = 0; i < 40 && !IsIconic(probe.first); ++i) qeltest::PumpFor(25);
-    ASSERT_TRUE(IsIconic(probe.first));
-    WindowDetails::BringToFront(probe.first);
-    for (int i = 0; i < 40 && IsIconic(probe.first); ++i) qeltest::PumpFor(25);
-    EXPECT_FALSE(IsIconic(probe.first));
-    EXPECT_EQ(GetForegroundWindow(), probe.first);
+    HelperProcess probe(L"window_probe.exe", L"Qel probe front");
+    const HWND first = probe.window();
+    ASSERT_NE(first, nullptr);
+    ShowWindow(first, SW_MINIMIZE);
+    for (int i = 0; i < 40 && !IsIconic(first); ++i) qeltest::PumpFor(25);
+    ASSERT_TRUE(IsIconic(first));
+    WindowDetails::BringToFront(first);
+    for (int i = 0; i < 40 && IsIconic(first); ++i) qeltest::PumpFor(25);
+    EXPECT_FALSE(IsIconic(first));
+    EXPECT_EQ(GetForegroundWindow(), first);
 
-    TestWindow ours = TopLevel(L"restored", MakeRect(200, 200, 300, 200));
+    TestWindow ours = TopLevel(L"restored", At(200, 200, 300, 200));
     ShowWindow(ours.get(), SW_MINIMIZE);
     WindowDetails record(ours.get());
     ASSERT_TRUE(record.IsMinimised());
@@ -253,7 +252,7 @@ TEST(WindowRecord, BringToFrontAndRestoreUnMinimise) {
 
     // A window that ignores the restore is given up after 2 s.
     TestWindow stubborn(L"QelStubbornWindow", L"stubborn", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                        MakeRect(250, 250, 300, 200), nullptr, IgnoreRestore);
+                        At(250, 250, 300, 200), nullptr, IgnoreRestore);
     ShowWindow(stubborn.get(), SW_MINIMIZE);
     start = GetTickCount();
     WindowDetails(stubborn.get()).Restore();

@@ -7,10 +7,9 @@
 #include <atomic>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
-#include "TestSupport.h"
 #include "WindowTestSupport.h"
-#include "capture/CaptureSettings.h"
 #include "windows/WindowEnumeration.h"
 #include "windows/WindowListHolder.h"
 
@@ -26,22 +25,16 @@ struct WindowForest {
 
     WindowForest(int count, int depth) {
         for (int i = 0; i < count; ++i) {
-            windows.push_back(TopLevel(L"forest", MakeRect(10 + 7 * i, 10 + 5 * i, 400, 300)));
+            windows.push_back(TopLevel(L"forest", At(10 + 7 * i, 10 + 5 * i, 400, 300)));
             tops.push_back(windows.back().get());
             for (int d = 0; d < depth; ++d) {
-                windows.push_back(Child(windows.back().get(), MakeRect(2, 2, 300 - 10 * d, 200)));
+                windows.push_back(Child(windows.back().get(), At(2, 2, 300 - 10 * d, 200)));
                 if (i == 0) chain.push_back(windows.back().get());
             }
         }
     }
 };
 
-std::vector<HWND> Snapshot(WindowListHolder& holder) {
-    WindowListLock lock(holder);
-    return Handles(*holder.list);
-}
-
-// Runs the worker to its end while this thread answers its windows' messages.
 void PumpPending() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
@@ -71,10 +64,8 @@ void RunWorker(WindowListHolder& holder, std::vector<std::vector<HWND>>* snapsho
 }
 
 WindowDetails* RecordOf(WindowRecordList& list, HWND wnd) {
-    for (auto& r : list) {
-        if (r->Handle() == wnd) return r.get();
-    }
-    return nullptr;
+    auto it = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->Handle() == wnd; });
+    return it == list.end() ? nullptr : it->get();
 }
 
 }  // namespace
@@ -86,7 +77,7 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListInZOrder) {
     std::vector<std::vector<HWND>> snapshots;
     RunWorker(holder, &snapshots);
 
-    const std::vector<HWND> final = Snapshot(holder);
+    const std::vector<HWND> final = Handles(windows);
     size_t partial = 0;
     for (const std::vector<HWND>& s : snapshots) {
         ASSERT_LE(s.size(), final.size());
@@ -107,7 +98,7 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListInZOrder) {
     EXPECT_TRUE(first->IsFrozen());
     MoveWindow(forest.tops[0], 300, 300, 200, 200, FALSE);
     Sleep(2100);
-    EXPECT_TRUE(RectIs(first->WindowRectangle(), MakeRect(10, 10, 400, 300)));
+    EXPECT_TRUE(RectIs(first->WindowRectangle(), At(10, 10, 400, 300)));
 }
 
 TEST(WindowEnumeration, ChildrenAreReadInAdvanceAsDeepAsTheSettingSays) {
@@ -159,27 +150,39 @@ protected:
 
 }  // namespace
 
-TEST(BaseThread, StartAndJoinFollowTheThreadsLife) {
+TEST(BaseThread, StartJoinAndDestructionFollowTheThreadsLife) {
     qel::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ProbeThread thread;
-    thread.release = release.get();
-    ASSERT_TRUE(thread.Start());
-    while (thread.State() != CQelBaseThread::kRunning) Sleep(1);
-    EXPECT_TRUE(thread.Start()) << "already running";
-    EXPECT_EQ(thread.starts, 1);
+    auto thread = std::make_unique<ProbeThread>();
+    thread->release = release.get();
+    ASSERT_TRUE(thread->Start());
+    while (thread->State() != CQelBaseThread::kRunning) Sleep(1);
+    EXPECT_TRUE(thread->Start()) << "already running";
+    EXPECT_EQ(thread->starts, 1);
     SetEvent(release.get());
-    thread.Join();
-    EXPECT_EQ(thread.State(), CQelBaseThread::kFinished);
-    EXPECT_EQ(thread.runs, 1);
-    EXPECT_EQ(thread.stoppings, 1);
-    EXPECT_EQ(thread.stoppeds, 1);
+    thread->Join();
+    EXPECT_EQ(thread->State(), CQelBaseThread::kFinished);
+    EXPECT_EQ(thread->runs + thread->stoppings + thread->stoppeds, 3);
 
     // Joined, a new start makes a new thread; an exception in its body just ends it.
-    thread.throwInRun = true;
-    ASSERT_TRUE(thread.Start());
-    thread.Join();
-    EXPECT_EQ(thread.runs, 2);
-    EXPECT_EQ(thread.State(), CQelBaseThread::kFinished);
+    thread->throwInRun = true;
+    ASSERT_TRUE(thread->Start());
+    thread->Join();
+    EXPECT_EQ(thread->runs, 2);
+    EXPECT_EQ(thread->State(), CQelBaseThread::kFinished);
+
+    // Destroying a running thread waits for it: released by another thread a moment later.
+    ResetEvent(release.get());
+    thread->throwInRun = false;
+    ASSERT_TRUE(thread->Start());
+    std::atomic<bool> released{false};
+    std::thread releaser([&] {
+        Sleep(200);
+        released = true;
+        SetEvent(release.get());
+    });
+    thread.reset();
+    EXPECT_TRUE(released);
+    releaser.join();
 }
 
 TEST(BaseThread, StartsThatDoNotHappenAndJoinsWithoutAThread) {
@@ -195,28 +198,4 @@ TEST(BaseThread, StartsThatDoNotHappenAndJoinsWithoutAThread) {
     Sleep(50);
     EXPECT_EQ(declined.runs + throwing.runs, 0);
     EXPECT_EQ(declined.State(), CQelBaseThread::kNotStarted);
-}
-
-TEST(BaseThread, DestroyingARunningWorkerWaitsForIt) {
-    struct Releaser {
-        qel::UniqueKernelHandle event{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-        std::atomic<bool> released{false};
-    } releaser;
-    auto thread = std::make_unique<ProbeThread>();
-    thread->release = releaser.event.get();
-    ASSERT_TRUE(thread->Start());
-    // Released a moment later from another thread; the destructor must not return before that.
-    qel::UniqueKernelHandle helper(CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            auto* r = static_cast<Releaser*>(p);
-            Sleep(200);
-            r->released.store(true);
-            SetEvent(r->event.get());
-            return 0;
-        },
-        &releaser, 0, nullptr));
-    thread.reset();
-    EXPECT_TRUE(releaser.released.load());
-    WaitForSingleObject(helper.get(), INFINITE);
 }

@@ -1,31 +1,87 @@
 #pragma once
-// Real windows, a real second process and a stand-in compositor for the window-record tests.
+// Real windows of a known look, helper programs, a stand-in compositor and settings restored after a
+// test: shared by the window, window-capture and capture-choice tests.
 #include <gtest/gtest.h>
-#include <windows.h>
 
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Handles.h"
+#include "ScreenTestWindows.h"
+#include "capture/CaptureSettings.h"
 #include "windows/Dwm.h"
 #include "windows/WindowDetails.h"
 
 namespace wintest {
 
-RECT MakeRect(int x, int y, int width, int height);
-RECT WindowInfoRect(HWND wnd);
-::testing::AssertionResult RectIs(const Gdiplus::Rect& r, const RECT& expected);
-std::vector<HWND> Handles(const WindowRecordList& list);
+using namespace screentest;
+
+constexpr COLORREF kPaintColour = RGB(0, 160, 0);
+constexpr COLORREF kPrintColour = RGB(200, 0, 40);
+
+inline RECT At(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
+
+inline Gdiplus::ARGB Opaque(COLORREF c) {
+    return 0xFF000000u | static_cast<Gdiplus::ARGB>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+}
+
+inline ::testing::AssertionResult RectIs(const Gdiplus::Rect& r, const RECT& e) {
+    if (r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height
+                                         << ") instead of (" << e.left << ", " << e.top << ", " << e.right - e.left
+                                         << ", " << e.bottom - e.top << ")";
+}
+
+inline RECT WindowInfoRect(HWND wnd) {
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetWindowInfo(wnd, &info);
+    return info.rcWindow;
+}
+
+inline std::vector<HWND> Handles(const WindowRecordList& list) {
+    std::vector<HWND> handles;
+    for (const auto& r : list) handles.push_back(r->Handle());
+    return handles;
+}
+
 // Position in handles, -1 when absent.
-ptrdiff_t IndexOf(const std::vector<HWND>& handles, HWND wnd);
-WindowDetails* Find(const std::vector<WindowDetails*>& records, HWND wnd);
+inline ptrdiff_t IndexOf(const std::vector<HWND>& handles, HWND wnd) {
+    auto it = std::find(handles.begin(), handles.end(), wnd);
+    return it == handles.end() ? -1 : it - handles.begin();
+}
+
+inline WindowDetails* Find(const std::vector<WindowDetails*>& records, HWND wnd) {
+    for (WindowDetails* r : records) {
+        if (r->Handle() == wnd) return r;
+    }
+    return nullptr;
+}
 
 // A window of the test thread; className is registered on first use with proc (any name, including
 // the class names of modern apps). Destroyed with the object.
 class TestWindow {
 public:
     TestWindow(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, RECT r,
-               HWND parent = nullptr, WNDPROC proc = DefWindowProcW);
+               HWND parent = nullptr, WNDPROC proc = ::DefWindowProcW, void* param = nullptr) {
+        static std::set<std::wstring> registered;
+        if (registered.insert(className).second) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = proc;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+            wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+            wc.lpszClassName = className;
+            ::RegisterClassW(&wc);
+        }
+        wnd_.reset(::CreateWindowExW(exStyle, className, title, style, r.left, r.top, r.right - r.left,
+                                     r.bottom - r.top, parent, nullptr, ::GetModuleHandleW(nullptr), param));
+    }
     HWND get() const { return wnd_.get(); }
     void Destroy() { wnd_.reset(); }
 
@@ -33,53 +89,253 @@ private:
     qel::UniqueHwnd wnd_;
 };
 
-// A plain visible top-level window at r.
-TestWindow TopLevel(const wchar_t* title, RECT r);
-TestWindow Child(HWND parent, RECT r, DWORD style = WS_CHILD | WS_VISIBLE);
+inline TestWindow TopLevel(const wchar_t* title, RECT r) {
+    return TestWindow(L"QelTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, r);
+}
+inline TestWindow Child(HWND parent, RECT r, DWORD style = WS_CHILD | WS_VISIBLE) {
+    return TestWindow(L"QelTestWindow", L"", style, 0, r, parent);
+}
 
-// window_probe.exe beside the tests, with its windows "<title>" and "<title> second"; closed at the end.
-class ProbeProcess {
-public:
-    explicit ProbeProcess(const std::wstring& title);
-    ~ProbeProcess();
-    static std::wstring Path();
-    HWND first = nullptr, second = nullptr;
-    qel::UniqueKernelHandle process, thread;
+// How a LookWindow paints on the screen and when asked to print itself.
+struct WindowLook {
+    COLORREF paint = kPaintColour;  // WM_PAINT
+    bool answersPrint = true;       // WM_PRINTCLIENT answered at all; unanswered it prints black
+    bool printPattern = false;      // WM_PRINTCLIENT draws PatternRgb(0, x, y) instead of the print colour
+    COLORREF print = kPrintColour;
 };
 
-// A compositor whose answers the test sets; it counts what it was asked.
-class FakeDwm : public qel::DwmApi {
+inline void FillClient(HWND wnd, HDC dc, COLORREF colour) {
+    RECT client;
+    ::GetClientRect(wnd, &client);
+    qel::UniqueHbrush brush(::CreateSolidBrush(colour));
+    ::FillRect(dc, &client, brush.get());
+}
+
+inline LRESULT CALLBACK LookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE)
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    const auto* look = reinterpret_cast<const WindowLook*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (look && msg == WM_ERASEBKGND) return 1;
+    if (look && msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        FillClient(wnd, ::BeginPaint(wnd, &ps), look->paint);
+        ::EndPaint(wnd, &ps);
+        return 0;
+    }
+    if (look && msg == WM_PRINTCLIENT && look->answersPrint) {
+        if (look->printPattern) {
+            PaintPattern(wnd, reinterpret_cast<HDC>(wp), 0);
+        } else {
+            FillClient(wnd, reinterpret_cast<HDC>(wp), look->print);
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+// A window of the test thread with a known look; destroyed with the object.
+class LookWindow {
 public:
-    HWND target = nullptr;  // when set, other windows get E_NOTIMPL as from Wine
-    BOOL composition = FALSE;
-    HRESULT attributeResult = S_OK;
-    RECT frame{};       // DWMWA_EXTENDED_FRAME_BOUNDS
-    DWORD cloaked = 0;  // DWMWA_CLOAKED
-    int compositionQueries = 0, attributeQueries = 0, registrations = 0, unregistrations = 0;
+    LookWindow(RECT r, WindowLook look = WindowLook(), DWORD style = WS_POPUP | WS_VISIBLE, DWORD exStyle = 0,
+               const wchar_t* title = L"Qel capture target")
+        : look_(std::make_unique<WindowLook>(look)),
+          wnd_(L"QelWindowCaptureLook", title, style & ~WS_VISIBLE, exStyle, r, nullptr, LookProc, look_.get()) {
+        // Shown without activation: Wine takes two seconds to destroy a window that was once active.
+        if (style & WS_VISIBLE) ::ShowWindow(wnd_.get(), SW_SHOWNOACTIVATE);
+    }
+    HWND get() const { return wnd_.get(); }
+    void Destroy() { wnd_.Destroy(); }
+
+private:
+    std::unique_ptr<WindowLook> look_;  // read by the window procedure until the window is gone
+    TestWindow wnd_;
+};
+
+// Makes wnd the foreground window and lets it reach the screen.
+inline void Foreground(HWND wnd) {
+    ::ShowWindow(wnd, SW_SHOW);
+    ::SetForegroundWindow(wnd);
+    ::BringWindowToTop(wnd);
+    qeltest::PumpFor(250);
+}
+
+inline std::wstring OwnExePath() {
+    wchar_t path[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+inline std::wstring ExeFolder() {
+    const std::wstring path = OwnExePath();
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// A helper program from the test folder, given its window's title and then the arguments (only the
+// title when there are none); its window is found by title. Asked to close at the end, and ended if it
+// does not within a few seconds.
+class HelperProcess {
+public:
+    HelperProcess(const std::wstring& exe, const std::wstring& title, const std::wstring& arguments = L"") {
+        std::wstring commandLine = L"\"" + ExeFolder() + exe + L"\" " +
+                                   (arguments.empty() ? title : L"\"" + title + L"\" " + arguments);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si,
+                              &pi))
+            return;
+        process_.reset(pi.hProcess);
+        qel::UniqueKernelHandle thread(pi.hThread);
+        for (int i = 0; i < 400 && !wnd_; ++i) {
+            wnd_ = ::FindWindowW(nullptr, title.c_str());
+            if (!wnd_) ::Sleep(25);
+        }
+        qeltest::PumpFor(300);
+    }
+    ~HelperProcess() {
+        if (wnd_) ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
+        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_.get(), 1);
+    }
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    HWND window() const { return wnd_; }
+    HANDLE process() const { return process_.get(); }
+    DWORD id() const { return process_ ? ::GetProcessId(process_.get()) : 0; }
+
+private:
+    qel::UniqueKernelHandle process_;
+    HWND wnd_ = nullptr;
+};
+
+// Puts the settings back as they were when the scope began.
+class SettingsScope {
+public:
+    SettingsScope() : saved_(CaptureSettings::Get()) {}
+    ~SettingsScope() { CaptureSettings::Get() = saved_; }
+    SettingsScope(const SettingsScope&) = delete;
+    SettingsScope& operator=(const SettingsScope&) = delete;
+
+private:
+    CaptureSettings saved_;
+};
+
+// A compositor that answers as the test says and records what it is asked. By default it composes
+// and, as under Wine, answers no window attribute. Its thumbnail draws nothing: what the screen then
+// shows of the destination window is its background.
+class FakeCompositor : public qel::DwmApi {
+public:
+    BOOL composition = TRUE;
+    HWND target = nullptr;                // when set, other windows' attributes get E_NOTIMPL
+    HRESULT attributeResult = E_NOTIMPL;  // S_OK: frame and cloaked are answered
+    RECT frame{};                         // DWMWA_EXTENDED_FRAME_BOUNDS
+    DWORD cloaked = 0;                    // DWMWA_CLOAKED
+    HRESULT registerResult = S_OK, sizeResult = S_OK;
+    std::optional<SIZE> sourceSize;  // default: the source window's size
+    DWORD colorization = 0xFF0000FF;
+
+    int compositionQueries = 0, attributeQueries = 0, registrations = 0, unregistrations = 0, updates = 0;
+    bool destinationAliveAtEveryUnregister = true;
+    HWND destination = nullptr, source = nullptr;
+    RECT destinationAtUpdate{};  // screen rectangle of the destination window when the properties came
+    DWM_THUMBNAIL_PROPERTIES properties{};
 
     HRESULT IsCompositionEnabled(BOOL* enabled) override {
         ++compositionQueries;
         *enabled = composition;
         return S_OK;
     }
-    HRESULT GetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size) override;
-    HRESULT RegisterThumbnail(HWND, HWND, HTHUMBNAIL* thumbnail) override {
-        *thumbnail = reinterpret_cast<HTHUMBNAIL>(static_cast<INT_PTR>(++registrations));
+    HRESULT GetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size) override {
+        if (target && wnd != target) return E_NOTIMPL;
+        ++attributeQueries;
+        if (FAILED(attributeResult)) return attributeResult;
+        if (attribute == DWMWA_EXTENDED_FRAME_BOUNDS && size == sizeof(RECT)) {
+            *static_cast<RECT*>(value) = frame;
+        } else if (attribute == DWMWA_CLOAKED && size == sizeof(DWORD)) {
+            *static_cast<DWORD*>(value) = cloaked;
+        } else {
+            return E_INVALIDARG;
+        }
         return S_OK;
     }
-    HRESULT QueryThumbnailSourceSize(HTHUMBNAIL, SIZE*) override { return E_NOTIMPL; }
-    HRESULT UpdateThumbnailProperties(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES*) override { return E_NOTIMPL; }
+    HRESULT RegisterThumbnail(HWND to, HWND from, HTHUMBNAIL* thumbnail) override {
+        destination = to;
+        source = from;
+        if (FAILED(registerResult)) return registerResult;
+        *thumbnail = reinterpret_cast<HTHUMBNAIL>(static_cast<ULONG_PTR>(0x5000 + ++registrations));
+        return S_OK;
+    }
+    HRESULT QueryThumbnailSourceSize(HTHUMBNAIL, SIZE* size) override {
+        if (FAILED(sizeResult)) return sizeResult;
+        RECT r{};
+        ::GetWindowRect(source, &r);
+        *size = sourceSize ? *sourceSize : SIZE{r.right - r.left, r.bottom - r.top};
+        return S_OK;
+    }
+    HRESULT UpdateThumbnailProperties(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES* p) override {
+        ++updates;
+        properties = *p;
+        ::GetWindowRect(destination, &destinationAtUpdate);
+        return S_OK;
+    }
     HRESULT UnregisterThumbnail(HTHUMBNAIL) override {
         ++unregistrations;
+        if (!::IsWindow(destination)) destinationAliveAtEveryUnregister = false;
         return S_OK;
     }
-    HRESULT GetColorizationColor(DWORD*, BOOL*) override { return E_NOTIMPL; }
+    HRESULT GetColorizationColor(DWORD* colour, BOOL* opaque) override {
+        *colour = colorization;
+        *opaque = TRUE;
+        return S_OK;
+    }
+};
+
+// The records' compositor: composition off until the test turns it on, window attributes answered.
+struct FakeDwm : FakeCompositor {
+    FakeDwm() {
+        composition = FALSE;
+        attributeResult = S_OK;
+    }
 };
 
 // Puts a compositor in place for a scope.
-struct ScopedDwm {
-    explicit ScopedDwm(qel::DwmApi* api) { qel::SetDwmForTesting(api); }
-    ~ScopedDwm() { qel::SetDwmForTesting(nullptr); }
+class CompositorScope {
+public:
+    explicit CompositorScope(qel::DwmApi* api) { qel::SetDwmForTesting(api); }
+    ~CompositorScope() { qel::SetDwmForTesting(nullptr); }
+    CompositorScope(const CompositorScope&) = delete;
+    CompositorScope& operator=(const CompositorScope&) = delete;
 };
+
+// How many pixels of area (the whole image when empty) are exactly argb.
+inline int CountArgb(Gdiplus::Image* image, Gdiplus::ARGB argb, Gdiplus::Rect area = Gdiplus::Rect()) {
+    auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
+    if (area.Width <= 0) area = Gdiplus::Rect(0, 0, bitmap->GetWidth(), bitmap->GetHeight());
+    qel::BitmapBitsLock bits(bitmap, area, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+    if (!bits.ok()) return -1;
+    int count = 0;
+    for (int y = 0; y < area.Height; ++y) {
+        const auto* row = reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + static_cast<ptrdiff_t>(y) * bits.data().Stride);
+        for (int x = 0; x < area.Width; ++x) count += row[x] == argb;
+    }
+    return count;
+}
+
+// Live GDI objects of this process, found by probing every handle slot: Wine accepts a handle given
+// without its generation bits, and reports no GDI counts otherwise.
+inline int CountGdiObjects() {
+    int count = 0;
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot) count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
+    return count;
+}
+
+// Open kernel handles of this process, found by probing handle values.
+inline int CountKernelHandles() {
+    int count = 0;
+    DWORD flags = 0;
+    for (ULONG_PTR value = 4; value < 4 * 16384; value += 4)
+        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+    return count;
+}
 
 }  // namespace wintest

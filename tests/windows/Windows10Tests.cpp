@@ -41,7 +41,7 @@ TEST(Windows10, RelaunchedAsWindows10Passes) {
 
 TEST(Windows10, CompositorIsOnButWineStillDegradesAndCloakingHides) {
     REQUIRE_WINDOWS_10();
-    TestWindow wnd = TopLevel(L"win10 plain", MakeRect(100, 100, 300, 200));
+    TestWindow wnd = TopLevel(L"win10 plain", At(100, 100, 300, 200));
     EXPECT_TRUE(WindowDetails::IsDwmEnabled());
     EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), WindowInfoRect(wnd.get())));
     EXPECT_FALSE(WindowDetails(wnd.get()).IsCloaked());
@@ -49,7 +49,7 @@ TEST(Windows10, CompositorIsOnButWineStillDegradesAndCloakingHides) {
     FakeDwm dwm;
     dwm.target = wnd.get();
     dwm.frame = WindowInfoRect(wnd.get());
-    ScopedDwm scope(&dwm);
+    CompositorScope scope(&dwm);
     EXPECT_TRUE(WindowDetails::IsDwmEnabled());
     EXPECT_EQ(dwm.compositionQueries, 0) << "always on: not asked";
     EXPECT_NE(IndexOf(Handles(WindowDetails::ListOnScreenWindows()), wnd.get()), -1);
@@ -61,11 +61,11 @@ TEST(Windows10, CompositorIsOnButWineStillDegradesAndCloakingHides) {
 TEST(Windows10, FrameGrowsOnlyForWindowsThatAreNotMaximised) {
     REQUIRE_WINDOWS_10();
     CaptureSettings& settings = CaptureSettings::Get();
-    TestWindow normal = TopLevel(L"win10 grown", MakeRect(200, 200, 300, 200));
-    TestWindow maximised = TopLevel(L"win10 maximised", MakeRect(200, 200, 300, 200));
+    TestWindow normal = TopLevel(L"win10 grown", At(200, 200, 300, 200));
+    TestWindow maximised = TopLevel(L"win10 maximised", At(200, 200, 300, 200));
     ShowWindow(maximised.get(), SW_MAXIMIZE);
     FakeDwm dwm;
-    ScopedDwm scope(&dwm);
+    CompositorScope scope(&dwm);
 
     dwm.target = normal.get();
     dwm.frame = RECT{207, 200, 493, 393};
@@ -89,10 +89,10 @@ TEST(Windows10, FrameGrowsOnlyForWindowsThatAreNotMaximised) {
 TEST(Windows10, ModernAppRectangleEndsItsOwnQuestions) {
     REQUIRE_WINDOWS_10();
     const Gdiplus::Rect m = ScreenGeometry::ListMonitors().front().bounds;
-    TestWindow app(L"Windows.UI.Core.CoreWindow", L"", WS_POPUP | WS_VISIBLE, 0, MakeRect(m.X + 40, m.Y + 40, 500, 400));
+    TestWindow app(L"Windows.UI.Core.CoreWindow", L"", WS_POPUP | WS_VISIBLE, 0, At(m.X + 40, m.Y + 40, 500, 400));
     FakeDwm dwm;
     dwm.target = app.get();
-    ScopedDwm scope(&dwm);
+    CompositorScope scope(&dwm);
 
     // An empty frame falls back to the window's own rectangle (and must not ask itself forever).
     EXPECT_TRUE(RectIs(WindowDetails(app.get()).WindowRectangle(), WindowInfoRect(app.get())));
