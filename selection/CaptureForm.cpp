@@ -75,6 +75,8 @@ CaptureForm::CaptureForm(ICapture* capture, WindowListHolder* windows)
       m_accepted(false),
       m_topmost(true),
       m_modalResult(0),
+      m_bufferBits(nullptr),
+      m_bufferSize{0, 0},
       m_bufferClean(false) {
     if (CaptureForm* earlier = g_pCaptureForm) {
         // Its session further down the stack sees the cancelled loop and deletes it.

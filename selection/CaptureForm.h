@@ -73,6 +73,9 @@ private:
 
     // Painting (CaptureFormPaint.cpp).
     bool PrepareBackground();
+    // Copies the frozen screen into the back buffer over the rectangles (client coordinates); false when
+    // part of it could not be read.
+    bool RestoreBackground(const RECT* rects, size_t count);
     void PaintSelection(Gdiplus::Graphics& graphics);
     // The dotted cross-hair on a DC whose first pixel is the client point origin.
     void PaintCrossHairLines(HDC dc, POINT origin);
@@ -93,14 +96,14 @@ private:
     bool m_accepted;
     bool m_topmost;
     int m_modalResult;
-    // The frozen screen as a DIB section and a back buffer of the window's size, made once before the
-    // window shows: paints copy their background from the first into the second instead of converting
-    // the GDI+ image again and allocating a screen-sized bitmap each time.
-    qel::UniqueHbitmap m_background;
+    // A back buffer of the window's size, made once before the window shows and filled with the frozen
+    // screen: a paint puts the frozen pixels back only where it draws, instead of converting the whole
+    // image and allocating a screen-sized bitmap each time.
     qel::UniqueHbitmap m_buffer;
-    qel::UniqueHdc m_backgroundDc;
     qel::UniqueHdc m_bufferDc;
-    bool m_bufferClean;  // the back buffer holds the background alone
+    DWORD* m_bufferBits;  // its pixels, top-down, owned by m_buffer
+    SIZE m_bufferSize;
+    bool m_bufferClean;  // the back buffer holds the frozen screen alone
 };
 
 // The magnifier shared by every overlay: draws the source rectangle of screenshot magnified into the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
@@ -203,44 +204,60 @@ bool CaptureForm::PrepareBackground() {
     if (!bitmap) return false;
     const int width = static_cast<int>(bitmap->GetWidth()), height = static_cast<int>(bitmap->GetHeight());
     if (width <= 0 || height <= 0) return false;
-    void* backgroundBits = nullptr;
-    void* bufferBits = nullptr;
-    qel::UniqueHbitmap background(TopDownSection(width, height, &backgroundBits));
-    qel::UniqueHbitmap buffer(TopDownSection(width, height, &bufferBits));
-    qel::UniqueHdc backgroundDc(::CreateCompatibleDC(nullptr));
+    void* bits = nullptr;
+    qel::UniqueHbitmap buffer(TopDownSection(width, height, &bits));
     qel::UniqueHdc bufferDc(::CreateCompatibleDC(nullptr));
-    if (!background || !buffer || !backgroundDc || !bufferDc) return false;
-    {
-        // Screen copies with parts off every monitor are 32-bit ARGB: read as they are and laid over black
-        // here, which is cheaper than having GDI+ convert every pixel; other layouts GDI+ converts.
-        const Gdiplus::PixelFormat native = bitmap->GetPixelFormat();
-        const bool straight = native == PixelFormat32bppARGB;
-        const Gdiplus::PixelFormat format = straight || native == PixelFormat32bppRGB ? native : PixelFormat32bppPARGB;
-        qel::BitmapBitsLock lock(bitmap, Gdiplus::Rect(0, 0, width, height), Gdiplus::ImageLockModeRead, format);
-        if (!lock.ok()) return false;
-        for (int y = 0; y < height; ++y) {
-            const auto* from = reinterpret_cast<const DWORD*>(lock.scan0() + static_cast<ptrdiff_t>(y) * lock.data().Stride);
-            DWORD* to = static_cast<DWORD*>(backgroundBits) + static_cast<size_t>(y) * width;
-            if (!straight) {
-                std::memcpy(to, from, static_cast<size_t>(width) * 4);
-                continue;
+    if (!buffer || !bufferDc) return false;
+    // Selected for the form's life: the DC member is declared after the bitmap, so it goes first.
+    ::SelectObject(bufferDc.get(), buffer.get());
+    m_bufferDc.reset();
+    m_buffer = std::move(buffer);
+    m_bufferDc = std::move(bufferDc);
+    m_bufferBits = static_cast<DWORD*>(bits);
+    m_bufferSize = SIZE{width, height};
+    const RECT all{0, 0, width, height};
+    m_bufferClean = RestoreBackground(&all, 1);
+    return m_bufferClean;
+}
+
+bool CaptureForm::RestoreBackground(const RECT* rects, size_t count) {
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(m_capture->GetImage());
+    if (!bitmap || !m_bufferBits) return false;
+    // The frozen image is read in its own layout where that is one GDI shows as it is (GDI+ then hands out
+    // its pixels without converting them); screen copies with parts off every monitor are 32-bit ARGB and
+    // are laid over black here, as drawing them would.
+    const Gdiplus::PixelFormat native = bitmap->GetPixelFormat();
+    const bool straight = native == PixelFormat32bppARGB, rgb24 = native == PixelFormat24bppRGB;
+    const Gdiplus::PixelFormat format =
+        straight || rgb24 || native == PixelFormat32bppRGB ? native : PixelFormat32bppPARGB;
+    const RECT image{0, 0, std::min<LONG>(m_bufferSize.cx, static_cast<LONG>(bitmap->GetWidth())),
+                     std::min<LONG>(m_bufferSize.cy, static_cast<LONG>(bitmap->GetHeight()))};
+    ::GdiFlush();  // GDI may still be drawing into the buffer
+    bool complete = true;
+    for (size_t i = 0; i < count; ++i) {
+        RECT r;
+        if (!::IntersectRect(&r, &rects[i], &image)) continue;
+        const int w = r.right - r.left;
+        qel::BitmapBitsLock lock(bitmap, Gdiplus::Rect(r.left, r.top, w, r.bottom - r.top), Gdiplus::ImageLockModeRead,
+                                 format);
+        if (!lock.ok()) {
+            complete = false;
+            continue;
+        }
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            const BYTE* from = lock.scan0() + static_cast<ptrdiff_t>(y - r.top) * lock.data().Stride;
+            DWORD* to = m_bufferBits + static_cast<size_t>(y) * m_bufferSize.cx + r.left;
+            if (rgb24) {
+                for (int x = 0; x < w; ++x, from += 3) to[x] = 0xFF000000u | from[2] << 16 | from[1] << 8 | from[0];
+            } else if (straight) {
+                const auto* pixels = reinterpret_cast<const DWORD*>(from);
+                for (int x = 0; x < w; ++x) to[x] = OverBlack(pixels[x]);
+            } else {
+                std::memcpy(to, from, static_cast<size_t>(w) * 4);
             }
-            for (int x = 0; x < width; ++x) to[x] = OverBlack(from[x]);
         }
     }
-    // The back buffer starts as the background, so the first paint, the whole window, need not copy it.
-    std::memcpy(bufferBits, backgroundBits, static_cast<size_t>(width) * height * 4);
-    // Selected for the form's life: the DC members are declared after the bitmaps, so they go first.
-    ::SelectObject(backgroundDc.get(), background.get());
-    ::SelectObject(bufferDc.get(), buffer.get());
-    m_backgroundDc.reset();
-    m_bufferDc.reset();
-    m_background = std::move(background);
-    m_buffer = std::move(buffer);
-    m_backgroundDc = std::move(backgroundDc);
-    m_bufferDc = std::move(bufferDc);
-    m_bufferClean = true;
-    return true;
+    return complete;
 }
 
 BOOL CaptureForm::OnEraseBkgnd(CDC*) { return TRUE; }
@@ -276,12 +293,24 @@ void CaptureForm::OnPaint() {
     }
 
     Gdiplus::Image* screenshot = m_capture->GetImage();
-    if (m_backgroundDc && !(m_bufferClean && target == m_bufferDc.get())) {
-        ::BitBlt(target, clip.left - origin.x, clip.top - origin.y, width, height, m_backgroundDc.get(), clip.left,
-                 clip.top, SRCCOPY);
+    bool background = target == m_bufferDc.get() && m_bufferClean;
+    if (target == m_bufferDc.get() && !m_bufferClean) {
+        // The frozen screen goes back under what was invalidated, rectangle by rectangle.
+        std::vector<RECT> rects;
+        if (clipToUpdate) {
+            const DWORD size = ::GetRegionData(update.get(), 0, nullptr);
+            std::vector<BYTE> data(size);
+            auto* region = reinterpret_cast<RGNDATA*>(data.data());
+            if (size && ::GetRegionData(update.get(), size, region) == size) {
+                const RECT* first = reinterpret_cast<const RECT*>(region->Buffer);
+                rects.assign(first, first + region->rdh.nCount);
+            }
+        }
+        if (rects.empty()) rects.push_back(clip);
+        background = RestoreBackground(rects.data(), rects.size());
     }
     if (target == m_bufferDc.get()) m_bufferClean = false;
-    if (!m_backgroundDc && screenshot) {
+    if (!background && screenshot) {
         Gdiplus::Graphics graphics(target);
         graphics.TranslateTransform(static_cast<float>(-origin.x), static_cast<float>(-origin.y));
         const INT w = static_cast<INT>(screenshot->GetWidth()), h = static_cast<INT>(screenshot->GetHeight());
