@@ -177,7 +177,6 @@ void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const G
     if (!translucent) {
         Gdiplus::TextureBrush* checkerboard = CheckerboardBrush();
         if (checkerboard && !OpaqueSource(screenshot, source)) graphics.FillRectangle(checkerboard, destination);
-
         graphics.DrawImage(screenshot, destination, source.X, source.Y, source.Width, source.Height, Gdiplus::UnitPixel);
     } else {
         graphics.DrawImage(screenshot, destination, source.X, source.Y, source.Width, source.Height, Gdiplus::UnitPixel,
