@@ -1,5 +1,6 @@
 #include "DibTestSupport.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "Handles.h"
@@ -26,6 +27,8 @@ const std::vector<Format>& AllFormats() {
     };
     return formats;
 }
+const Format& Bgr() { return AllFormats()[10]; }
+const Format& Bgra() { return AllFormats()[11]; }
 
 size_t Stride(const BITMAPINFOHEADER* dib) { return ((size_t(dib->biWidth) * dib->biBitCount + 31) / 32) * 4; }
 
@@ -37,75 +40,54 @@ size_t BitsOffset(const BITMAPINFOHEADER* dib) {
 }
 
 const uint8_t* RowAt(const BITMAPINFOHEADER* dib, int y) {
-    const int rows = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
-    const int stored = dib->biHeight < 0 ? y : rows - 1 - y;
+    const int stored = dib->biHeight < 0 ? y : dib->biHeight - 1 - y;
     return reinterpret_cast<const uint8_t*>(dib) + BitsOffset(dib) + size_t(stored) * Stride(dib);
 }
 
+unsigned StoredPixel(const BITMAPINFOHEADER* dib, int x, int y) {
+    const uint8_t* row = RowAt(dib, y);
+    const int b = dib->biBitCount;
+    if (b < 8) return (row[x * b / 8] >> (8 - b - x * b % 8)) & ((1u << b) - 1);
+    unsigned v = 0;
+    std::memcpy(&v, row + size_t(x) * (b / 8), b / 8);
+    return v;
+}
+
 std::vector<uint8_t> MakeDib(int width, int height, const Format& format, bool topDown, std::mt19937& rng) {
-    BITMAPINFOHEADER h{};
-    h.biSize = sizeof(h);
-    h.biWidth = width;
-    h.biHeight = topDown ? -height : height;
-    h.biPlanes = 1;
-    h.biBitCount = WORD(format.bits);
-    h.biCompression = format.compression;
-    h.biClrUsed = format.clrUsed;
-    const size_t bits = BitsOffset(&h);
-    std::vector<uint8_t> dib(bits + Stride(&h) * size_t(height));
+    const BITMAPINFOHEADER h{sizeof(h), width, topDown ? -height : height, 1, WORD(format.bits), format.compression,
+                             0, 0, 0, format.clrUsed, 0};
+    std::vector<uint8_t> dib(BitsOffset(&h) + Stride(&h) * size_t(height));
     for (auto& b : dib) b = uint8_t(rng());
     std::memcpy(dib.data(), &h, sizeof(h));
     if (format.compression == BI_BITFIELDS) std::memcpy(dib.data() + sizeof(h), format.masks, 12);
     return dib;
 }
 
-namespace {
-
-// A top-down 32-bit DIB section, zeroed, selected into a memory DC for the life of the object.
-struct Canvas {
-    int width, height;
-    void* bits = nullptr;
-    qel::UniqueHdc dc{::CreateCompatibleDC(nullptr)};
-    qel::UniqueHbitmap bitmap;
-    std::unique_ptr<qel::SelectScope> selection;
-
-    Canvas(int w, int h) : width(w), height(h) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        bitmap.reset(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (bitmap) std::memset(bits, 0, size_t(w) * h * 4);
-        selection = std::make_unique<qel::SelectScope>(dc.get(), bitmap.get());
-    }
-    std::vector<uint32_t> Pixels() const {
-        ::GdiFlush();
-        if (!bits) return {};
-        const auto* p = static_cast<const uint32_t*>(bits);
-        return std::vector<uint32_t>(p, p + size_t(width) * height);
-    }
-};
-
-}  // namespace
-
-std::vector<uint32_t> RenderWithGdi(const BITMAPINFOHEADER* dib) {
-    const int w = dib->biWidth, h = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
-    Canvas canvas(w, h);
-    const auto* bits = reinterpret_cast<const uint8_t*>(dib) + BitsOffset(dib);
-    if (::StretchDIBits(canvas.dc.get(), 0, 0, w, h, 0, 0, w, h, bits, reinterpret_cast<const BITMAPINFO*>(dib),
-                        DIB_RGB_COLORS, SRCCOPY) != h)
-        return {};
-    return canvas.Pixels();
+std::vector<uint32_t> RenderWithGdi(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
+    if (::GetDIBits(dc.get(), bitmap, 0, UINT(height), pixels.data(), &info, DIB_RGB_COLORS) != height) return {};
+    return pixels;
 }
 
-std::vector<uint32_t> RenderWithGdi(HBITMAP bitmap, int width, int height) {
-    Canvas canvas(width, height);
-    qel::UniqueHdc source(::CreateCompatibleDC(nullptr));
-    qel::SelectScope select(source.get(), bitmap);
-    if (!::BitBlt(canvas.dc.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY)) return {};
-    return canvas.Pixels();
+std::vector<uint32_t> RenderWithGdi(const BITMAPINFOHEADER* dib) {
+    const int w = dib->biWidth, h = std::abs(dib->biHeight);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
+    qel::UniqueHbitmap canvas(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const auto* rows = reinterpret_cast<const uint8_t*>(dib) + BitsOffset(dib);
+    if (!canvas || ::SetDIBits(dc.get(), canvas.get(), 0, UINT(h), rows, reinterpret_cast<const BITMAPINFO*>(dib),
+                               DIB_RGB_COLORS) != h)
+        return {};
+    return RenderWithGdi(canvas.get(), w, h);
 }
 
 std::vector<uint32_t> Pixels32(const BITMAPINFOHEADER* dib) {
-    const int w = dib->biWidth, h = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
+    const int w = dib->biWidth, h = std::abs(dib->biHeight);
     std::vector<uint32_t> pixels(size_t(w) * h);
     for (int y = 0; y < h; ++y) std::memcpy(&pixels[size_t(y) * w], RowAt(dib, y), size_t(w) * 4);
     return pixels;

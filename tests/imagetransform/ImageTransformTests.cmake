@@ -1,7 +1,6 @@
 # The transform library through its exports, and its pure DIB arithmetic directly.
 qel_add_test(imagetransform_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DibTestSupport.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/LayoutTests.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ConversionTests.cpp
           ${CMAKE_CURRENT_LIST_DIR}/OperationTests.cpp
           ${CMAKE_CURRENT_LIST_DIR}/MalformedTests.cpp
