@@ -53,7 +53,18 @@ struct PatternScreens {
             ::SetWindowLongPtrW(windows.back().get(), GWLP_USERDATA, tag++);
             ::ShowWindow(windows.back().get(), SW_SHOWNOACTIVATE);
         }
-        qeltest::PumpFor(250);  // Wine shows a window's pixels only once its surface is flushed
+        // Wine shows a window's pixels only once its surface is flushed: wait until every monitor shows them.
+        for (int i = 0; i < 60 && !Shown(); ++i) qeltest::PumpFor(50);
+    }
+    static bool Shown() {
+        qel::WindowDc screen(nullptr);
+        int tag = 1;
+        for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
+            const DWORD rgb = PatternRgb(tag++, 3, 3);
+            const COLORREF want = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+            if (::GetPixel(screen.get(), m.bounds.X + 3, m.bounds.Y + 3) != want) return false;
+        }
+        return true;
     }
     std::vector<qel::UniqueHwnd> windows;
 };
