@@ -145,6 +145,18 @@ CWinThread* AfxGetThread() {
 
 CWinApp* AfxGetApp() { return g_app.load(); }
 
+void AfxDispatchPendingMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
 CWnd* AfxGetMainWnd() {
     CWinThread* thread = AfxGetThread();
     return thread ? thread->GetMainWnd() : nullptr;

@@ -34,20 +34,6 @@ Gdiplus::Rect Offset(Gdiplus::Rect r, POINT by) {
     return r;
 }
 
-// Pulls every waiting message through this thread's windows, so that a displaced form sees the end of
-// its loop before the new one shows. A WM_QUIT met here is posted again for the outer loop.
-void DrainMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CaptureForm, AnimatingForm)
@@ -82,7 +68,8 @@ CaptureForm::CaptureForm(ICapture* capture, WindowListHolder* windows)
         // Its session further down the stack sees the cancelled loop and deletes it.
         if (::IsWindow(earlier->m_hWnd)) earlier->End(2, false);
         g_pCaptureForm = nullptr;
-        DrainMessages();
+        // Let a displaced form see the end of its loop before the new one shows.
+        AfxDispatchPendingMessages();
     }
     m_animationWanted = true;
     g_pCaptureForm = this;

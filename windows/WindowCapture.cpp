@@ -89,20 +89,6 @@ private:
     std::unique_ptr<CThumbnailHandleWnd> wnd_;
 };
 
-// Lets the thumbnail window and the target repaint before the screen is read. A WM_QUIT met here
-// belongs to an outer loop and is posted again for it.
-void DispatchPendingMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 }  // namespace
 
 bool ProductPermitted(const std::list<std::wstring>& excludedProducts, const std::wstring& description) {
@@ -273,7 +259,8 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     thumbnailWnd->InvalidateRect(nullptr, TRUE);
 
     if (!window.IsModernAppWindow()) WindowDetails::BringToFront(target);
-    DispatchPendingMessages();
+    // Lets the thumbnail window and the target repaint before the screen is read.
+    AfxDispatchPendingMessages();
 
     std::unique_ptr<Gdiplus::Bitmap> image = ScreenGeometry::CopyScreenRectangle(cursorSource, captureRect);
     if (image && !OsVersion::IsWindows8OrLater()) {

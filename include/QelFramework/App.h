@@ -69,6 +69,10 @@ QELFRAMEWORK_API CWnd* AfxGetMainWnd();
 // objects are freed.
 QELFRAMEWORK_API void AfxDeleteTempMaps();
 
+// Dispatches every message waiting for the calling thread and returns when the queue is empty. A
+// WM_QUIT met on the way belongs to an outer loop: it is posted again and the pump stops.
+QELFRAMEWORK_API void AfxDispatchPendingMessages();
+
 // Window class names for CreateEx: one class per distinct set of arguments, registered once and
 // unregistered when the framework is unloaded. The name stays valid until then; null on failure.
 QELFRAMEWORK_API LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
