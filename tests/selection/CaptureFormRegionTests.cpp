@@ -135,7 +135,7 @@ TEST_F(RegionCapture, AClickKeepsTheFormOpenAndAOnePixelDragGivesTwoByTwo) {
     UniqueDib dib = Capture(0, 1, [&] {
         if (!WaitForOverlay()) return;
         MoveTo(a, 100);
-        tooltest::Click();
+        Click();
         ::Sleep(400);
         openAfterClick = OverlayAt(a) != nullptr;
         Drag(a, POINT{a.x + 1, a.y + 1});
@@ -177,7 +177,7 @@ TEST_F(RegionCapture, TheCursorIsInTheFrozenImageOnlyWhenAskedFor) {
     const POINT a{p.x - 40, p.y - 40}, b{p.x + 60, p.y + 60};
     for (const int withCursor : {0, 1}) {
         ::SetCursorPos(p.x - 1, p.y);
-        tooltest::MoveMouse(p.x, p.y);
+        MoveMouse(p.x, p.y);
         qeltest::PumpFor(200);
         UniqueDib dib = Capture(withCursor, 1, [&] {
             if (WaitForOverlay()) Drag(a, b);
@@ -248,20 +248,20 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagn
     const int side = CaptureFormLayout::ZoomerSide(monitorRect);
     // The magnifier takes its size from the monitor the cursor is on when the overlay opens, and keeps
     // it while it fits: start on the monitor watched.
-    tooltest::MoveMouse(p.x, p.y);
-    tooltest::ScreenCopy idle, dragging;
+    MoveMouse(p.x, p.y);
+    ScreenCopy idle, dragging;
     UniqueDib dib = Capture(0, 1, [&] {
         if (!WaitForOverlay()) return;
         MoveTo(p, 900);  // the magnifier grows out of the cursor over 16 frames
-        idle = tooltest::CopyScreen(mon);
-        tooltest::SaveScreenPng(mon, L"overlay-crosshair.png");
-        tooltest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+        idle = CopyScreen(mon);
+        SaveScreenPng(mon, L"overlay-crosshair.png");
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
         ::Sleep(80);
         MoveTo(q, 900);
-        dragging = tooltest::CopyScreen(mon);
-        tooltest::SaveScreenPng(mon, L"overlay-selection.png");
+        dragging = CopyScreen(mon);
+        SaveScreenPng(mon, L"overlay-selection.png");
         Key(VK_ESCAPE);
-        tooltest::MouseButton(MOUSEEVENTF_LEFTUP);
+        MouseButton(MOUSEEVENTF_LEFTUP);
     });
     EXPECT_EQ(dib, nullptr);
     ASSERT_FALSE(idle.pixels.empty());

@@ -110,16 +110,16 @@ TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainASecondAf
     for (size_t m = 0; m < monitors_.size(); ++m) {
         auto app = TargetOn(monitors_[m]);
         const RECT c = app->child_, f = app->frame_;
-        tooltest::ScreenCopy hover;
+        ScreenCopy hover;
         DWORD clicked = 0;
         InputScript input([&] {
             if (!WaitForOverlay()) return;
             MoveTo(Centre(c), 800);  // the highlight glides over 11 frames
-            hover = tooltest::CopyScreen(RECT{f.left - 40, f.top - 40, f.right + 40, f.bottom + 40});
-            tooltest::SaveScreenPng(hover.area, L"overlay-window-" + std::to_wstring(m) + L".png");
+            hover = CopyScreen(RECT{f.left - 40, f.top - 40, f.right + 40, f.bottom + 40});
+            SaveScreenPng(hover.area, L"overlay-window-" + std::to_wstring(m) + L".png");
             app->SetTags(5, 6);  // the live window changes under the frozen overlay
             clicked = ::GetTickCount();
-            tooltest::Click();
+            Click();
         });
         UniqueDib dib(CPictavoUtil().CaptureWindowObject(0));
         const DWORD returned = ::GetTickCount();
@@ -163,7 +163,7 @@ TEST_F(WindowPick, EnterOrAClickGivesTheHandleOfTheWindowUnderTheCursor) {
     InputScript again([&] {
         if (!WaitForOverlay()) return;
         MoveTo(POINT{app->frame_.left + 420, app->frame_.top + 300}, 400);
-        tooltest::Click();
+        Click();
     });
     EXPECT_EQ(CPictavoUtil::TokenWindowObject(), app->parent_);
 }
@@ -177,7 +177,7 @@ TEST_F(WindowPick, SpaceSwitchesBetweenRegionAndWindowModes) {
         MoveTo(POINT{f.left - 50, f.top - 50});
         Key(VK_SPACE);
         MoveTo(Centre(c), 600);
-        tooltest::Click();
+        Click();
     });
     UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
     toWindow.Join();
@@ -233,7 +233,7 @@ protected:
         if (keep) *keep = std::move(form);
         return ran;
     }
-    static int Count(const tooltest::ScreenCopy& shot, const RECT& area, DWORD color, int tolerance) {
+    static int Count(const ScreenCopy& shot, const RECT& area, DWORD color, int tolerance) {
         int n = 0;
         for (LONG y = area.top; y < area.bottom; ++y)
             for (LONG x = area.left; x < area.right; ++x)
@@ -250,7 +250,7 @@ protected:
 TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
     const RECT c = app_->child_;
     const RECT labelArea{c.left, c.top, c.left + 300, c.top + 22};
-    tooltest::ScreenCopy plain, details;
+    ScreenCopy plain, details;
     HWND overlayWnd = nullptr, fromPointBefore = nullptr, fromPointDropped = nullptr, fromPointRestored = nullptr;
     bool topmostDropped = true, topmostRestored = false;
     POINT start{}, right1{}, right10{}, down1{};
@@ -259,10 +259,10 @@ TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
     ASSERT_EQ(Run(4, [&](HWND overlay) {
         overlayWnd = overlay;
         MoveTo(Centre(c), 800);
-        plain = tooltest::CopyScreen(labelArea);
+        plain = CopyScreen(labelArea);
         Key('D', 400);
-        details = tooltest::CopyScreen(labelArea);
-        tooltest::SaveScreenPng(RECT{c.left - 40, c.top - 40, c.right + 40, c.bottom + 40}, L"overlay-window-details.png");
+        details = CopyScreen(labelArea);
+        SaveScreenPng(RECT{c.left - 40, c.top - 40, c.right + 40, c.bottom + 40}, L"overlay-window-details.png");
         Key('Z');  // nothing outside region mode
         Key('M');
         fromPointBefore = ::WindowFromPoint(Centre(c));
@@ -311,14 +311,14 @@ TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
     const int side = CaptureFormLayout::ZoomerSide(
         Gdiplus::Rect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top));
     const RECT zoomer{p.x + 20, p.y + 20, p.x + 20 + side, p.y + 20 + side};
-    tooltest::ScreenCopy with, without, later;
+    ScreenCopy with, without, later;
     std::unique_ptr<CaptureForm> form;
     ASSERT_EQ(Run(1, [&](HWND) {
         MoveTo(p, 900);
-        with = tooltest::CopyScreen(zoomer);
+        with = CopyScreen(zoomer);
         Key('D');  // nothing outside window modes
         Key('Z', 900);
-        without = tooltest::CopyScreen(zoomer);
+        without = CopyScreen(zoomer);
         Key(VK_ESCAPE);
     }, &form), 1);
     EXPECT_FALSE(form->ShowsDetails());
@@ -344,7 +344,7 @@ TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
     // The next form starts without a magnifier; Z brings it back and that persists too.
     ASSERT_EQ(Run(1, [&](HWND) {
         MoveTo(p, 600);
-        later = tooltest::CopyScreen(zoomer);
+        later = CopyScreen(zoomer);
         Key('Z', 300);
         Key(VK_ESCAPE);
     }, &form), 1);
