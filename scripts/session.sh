@@ -76,35 +76,47 @@ EndSection
 CONF
 }
 
-# qel_start_display LAYOUT WORKDIR: starts the X server; sets DISPLAY.
+# qel_start_display LAYOUT WORKDIR: starts the X server; sets DISPLAY. A display number another
+# session took at the same moment makes our server exit: then the next free number is tried, so
+# tests never run on someone else's display.
 qel_start_display() {
-  local layout=$1 work=$2 n
+  local layout=$1 work=$2 n=90 pid attempt i
   mkdir -p "$work"
-  n=$(qel_free_display 90)
   local m1280='"1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066'
   local m1920='"1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125'
   case "$layout" in
-    single)
-      Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >"$work/x.log" 2>&1 &
-      ;;
+    single) ;;
     dual)
       qel_xorg_config "$work/xorg.conf" "$m1280" "$m1920" 'Screen 0 "s0" 0 0' 'Screen 1 "s1" RightOf "s0"' \
-        1280x1024 1920x1080 "1280 1024" "1920 1080"
-      /usr/lib/xorg/Xorg ":$n" -noreset -nolisten tcp -config "$work/xorg.conf" -logfile "$work/x.log" >/dev/null 2>&1 &
-      ;;
+        1280x1024 1920x1080 "1280 1024" "1920 1080" ;;
     left)
       qel_xorg_config "$work/xorg.conf" "$m1920" "$m1280" 'Screen 0 "s0" 1280 0' 'Screen 1 "s1" 0 0' \
-        1920x1080 1280x1024 "1920 1080" "1280 1024"
-      /usr/lib/xorg/Xorg ":$n" -noreset -nolisten tcp -config "$work/xorg.conf" -logfile "$work/x.log" >/dev/null 2>&1 &
-      ;;
+        1920x1080 1280x1024 "1920 1080" "1280 1024" ;;
     *) echo "unknown layout $layout" >&2; return 1 ;;
   esac
-  QEL_PIDS+=($!)
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X${n}" ] && xdpyinfo >/dev/null 2>&1 && return 0
-    sleep 0.1
+  for attempt in 1 2 3 4 5; do
+    n=$(qel_free_display "$n")
+    # No screen saver: tests read the screen back and nothing here counts as user input.
+    if [ "$layout" = single ]; then
+      Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset -s 0 -dpms >"$work/x.log" 2>&1 &
+    else
+      /usr/lib/xorg/Xorg ":$n" -noreset -nolisten tcp -s 0 -dpms -config "$work/xorg.conf" -logfile "$work/x.log" \
+        >/dev/null 2>&1 &
+    fi
+    pid=$!
+    for i in $(seq 1 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      # The server that owns the display writes its process id into the display's lock file.
+      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X${n}-lock")" = "$pid" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        QEL_PIDS+=("$pid")
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    n=$((n + 1))
   done
   echo "X server for layout $layout did not start; see $work/x.log" >&2
   return 1
