@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "ScreenInput.h"
 #include "ScreenTestWindows.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
@@ -96,24 +97,9 @@ private:
     volatile HWND owner_ = nullptr;
 };
 
-// Real mouse movement, as a user's: the menu's own loop sees it.
-void MoveMouse(POINT p) {
-    const int x0 = ::GetSystemMetrics(SM_XVIRTUALSCREEN), y0 = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int cx = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(((p.x - x0) * 65535LL + cx / 2) / (cx - 1));
-    input.mi.dy = static_cast<LONG>(((p.y - y0) * 65535LL + cy / 2) / (cy - 1));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    ::SendInput(1, &input, sizeof(input));
-}
-
+// Real input, as a user's: the menu's own loop sees it.
 void PressKey(WORD key) {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, input, sizeof(INPUT));
+    qeltest::PressKey(key);
     qeltest::PumpFor(100);
 }
 
@@ -136,7 +122,7 @@ TEST_F(CaptureInterface, MenuWithOpenSubmenuIsCutOutOnEveryMonitor) {
         const POINT at{m.bounds.X + 100, m.bounds.Y + 100};
         // The pointer rests on the first item, which opens its submenu; the menu's loop holds the
         // mouse, so it is placed before the menu opens.
-        MoveMouse(POINT{at.x + 20, at.y + 8});
+        qeltest::MoveMouse(POINT{at.x + 20, at.y + 8});
         qeltest::PumpFor(100);
         OpenMenu menu(at);
         for (int i = 0; i < 50 && VisibleMenus().empty(); ++i) qeltest::PumpFor(20);

@@ -3,94 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#include "GdiplusHandles.h"
-#include "TestSupport.h"
 #include "module/ModuleState.h"
 #include "windows/ScreenGeometry.h"
 
 namespace formtest {
-
-namespace {
-
-RECT VirtualScreen() {
-    const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds();
-    return RECT{b.X, b.Y, b.X + b.Width, b.Y + b.Height};
-}
-
-bool PngEncoder(CLSID* clsid) {
-    UINT count = 0, size = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
-    std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.get());
-    if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-            *clsid = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
-ScreenCopy CopyScreen(const RECT& area) {
-    ScreenCopy copy;
-    copy.area = area;
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    qel::UniqueHbitmap section(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    qel::UniqueHdc memory(::CreateCompatibleDC(nullptr));
-    qel::WindowDc screen(nullptr);
-    if (!section || !memory || !screen) return copy;
-    {
-        qel::SelectScope select(memory.get(), section.get());
-        ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
-        ::GdiFlush();
-    }
-    const DWORD* p = static_cast<const DWORD*>(bits);
-    copy.pixels.assign(p, p + static_cast<size_t>(w) * h);
-    for (DWORD& px : copy.pixels) px &= 0xFFFFFF;
-    return copy;
-}
-
-void SaveScreenPng(const RECT& area, const std::wstring& name) {
-    const ScreenCopy copy = CopyScreen(area);
-    CLSID png;
-    if (copy.pixels.empty() || !PngEncoder(&png)) return;
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    Gdiplus::Bitmap image(w, h, w * 4, PixelFormat32bppRGB,
-                          reinterpret_cast<BYTE*>(const_cast<DWORD*>(copy.pixels.data())));
-    image.Save(qeltest::OutputPath(name).c_str(), &png, nullptr);
-}
-
-void MoveMouse(LONG x, LONG y) {
-    const RECT v = VirtualScreen();
-    const LONGLONG w = v.right - v.left, h = v.bottom - v.top;
-    // The system truncates the normalised position back to pixels: round up so that it lands on (x, y).
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(((x - v.left) * 65536LL + w - 1) / w);
-    in.mi.dy = static_cast<LONG>(((y - v.top) * 65536LL + h - 1) / h);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-void MouseButton(DWORD flag) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flag;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-void Click() {
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
-}
 
 HWND OverlayAt(POINT p) {
     HWND wnd = ::WindowFromPoint(p);
@@ -156,12 +73,7 @@ void Drag(POINT from, POINT to) {
 }
 
 void Key(WORD vk, DWORD settleMs) {
-    INPUT in[2]{};
-    in[0].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = vk;
-    in[1] = in[0];
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof(INPUT));
+    qeltest::PressKey(vk);
     ::Sleep(settleMs);
 }
 

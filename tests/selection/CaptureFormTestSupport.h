@@ -10,26 +10,16 @@
 #include <thread>
 #include <vector>
 
+#include "ScreenInput.h"
 
 namespace formtest {
 
-// The pixels of a screen rectangle, 0x00RRGGBB, row by row from the top.
-struct ScreenCopy {
-    RECT area{};
-    std::vector<DWORD> pixels;
-    DWORD At(LONG x, LONG y) const {  // screen coordinates
-        return pixels[static_cast<size_t>(y - area.top) * (area.right - area.left) + (x - area.left)];
-    }
-    bool Contains(LONG x, LONG y) const { return x >= area.left && x < area.right && y >= area.top && y < area.bottom; }
-};
-ScreenCopy CopyScreen(const RECT& area);
-// Saves a screen rectangle as PNG in the test output folder, for a person to look at.
-void SaveScreenPng(const RECT& area, const std::wstring& name);
-
-// Real input through SendInput, as a user's hand gives it.
-void MoveMouse(LONG x, LONG y);
-void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN ...
-void Click();
+using qeltest::Click;
+using qeltest::CopyScreen;
+using qeltest::MouseButton;
+using qeltest::MoveMouse;
+using qeltest::SaveScreenPng;
+using qeltest::ScreenCopy;
 
 // The overlay window covering p, or null: the library's overlays are the windows on its ignore list.
 HWND OverlayAt(POINT p);

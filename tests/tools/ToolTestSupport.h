@@ -1,5 +1,5 @@
 #pragma once
-// Screen copies, real input and known backdrops for the tests of the selector, the flashing frame and
+// Known backdrops for the tests of the selector, the flashing frame and
 // the colour picker.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Handles.h"
+#include "ScreenInput.h"
 #include "tools/ToolGeometry.h"
 
 inline void PrintTo(const CRect& r, std::ostream* os) {
@@ -19,28 +20,17 @@ inline void PrintTo(const CRect& r, std::ostream* os) {
 
 namespace tooltest {
 
-RECT VirtualScreen();
+using qeltest::Click;
+using qeltest::CopyScreen;
+using qeltest::CountDifferences;
+using qeltest::MouseButton;
+using qeltest::MoveMouse;
+using qeltest::PressKey;
+using qeltest::SaveScreenPng;
+using qeltest::ScreenCopy;
+using qeltest::VirtualScreen;
+
 std::vector<RECT> Monitors();
-
-// The pixels of a screen rectangle, 0x00RRGGBB, row by row from the top.
-struct ScreenCopy {
-    RECT area{};
-    std::vector<DWORD> pixels;
-    DWORD At(LONG x, LONG y) const {  // screen coordinates
-        return pixels[static_cast<size_t>(y - area.top) * (area.right - area.left) + (x - area.left)];
-    }
-};
-ScreenCopy CopyScreen(const RECT& area);
-// Pixels that differ between two copies of the same area, all or only those within a rectangle.
-size_t CountDifferences(const ScreenCopy& a, const ScreenCopy& b, const RECT* within = nullptr);
-// Saves a screen rectangle as PNG in the test output folder, for a person to look at.
-void SaveScreenPng(const RECT& area, const std::wstring& name);
-
-// Real input, as a user would give it.
-void MoveMouse(LONG x, LONG y);
-void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN ...
-void Click(bool left = true);
-void PressKey(WORD vk);
 
 // A window over area painting a different colour in nearly every pixel, or one colour. Not topmost,
 // so the windows under test lie above it.

@@ -1,0 +1,35 @@
+#pragma once
+// Screen copies and real input, as a user would give it, for the tests that drive overlays and menus.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qeltest {
+
+// The bounding rectangle of all monitors.
+RECT VirtualScreen();
+
+// The pixels of a screen rectangle, 0x00RRGGBB, row by row from the top.
+struct ScreenCopy {
+    RECT area{};
+    std::vector<DWORD> pixels;
+    DWORD At(LONG x, LONG y) const {  // screen coordinates
+        return pixels[static_cast<size_t>(y - area.top) * (area.right - area.left) + (x - area.left)];
+    }
+    bool Contains(LONG x, LONG y) const { return x >= area.left && x < area.right && y >= area.top && y < area.bottom; }
+};
+ScreenCopy CopyScreen(const RECT& area);
+// Pixels that differ between two copies of the same area, all or only those within a rectangle.
+size_t CountDifferences(const ScreenCopy& a, const ScreenCopy& b, const RECT* within = nullptr);
+// Saves a screen rectangle as PNG in the test output folder, for a person to look at. Starts GDI+.
+void SaveScreenPng(const RECT& area, const std::wstring& name);
+
+// Real input through SendInput; the mouse goes to absolute virtual-desktop coordinates.
+void MoveMouse(LONG x, LONG y);
+inline void MoveMouse(POINT p) { MoveMouse(p.x, p.y); }
+void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN ...
+void Click(bool left = true);
+void PressKey(WORD vk);
+
+}  // namespace qeltest
