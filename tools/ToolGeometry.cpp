@@ -45,8 +45,8 @@ RECT ShiftOffsets(const RECT& shift) {
     return RECT{shift.left - cx, shift.top - cy, shift.right - cx, shift.bottom - cy};
 }
 
-RECT PlaceShiftRect(POINT cursor, const RECT& offsets, int width, int height, const RECT& screen) {
-    RECT r{cursor.x + offsets.left, cursor.y + offsets.top, cursor.x + offsets.right, cursor.y + offsets.bottom};
+// Pushes r back onto the screen at whichever edge it crosses, keeping width and height.
+static RECT PinToScreen(RECT r, LONG width, LONG height, const RECT& screen) {
     const LONG lastX = screen.right - 1, lastY = screen.bottom - 1;
     if (r.left < screen.left) {
         r.left = screen.left;
@@ -65,6 +65,11 @@ RECT PlaceShiftRect(POINT cursor, const RECT& offsets, int width, int height, co
         r.top = lastY - height;
     }
     return r;
+}
+
+RECT PlaceShiftRect(POINT cursor, const RECT& offsets, int width, int height, const RECT& screen) {
+    const RECT r{cursor.x + offsets.left, cursor.y + offsets.top, cursor.x + offsets.right, cursor.y + offsets.bottom};
+    return PinToScreen(r, width, height, screen);
 }
 
 std::vector<RECT> FrameStrips(const RECT& r) {
@@ -128,25 +133,7 @@ FrameShape FlashFrameShape(int w, int h, bool thin) {
 
 RECT MoveInsideScreen(RECT r, int dx, int dy, const RECT& screen) {
     const LONG width = r.right - r.left, height = r.bottom - r.top;
-    r = RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-    const LONG lastX = screen.right - 1, lastY = screen.bottom - 1;
-    if (r.left < screen.left) {
-        r.left = screen.left;
-        r.right = screen.left + width;
-    }
-    if (r.top < screen.top) {
-        r.top = screen.top;
-        r.bottom = screen.top + height;
-    }
-    if (r.right > lastX) {
-        r.right = lastX;
-        r.left = lastX - width;
-    }
-    if (r.bottom > lastY) {
-        r.bottom = lastY;
-        r.top = lastY - height;
-    }
-    return r;
+    return PinToScreen(RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}, width, height, screen);
 }
 
 POINT PickLabelPosition(POINT p, int boxWidth, const RECT& bounds) {
