@@ -18,7 +18,17 @@
 #include "windows/ScreenCopy.h"
 #include "windows/ScreenGeometry.h"
 
+#include "ScreenInput.h"
+#include "TestSupport.h"
+
 namespace {
+
+// Screen copies, real input and message pumping as the tests do them.
+using qeltest::CopyScreen;
+using qeltest::MouseButton;
+using qeltest::MoveMouse;
+using qeltest::PumpFor;
+using qeltest::VirtualScreen;
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -38,11 +48,6 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[index];
 }
 
-RECT VirtualScreen() {
-    const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds();
-    return RECT{b.X, b.Y, b.X + b.Width, b.Y + b.Height};
-}
-
 // One BitBlt of the whole virtual screen into a memory bitmap.
 double FullScreenBitBlt() {
     const RECT v = VirtualScreen();
@@ -57,46 +62,10 @@ double FullScreenBitBlt() {
     return Now() - start;
 }
 
-void MoveMouse(POINT p) {
-    const RECT v = VirtualScreen();
-    const LONGLONG w = v.right - v.left, h = v.bottom - v.top;
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(((p.x - v.left) * 65536LL + w - 1) / w);
-    in.mi.dy = static_cast<LONG>(((p.y - v.top) * 65536LL + h - 1) / h);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-void MouseButton(DWORD flag) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flag;
-    ::SendInput(1, &in, sizeof(in));
-}
-
 HWND OverlayAt(POINT p) {
     HWND wnd = ::WindowFromPoint(p);
     if (wnd) wnd = ::GetAncestor(wnd, GA_ROOT);
     return wnd && qel::IgnoredWindows().Contains(wnd) ? wnd : nullptr;
-}
-
-// Pixels of a small screen area, to notice the first frame drawn there.
-std::vector<DWORD> Grab(const RECT& area) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    qel::WindowDc screen(nullptr);
-    qel::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
-    void* bits = nullptr;
-    qel::UniqueHbitmap section(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!section) return pixels;
-    qel::SelectScope select(memory.get(), section.get());
-    ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
-    ::GdiFlush();
-    std::copy(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + pixels.size(), pixels.begin());
-    return pixels;
 }
 
 LRESULT CALLBACK BackdropProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -113,18 +82,6 @@ LRESULT CALLBACK BackdropProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
     ::EndPaint(wnd, &ps);
     return 0;
-}
-
-void Pump(DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    MSG msg;
-    while (::GetTickCount() - start < ms) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(5);
-    }
 }
 
 // A capture form that times each tick (the tick paints what it invalidated before it returns).
@@ -161,7 +118,7 @@ int main() {
                                                  wc.hInstance, nullptr));
         ::ShowWindow(backdrops.back().get(), SW_SHOWNOACTIVATE);
     }
-    Pump(400);
+    PumpFor(400);
 
     std::vector<double> blits;
     for (int i = 0; i < 15; ++i) blits.push_back(FullScreenBitBlt());
@@ -175,14 +132,14 @@ int main() {
     std::vector<double> firstFrames;
     for (int run = 0; run < 8; ++run) {
         MoveMouse(cursor);
-        Pump(300);
-        const std::vector<DWORD> before = Grab(watched);
+        PumpFor(300);
+        const std::vector<DWORD> before = CopyScreen(watched).pixels;
         std::atomic<double> called{0.0}, seen{0.0};
         std::thread watcher([&] {
             while (called.load() == 0.0) ::Sleep(0);
             const double deadline = called.load() + 10000.0;
             while (Now() < deadline) {
-                if (Grab(watched) != before) {
+                if (CopyScreen(watched).pixels != before) {
                     seen = Now();
                     break;
                 }
@@ -201,7 +158,7 @@ int main() {
         UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
         watcher.join();
         if (seen.load() > 0.0) firstFrames.push_back(seen.load() - called.load() - delay);
-        Pump(300);
+        PumpFor(300);
     }
     const double firstMedian = Percentile(firstFrames, 0.5);
     std::printf("first overlay frame (less CaptureDelay %d ms): median %.1f ms over %zu runs = %.1f x BitBlt "
