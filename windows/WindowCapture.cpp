@@ -249,6 +249,7 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     thumbnailWnd->ShowWindow(SW_SHOW);
 
     captureRect = Intersection(captureRect, capture->GetScreenBounds());
+    constexpr DWORD kRepaintMs = 100;
     ICapture* cursorSource = capture->IsCursorVisible() ? capture : nullptr;
 
     // Without an answer the background stays white, as the window starts.
@@ -259,8 +260,14 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     thumbnailWnd->InvalidateRect(nullptr, TRUE);
 
     if (!window.IsModernAppWindow()) WindowDetails::BringToFront(target);
-    // Lets the thumbnail window and the target repaint before the screen is read.
-    AfxDispatchPendingMessages();
+    // Lets the thumbnail window and the target repaint before the screen is read. A display server may
+    // show what a window painted only a moment later, so the messages are answered for a short while.
+    thumbnailWnd->UpdateWindow();
+    const DWORD repaintStart = ::GetTickCount();
+    do {
+        AfxDispatchPendingMessages();
+        ::Sleep(10);
+    } while (::GetTickCount() - repaintStart < kRepaintMs);
 
     std::unique_ptr<Gdiplus::Bitmap> image = ScreenGeometry::CopyScreenRectangle(cursorSource, captureRect);
     if (image && !OsVersion::IsWindows8OrLater()) {
