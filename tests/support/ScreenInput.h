@@ -24,6 +24,11 @@ ScreenCopy CopyScreen(const RECT& area);
 size_t CountDifferences(const ScreenCopy& a, const ScreenCopy& b, const RECT* within = nullptr);
 // Saves a screen rectangle as PNG in the test output folder, for a person to look at. Starts GDI+.
 void SaveScreenPng(const RECT& area, const std::wstring& name);
+}  // namespace qeltest
+namespace Gdiplus { class Image; }
+namespace qeltest {
+// Saves an image the same way, so that a failed pixel check leaves what was checked behind.
+void SaveImagePng(Gdiplus::Image* image, const std::wstring& name);
 
 // Real input through SendInput; the mouse goes to absolute virtual-desktop coordinates.
 void MoveMouse(LONG x, LONG y);

@@ -36,4 +36,9 @@ void SaveScreenPng(const RECT& area, const std::wstring& name) {
     image.Save(OutputPath(name).c_str(), &png, nullptr);
 }
 
+void SaveImagePng(Gdiplus::Image* image, const std::wstring& name) {
+    CLSID png;
+    if (image && PngEncoder(&png)) image->Save(OutputPath(name).c_str(), &png, nullptr);
+}
+
 }  // namespace qeltest

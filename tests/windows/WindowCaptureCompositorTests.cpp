@@ -3,6 +3,7 @@
 // with that version set for it in the prefix, so the version answers are the system's own.
 #include <gtest/gtest.h>
 
+#include "ScreenInput.h"
 #include "WindowTestSupport.h"
 #include "capture/Capture.h"
 #include "windows/OsVersion.h"
@@ -32,6 +33,15 @@ protected:
         backdrop_ = std::make_unique<LookWindow>(At(screen.X, screen.Y, screen.Width, screen.Height),
                                                  WindowLook{RGB(90, 60, 30)}, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW);
         qeltest::PumpFor(150);
+    }
+
+    void TearDown() override {
+        if (!HasFailure()) return;
+        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::wstring test =
+            L"compositor" + std::to_wstring(QEL_EXPECTED_WINDOWS) + L"-" + std::wstring(name.begin(), name.end());
+        qeltest::SaveImagePng(Image(), test + L"-capture.png");
+        qeltest::SaveScreenPng(qeltest::VirtualScreen(), test + L"-screen.png");
     }
 
     // Runs the capture on wnd and checks that the thumbnail left nothing behind.
