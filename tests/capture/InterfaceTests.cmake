@@ -6,7 +6,3 @@ qel_add_test(capture_interface_tests
   INPUT)
 target_include_directories(capture_interface_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/windows)
 
-qel_add_test(capture_soak_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/SoakTests.cpp
-  LIBS QelPictavoCore
-  LAYOUTS single)

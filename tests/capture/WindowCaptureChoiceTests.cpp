@@ -19,7 +19,7 @@ using Gdiplus::Rect;
 
 }  // namespace
 
-TEST(WindowCaptureChoiceRules, AutomaticChoicePrefersCompositorThenPrintWindowThenScreenAndScansModulesOnlyIfNeeded) {
+TEST(WindowCaptureChoiceRules, AutomaticChoiceScansModulesOnlyIfNeededAndTheBlackCheckPrefersTheLessBlack) {
     struct Case {
         bool dwm, modern, print, compositor, framework;
         int method;
@@ -37,45 +37,27 @@ TEST(WindowCaptureChoiceRules, AutomaticChoicePrefersCompositorThenPrintWindowTh
     int n = 0;
     for (const Case& c : cases) {
         int asked = 0;
-        const int method = ResolveAutomaticMethod(MethodFacts{c.dwm, c.modern, c.print, c.compositor}, [&] {
-            ++asked;
-            return c.framework;
-        });
+        const int method = ResolveAutomaticMethod(MethodFacts{c.dwm, c.modern, c.print, c.compositor}, [&] { return ++asked, c.framework; });
         EXPECT_EQ(method, c.method) << n;
         EXPECT_EQ(asked, c.scans ? 1 : 0) << n++;
     }
     EXPECT_TRUE(IsPresentationFrameworkModule(L"presentationframework.aero2.dll"));
-    EXPECT_TRUE(IsPresentationFrameworkModule(L"PRESENTATIONFRAMEWORK"));
     for (const wchar_t* other : {L"PresentationFramewor", L"PresentationCore.dll", L"MyPresentationFramework.dll", L""})
         EXPECT_FALSE(IsPresentationFrameworkModule(other)) << other;
-}
 
-TEST(WindowCaptureChoiceRules, BlackSharesAreWholePercentsRoundedDown) {
-    EXPECT_EQ(BlackShare(0, 0), 0u);
-    EXPECT_EQ(BlackShare(99, 10000), 0u);
-    EXPECT_EQ(BlackShare(100, 10000), 1u);
+    // Whole percents rounded down, also for counts past 32 bits.
+    EXPECT_EQ(BlackShare(0, 0) + BlackShare(99, 10000), 0u);
     EXPECT_EQ(BlackShare(2999, 10000), 29u);
-    EXPECT_EQ(BlackShare(10000, 10000), 100u);
-    // A product past 32 bits.
     EXPECT_EQ(BlackShare(5000000000ull, 10000000000ull), 50u);
-}
-
-TEST(WindowCaptureChoiceRules, AScreenCopyReplacesOnlyABlackerPrint) {
+    // A screen copy replaces only a blacker print; a larger print only when mostly black; a smaller never.
     const unsigned long long same = 400 * 300;
     EXPECT_TRUE(PreferScreenCopy(same, 30, same, 2));
     EXPECT_FALSE(PreferScreenCopy(same, 30, same, 30));
-    EXPECT_FALSE(PreferScreenCopy(same, 30, same, 40));
-    // A print larger than the window's part on the screen gives way only when mostly black.
     EXPECT_TRUE(PreferScreenCopy(same, 51, same / 2, 0));
     EXPECT_FALSE(PreferScreenCopy(same, 50, same / 2, 0));
-    EXPECT_FALSE(PreferScreenCopy(same, 80, same / 2, 90));
-    // A smaller print never does.
     EXPECT_FALSE(PreferScreenCopy(same / 2, 100, same, 0));
-}
-
-TEST(WindowCaptureChoiceRules, ForegroundWindowsMustBeShowingToBeCaptured) {
-    EXPECT_TRUE(IsCapturableForeground(false, false, false, 0));
-    EXPECT_TRUE(IsCapturableForeground(false, true, false, -31999));
+    // A foreground window counts unless minimised or parked at x = -32000; a modern app when visible.
+    EXPECT_TRUE(IsCapturableForeground(false, false, false, -31999));
     EXPECT_FALSE(IsCapturableForeground(false, true, false, -32000));
     EXPECT_FALSE(IsCapturableForeground(false, true, true, 100));
     EXPECT_TRUE(IsCapturableForeground(true, true, true, -32000));
@@ -83,6 +65,10 @@ TEST(WindowCaptureChoiceRules, ForegroundWindowsMustBeShowingToBeCaptured) {
 }
 
 namespace {
+
+constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
+// Application windows: Wine keeps them below top-most windows even while they are active.
+constexpr DWORD kApp = WS_EX_APPWINDOW;
 
 // Real windows; the system's compositor is Wine's unless a test puts the stand-in in place.
 class WindowCaptureChoiceOnWindows : public testing::Test {
@@ -96,77 +82,39 @@ protected:
     Gdiplus::Bitmap* CaptureAutomatically(HWND wnd) {
         WindowDetails record(wnd);
         capture_ = std::make_unique<Capture>();
-        if (!CaptureWindow(record, capture_.get(), kAutomatic)) return nullptr;
-        return static_cast<Gdiplus::Bitmap*>(capture_->GetImage());
+        return CaptureWindow(record, capture_.get(), kAutomatic) ? static_cast<Gdiplus::Bitmap*>(capture_->GetImage()) : nullptr;
     }
 
     // The one colour an image is made of, or 0 when it has none or several.
-    static Gdiplus::ARGB SoleColour(Gdiplus::Bitmap* image) {
-        if (!image) return 0;
-        const Gdiplus::ARGB first = PixelAt(image, 0, 0);
-        return CountArgb(image, first) == static_cast<int>(image->GetWidth() * image->GetHeight()) ? first : 0;
-    }
-
-    enum class Method { kScreen, kPrint, kCompositor };
-
-    // Another program's window, painted black and standing partly left of the screen. Wine prints
-    // another program's window black, and the black check keeps such a print when the screen shows
-    // the window just as black, so each method leaves its own image: a print has the whole window's
-    // size at the window's origin, a screen copy only the part on the screen; a compositor capture
-    // leaves its traces in the stand-in compositor.
-    static constexpr int kTargetX = -100, kTargetY = 200, kTargetWidth = 400, kTargetHeight = 300;
-
-    void ExpectMethod(HWND wnd, const FakeCompositor& dwm, Method expected, int n) {
-        ASSERT_TRUE(wnd) << n;
-        const int registrationsBefore = dwm.registrations, updatesBefore = dwm.updates;
-        Gdiplus::Bitmap* image = CaptureAutomatically(wnd);
-        ASSERT_TRUE(image) << n;
-        const bool compositor = expected == Method::kCompositor, screen = expected == Method::kScreen;
-        EXPECT_EQ(dwm.registrations - registrationsBefore, compositor ? 1 : 0) << n;
-        // The compositor's pixels are not checked: on a display without a window manager Wine raises the
-        // target, once brought to the front, over the top-most thumbnail window.
-        EXPECT_EQ(dwm.updates - updatesBefore, compositor ? 1 : 0) << n;
-        if (!compositor) {
-            EXPECT_EQ(SoleColour(image), 0xFF000000u) << n;
-        }
-        EXPECT_EQ(static_cast<int>(image->GetWidth()), screen ? kTargetWidth + kTargetX : kTargetWidth) << n;
-        EXPECT_EQ(static_cast<int>(image->GetHeight()), kTargetHeight) << n;
-        EXPECT_EQ(capture_->GetLocation().x, screen ? 0 : kTargetX) << n;
-        EXPECT_EQ(capture_->GetLocation().y, kTargetY) << n;
+    static Gdiplus::ARGB SoleColour(Gdiplus::Image* image) {
+        const Gdiplus::ARGB first = image ? PixelAt(image, 0, 0) : 0;
+        return image && CountArgb(image, first) == static_cast<int>(image->GetWidth() * image->GetHeight()) ? first : 0;
     }
 
     SettingsScope settings_;
     std::unique_ptr<Capture> capture_;
 };
 
-constexpr DWORD kPopup = WS_POPUP | WS_VISIBLE;
-// Application windows: Wine keeps them below top-most windows even while they are active.
-constexpr DWORD kApp = WS_EX_APPWINDOW;
-
 }  // namespace
 
-TEST_F(WindowCaptureChoiceOnWindows, AWindowThatPrintsBlackIsReplacedByWhatTheScreenShows) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook{kPaintColour, false}, kPopup, kApp, L"Black printer");
-    Foreground(target.get());
-    Gdiplus::Bitmap* image = CaptureAutomatically(target.get());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(SoleColour(image), Opaque(kPaintColour));
-    ASSERT_EQ(image->GetWidth(), 400u);
-    EXPECT_EQ(capture_->GetLocation().x, 300);
-    EXPECT_EQ(capture_->GetLocation().y, 200);
+TEST_F(WindowCaptureChoiceOnWindows, APrintIsKeptUnderAnotherWindowButABlackOneGivesWayToTheScreen) {
+    LookWindow good(At(300, 200, 400, 300), WindowLook(), kPopup, kApp, L"Good printer");
+    LookWindow black(At(800, 200, 300, 300), WindowLook{kPaintColour, false}, kPopup, kApp, L"Black printer");
+    Foreground(black.get());
+    LookWindow cover(At(250, 150, 300, 250), WindowLook{RGB(0, 0, 255)}, kPopup, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    qeltest::PumpFor(200);
+    EXPECT_EQ(SoleColour(CaptureAutomatically(good.get())), Opaque(kPrintColour));
+    EXPECT_EQ(SoleColour(CaptureAutomatically(black.get())), Opaque(kPaintColour));
+    EXPECT_EQ(capture_->GetLocation().x * 1000 + capture_->GetLocation().y, 800200);
     EXPECT_EQ(capture_->GetDetails()->GetTitle(), L"Black printer");
 }
 
-TEST_F(WindowCaptureChoiceOnWindows, AWindowThatPrintsIsKeptAsPrintedUnderAnotherWindow) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kPopup, kApp, L"Good printer");
-    Foreground(target.get());
-    LookWindow cover(At(250, 150, 300, 250), WindowLook{RGB(0, 0, 255)}, kPopup, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
-    qeltest::PumpFor(200);
-    // The image is the window's own print, not the screen with the cover on it.
-    EXPECT_EQ(SoleColour(CaptureAutomatically(target.get())), Opaque(kPrintColour));
-}
-
 TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsAndModulesDecideTheMethodForRealPrograms) {
+    // Another program's window, painted black, standing partly left of the screen. Wine prints another
+    // program's window black, and the black check keeps such a print when the screen shows it just as
+    // black, so each method leaves its own image: a print has the window's size at its origin, a screen
+    // copy only the part on the screen; a compositor capture leaves its traces in the stand-in.
+    enum Method { kScreen, kPrint, kThumbnail };
     enum Compositor { kNone, kWorking, kFailing };  // kFailing answers no registration, as Wine's
     struct Case {
         const wchar_t* exe;
@@ -175,15 +123,11 @@ TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsAndModulesDecideTheMethodForR
         const wchar_t* extra = L"";
     };
     const Case cases[] = {
-        {L"capture_target_plain.exe", kNone, Method::kPrint},
-        {L"capture_target_idea.exe", kNone, Method::kScreen},
-        {L"capture_target_citrix.exe", kNone, Method::kPrint},
-        {L"capture_target_plain.exe", kNone, Method::kScreen, L" framework"},
-        {L"capture_target_plain.exe", kWorking, Method::kCompositor},
-        {L"capture_target_idea.exe", kWorking, Method::kCompositor},
-        {L"capture_target_citrix.exe", kWorking, Method::kPrint},
-        {L"capture_target_plain.exe", kFailing, Method::kPrint},
-        {L"capture_target_idea.exe", kFailing, Method::kScreen},
+        {L"capture_target_plain.exe", kNone, kPrint},      {L"capture_target_idea.exe", kNone, kScreen},
+        {L"capture_target_citrix.exe", kNone, kPrint},     {L"capture_target_plain.exe", kNone, kScreen, L" framework"},
+        {L"capture_target_plain.exe", kWorking, kThumbnail}, {L"capture_target_idea.exe", kWorking, kThumbnail},
+        {L"capture_target_citrix.exe", kWorking, kPrint},  {L"capture_target_plain.exe", kFailing, kPrint},
+        {L"capture_target_idea.exe", kFailing, kScreen},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -195,50 +139,48 @@ TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsAndModulesDecideTheMethodForR
         HelperProcess program(c.exe, title, std::wstring(L"-100 200 400 300 black") + c.extra);
         ASSERT_TRUE(program.window()) << n;
         EXPECT_EQ(HasPresentationFrameworkModule(program.id()), *c.extra != 0) << n;
-        ExpectMethod(program.window(), dwm, c.expected, n);
-        EXPECT_EQ(capture_->GetDetails()->GetTitle(), title);
-        if (c.compositor == kFailing) {
-            EXPECT_EQ(dwm.source, program.window()) << n;
-        }
+        Gdiplus::Bitmap* image = CaptureAutomatically(program.window());
+        ASSERT_TRUE(image) << n;
+        // The compositor's pixels are not checked: on a display without a window manager Wine raises the
+        // target, once brought to the front, over the top-most thumbnail window.
+        EXPECT_EQ(dwm.registrations + dwm.updates, c.expected == kThumbnail ? 2 : 0) << n;
+        EXPECT_TRUE(c.expected == kThumbnail || SoleColour(image) == 0xFF000000u) << n;
+        EXPECT_EQ(static_cast<int>(image->GetWidth()), c.expected == kScreen ? 300 : 400) << n;
+        EXPECT_EQ(static_cast<int>(image->GetHeight()), 300) << n;
+        EXPECT_EQ(capture_->GetLocation().x, c.expected == kScreen ? 0 : -100) << n;
+        EXPECT_EQ(capture_->GetDetails()->GetTitle(), title) << n;
+        EXPECT_TRUE(c.compositor != kFailing || dwm.source == program.window()) << n;
     }
     EXPECT_FALSE(HasPresentationFrameworkModule(0xFFFFFFF0));
 }
 
-TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedWithItsTitle) {
-    LookWindow target(At(260, 180, 420, 280), WindowLook(), kPopup, kApp, L"Qel foreground");
-    Foreground(target.get());
-    ASSERT_EQ(::GetForegroundWindow(), target.get());
-    Capture capture;
-    ASSERT_TRUE(CaptureActiveWindowStep(&capture));
-    auto* image = static_cast<Gdiplus::Bitmap*>(capture.GetImage());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->GetWidth(), 420u);
-    EXPECT_EQ(image->GetHeight(), 280u);
-    EXPECT_EQ(SoleColour(image), Opaque(kPrintColour));
-    EXPECT_EQ(capture.GetLocation().x, 260);
-    EXPECT_EQ(capture.GetLocation().y, 180);
-    EXPECT_EQ(capture.GetDetails()->GetTitle(), L"Qel foreground");
-}
-
-TEST_F(WindowCaptureChoiceOnWindows, AnEmptyForegroundWindowGivesWayToAnotherOfItsProcess) {
-    LookWindow other(At(500, 300, 200, 150), WindowLook(), kPopup, kApp, L"Qel other window");
-    LookWindow empty(At(100, 100, 0, 0), WindowLook(), kPopup, kApp, L"Qel empty window");
-    Foreground(empty.get());
-    ASSERT_EQ(::GetForegroundWindow(), empty.get());
-    Capture capture;
-    ASSERT_TRUE(CaptureActiveWindowStep(&capture));
-    EXPECT_EQ(capture.GetDetails()->GetTitle(), L"Qel other window");
-    EXPECT_EQ(capture.GetImage()->GetWidth(), 200u);
-}
-
-TEST_F(WindowCaptureChoiceOnWindows, MinimisedParkedOrMissingForegroundWindowsAreNotCaptured) {
-    auto expectNoCapture = [](const char* what) {
+TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItShows) {
+    {
+        LookWindow other(At(500, 300, 200, 150), WindowLook(), kPopup, kApp, L"Qel other window");
+        LookWindow empty(At(100, 100, 0, 0), WindowLook(), kPopup, kApp, L"Qel empty window");
+        Foreground(empty.get());
+        ASSERT_EQ(::GetForegroundWindow(), empty.get());
         Capture capture;
-        EXPECT_FALSE(CaptureActiveWindowStep(&capture)) << what;
-        EXPECT_EQ(capture.GetImage(), nullptr) << what;
+        ASSERT_TRUE(CaptureActiveWindowStep(&capture));
+        EXPECT_EQ(capture.GetDetails()->GetTitle(), L"Qel other window") << "an empty window gives way to another of its process";
+        EXPECT_EQ(capture.GetImage()->GetWidth(), 200u);
+    }
+
+    auto expectNoCapture = [](const char* what) {
+        Capture none;
+        EXPECT_FALSE(CaptureActiveWindowStep(&none)) << what;
+        EXPECT_EQ(none.GetImage(), nullptr) << what;
     };
     LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel foreground");
     Foreground(target.get());
+    const Rect window = WindowDetails(target.get()).WindowRectangle();
+    {
+        CaptureSession session(CaptureModeActiveWindow);
+        UniqueDib dib(session.RunCapture());
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(dib->biWidth * 10000 + dib->biHeight, window.Width * 10000 + window.Height);
+        EXPECT_EQ(session.ImageLocation().x, window.X);
+    }
     ::ShowWindow(target.get(), SW_MINIMIZE);
     // Minimising may hand the foreground to another window; a minimised window can take it back.
     ::SetForegroundWindow(target.get());
@@ -246,6 +188,15 @@ TEST_F(WindowCaptureChoiceOnWindows, MinimisedParkedOrMissingForegroundWindowsAr
     ASSERT_TRUE(::IsIconic(target.get()));
     ASSERT_EQ(::GetForegroundWindow(), target.get());
     expectNoCapture("minimised");
+    {
+        // The session falls back to the whole screen.
+        const Rect screen = ScreenGeometry::VirtualScreenBounds();
+        CaptureSession session(CaptureModeActiveWindow);
+        UniqueDib dib(session.RunCapture());
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(dib->biWidth * 10000 + dib->biHeight, screen.Width * 10000 + screen.Height);
+        EXPECT_EQ(session.ImageLocation().x, screen.X);
+    }
 
     ::ShowWindow(target.get(), SW_RESTORE);
     Foreground(target.get());
@@ -253,7 +204,6 @@ TEST_F(WindowCaptureChoiceOnWindows, MinimisedParkedOrMissingForegroundWindowsAr
     // takes the foreground from it once its messages run, so it is asked at once.
     ::SetWindowPos(target.get(), nullptr, -32000, 100, 420, 280, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_EQ(::GetForegroundWindow(), target.get());
-    ASSERT_FALSE(::IsIconic(target.get()));
     expectNoCapture("parked");
 
     target.Destroy();
@@ -263,45 +213,19 @@ TEST_F(WindowCaptureChoiceOnWindows, MinimisedParkedOrMissingForegroundWindowsAr
     EXPECT_FALSE(CaptureActiveWindowStep(nullptr));
 }
 
-TEST_F(WindowCaptureChoiceOnWindows, TheSessionFallsBackToTheWholeScreenWhenTheStepFails) {
-    const Rect screen = ScreenGeometry::VirtualScreenBounds();
-    LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel session");
-    Foreground(target.get());
-    const Rect window = WindowDetails(target.get()).WindowRectangle();
-    {
-        CaptureSession session(CaptureModeActiveWindow);
-        UniqueDib dib(session.RunCapture());
-        ASSERT_TRUE(dib);
-        EXPECT_EQ(dib->biWidth, window.Width);
-        EXPECT_EQ(dib->biHeight, window.Height);
-        EXPECT_EQ(session.ImageLocation().x, window.X);
-    }
-    ::ShowWindow(target.get(), SW_MINIMIZE);
-    ::SetForegroundWindow(target.get());
-    qeltest::PumpFor(200);
-    ASSERT_EQ(::GetForegroundWindow(), target.get());
-    CaptureSession session(CaptureModeActiveWindow);
-    UniqueDib dib(session.RunCapture());
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(dib->biWidth, screen.Width);
-    EXPECT_EQ(dib->biHeight, screen.Height);
-    EXPECT_EQ(session.ImageLocation().x, screen.X);
-}
-
 TEST_F(WindowCaptureChoiceOnWindows, AThousandActiveWindowCapturesLeaveNothingBehind) {
     LookWindow target(At(300, 200, 320, 240), WindowLook(), kPopup, kApp, L"Qel thousand");
     Foreground(target.get());
     auto countOwnWindows = [] {
         int count = 0;
-        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND, LPARAM n) { ++*reinterpret_cast<int*>(n); return TRUE; },
+        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND, LPARAM n) { return ++*reinterpret_cast<int*>(n), TRUE; },
                             reinterpret_cast<LPARAM>(&count));
         return count;
     };
     // Caches filled on first use (device contexts of the screen, the compositor library) are not leaks.
     for (int i = 0; i < 3; ++i) UniqueDib(CPictavoUtil().CaptureActiveWindow(i % 2));
     const int windowsBefore = countOwnWindows(), gdiBefore = CountGdiObjects(), handlesBefore = CountKernelHandles();
-    ASSERT_GT(gdiBefore, 0);
-    ASSERT_GT(handlesBefore, 0);
+    ASSERT_GT(gdiBefore * handlesBefore, 0);
     int captured = 0;
     for (int i = 0; i < 1000; ++i) {
         UniqueDib dib(CPictavoUtil().CaptureActiveWindow(i % 2));
