@@ -5,14 +5,9 @@ target_compile_definitions(framework_test_exported PRIVATE FWTEST_EXPORTED_BUILD
 target_link_libraries(framework_test_exported PRIVATE QelFramework)
 qel_warnings(framework_test_exported)
 
-qel_add_test(framework_types_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TypesTests.cpp
-  LIBS QelFramework
-  LAYOUTS single)
-
-# Real windows, painting read back from the screen: run alone on the display.
-qel_add_test(framework_window_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowTests.cpp ${CMAKE_CURRENT_LIST_DIR}/ModalLoopTests.cpp
+# Types, real windows and their painting: run alone on the display.
+qel_add_test(framework_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/TypesTests.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowTests.cpp
           ${CMAKE_CURRENT_LIST_DIR}/GdiTests.cpp
   LIBS QelFramework framework_test_exported
   LAYOUTS single
