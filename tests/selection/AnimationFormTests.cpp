@@ -18,10 +18,8 @@ public:
                         r.X, r.Y, r.Width, r.Height, nullptr, nullptr);
     }
     void Animate() override { ++ticks; }
-    int ticks = 0;
-    int paints = 0;
+    int ticks = 0, paints = 0;
     CRect painted;
-    bool erase = false;
 
 protected:
     afx_msg void OnKeyDown(UINT ch, UINT repeat, UINT flags) {
@@ -32,7 +30,6 @@ protected:
         CPaintDC dc(this);
         ++paints;
         painted = dc.m_ps.rcPaint;
-        erase = dc.m_ps.fErase != FALSE;
     }
     DECLARE_MESSAGE_MAP()
 };
@@ -43,52 +40,20 @@ BEGIN_MESSAGE_MAP(TestForm, AnimatingForm)
     ON_WM_PAINT()
 END_MESSAGE_MAP()
 
-void Send(const INPUT& in) {
-    INPUT copy = in;
-    ::SendInput(1, &copy, sizeof(INPUT));
+// Real input, then this thread's messages pumped so that the form sees it.
+void Send(DWORD type, WORD vk, DWORD flags) {
+    INPUT in{};
+    in.type = type;
+    if (type == INPUT_KEYBOARD) in.ki = KEYBDINPUT{vk, 0, flags, 0, 0};
+    else in.mi.dwFlags = flags;
+    ::SendInput(1, &in, sizeof(INPUT));
     qeltest::PumpFor(150);
 }
-
 void MoveTo(POINT p) {
     ::SetCursorPos(p.x, p.y);
-    INPUT in{};  // a zero relative move makes the system post the move to the window under the cursor
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE;
-    Send(in);
+    Send(INPUT_MOUSE, 0, MOUSEEVENTF_MOVE);  // a zero relative move posts the move to the window under the cursor
 }
-
-void Key(WORD vk, bool down) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    Send(in);
-}
-
-void Button(bool down) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    Send(in);
-}
-
-// A full-screen form in front, with the keyboard focus.
-class Overlay : public ::testing::Test {
-protected:
-    void SetUp() override {
-        bounds_ = ScreenGeometry::VirtualScreenBounds();
-        ASSERT_TRUE(form_.Create(bounds_));
-        form_.SetForegroundWindow();
-        form_.SetFocus();
-        qeltest::PumpFor(200);
-    }
-    // A point of the leftmost monitor, so the left layout's negative coordinates are part of the test.
-    POINT Start() const { return POINT{bounds_.X + 300, bounds_.Y + 400}; }
-    CPoint Relative(POINT p) const { return CPoint(p.x - bounds_.X, p.y - bounds_.Y); }
-
-    Gdiplus::Rect bounds_;
-    TestForm form_{false};
-};
+void Shift(bool down) { Send(INPUT_KEYBOARD, VK_SHIFT, down ? 0 : KEYEVENTF_KEYUP); }
 
 }  // namespace
 
@@ -97,8 +62,7 @@ TEST(AnimatingForm, TimerTicksAnimateOnlyWhenTheAnimationIsWanted) {
     ASSERT_TRUE(wanted.Create(Gdiplus::Rect(10, 10, 50, 50)));
     ASSERT_TRUE(unwanted.Create(Gdiplus::Rect(70, 10, 50, 50)));
     qeltest::PumpFor(700);
-    EXPECT_GE(wanted.ticks, 3);
-    EXPECT_EQ(unwanted.ticks, 0);
+    EXPECT_TRUE(wanted.ticks >= 3 && unwanted.ticks == 0);
     // A timer with the animation id exists on the one window only.
     EXPECT_TRUE(wanted.KillTimer(AnimatingForm::AnimationTimerId));
     EXPECT_FALSE(unwanted.KillTimer(AnimatingForm::AnimationTimerId));
@@ -107,77 +71,64 @@ TEST(AnimatingForm, TimerTicksAnimateOnlyWhenTheAnimationIsWanted) {
     EXPECT_EQ(wanted.ticks, ticks);
 }
 
-TEST_F(Overlay, MouseMovesAreTrackedRelativeToTheScreenBounds) {
-    const POINT p = Start();
+// A full-screen form in front, with the keyboard focus, and the cursor on the leftmost monitor so that the
+// left layout's negative coordinates are part of the test.
+TEST(AnimatingForm, TracksTheMouseRelativeToTheScreenBoundsShiftLocksAnAxisAndCtrlArrowsStepTen) {
+    const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
+    TestForm form(false);
+    ASSERT_TRUE(form.Create(bounds));
+    form.SetForegroundWindow();
+    form.SetFocus();
+    qeltest::PumpFor(200);
+    const POINT p{bounds.X + 300, bounds.Y + 400};
+    const auto relative = [&](LONG x, LONG y) { return CPoint(p.x + x - bounds.X, p.y + y - bounds.Y); };
     MoveTo(p);
-    EXPECT_EQ(form_.MousePosition(), Relative(p));
-    const POINT q{p.x + 123, p.y + 45};
-    MoveTo(q);
-    EXPECT_EQ(form_.MousePosition(), Relative(q));
-    EXPECT_FALSE(form_.IsMouseDown());
-}
+    EXPECT_EQ(form.MousePosition(), relative(0, 0));
+    MoveTo(POINT{p.x + 123, p.y + 45});
+    EXPECT_TRUE(form.MousePosition() == relative(123, 45) && !form.IsMouseDown());
 
-TEST_F(Overlay, ShiftLocksTheFirstMovedAxisUntilReleased) {
-    const POINT p = Start();
+    // x and y both change: x is tested first, so y is held from here on, until Shift goes up.
     MoveTo(p);
-    Key(VK_SHIFT, true);
-    EXPECT_EQ(form_.GetAxisLock(), AxisLock::Pending);
-
-    // x and y both change: x is tested first, so y is held from here on.
+    Shift(true);
+    EXPECT_EQ(form.GetAxisLock(), AxisLock::Pending);
     MoveTo(POINT{p.x + 30, p.y + 40});
-    EXPECT_EQ(form_.GetAxisLock(), AxisLock::HorizontalOnly);
-    EXPECT_EQ(form_.MousePosition(), Relative(POINT{p.x + 30, p.y + 40}));
+    EXPECT_TRUE(form.GetAxisLock() == AxisLock::HorizontalOnly && form.MousePosition() == relative(30, 40));
     MoveTo(POINT{p.x + 60, p.y + 90});
-    EXPECT_EQ(form_.MousePosition(), Relative(POINT{p.x + 60, p.y + 40}));
-
-    Key(VK_SHIFT, false);
-    EXPECT_EQ(form_.GetAxisLock(), AxisLock::None);
+    EXPECT_EQ(form.MousePosition(), relative(60, 40));
+    Shift(false);
+    EXPECT_EQ(form.GetAxisLock(), AxisLock::None);
     MoveTo(POINT{p.x + 70, p.y + 100});
-    EXPECT_EQ(form_.MousePosition(), Relative(POINT{p.x + 70, p.y + 100}));
-
+    EXPECT_EQ(form.MousePosition(), relative(70, 100));
     // Only y changes: x is held.
-    Key(VK_SHIFT, true);
+    Shift(true);
     MoveTo(POINT{p.x + 70, p.y + 120});
-    EXPECT_EQ(form_.GetAxisLock(), AxisLock::VerticalOnly);
+    EXPECT_EQ(form.GetAxisLock(), AxisLock::VerticalOnly);
     MoveTo(POINT{p.x + 5, p.y + 130});
-    EXPECT_EQ(form_.MousePosition(), Relative(POINT{p.x + 70, p.y + 130}));
-    Key(VK_SHIFT, false);
-}
+    EXPECT_EQ(form.MousePosition(), relative(70, 130));
+    Shift(false);
 
-TEST_F(Overlay, PressRecordsTheCursorAndRepaintsTheWholeWindow) {
-    const POINT p = Start();
+    // A press records the cursor and repaints the whole window; the base leaves ending it to the derived one.
     MoveTo(p);
-    const int paints = form_.paints;
-    Button(true);
-    EXPECT_TRUE(form_.IsMouseDown());
-    EXPECT_EQ(form_.MouseDownPosition(), Relative(p));
-    EXPECT_EQ(form_.MousePosition(), Relative(p));
-    EXPECT_GT(form_.paints, paints);
+    const int paints = form.paints;
+    Send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(form.IsMouseDown() && form.MouseDownPosition() == relative(0, 0) && form.paints > paints);
     CRect client;
-    form_.GetClientRect(&client);
-    EXPECT_EQ(form_.painted, client);
-    EXPECT_TRUE(form_.erase);
-    Button(false);
-    // The base leaves ending the press to the derived window.
-    EXPECT_TRUE(form_.IsMouseDown());
-}
+    form.GetClientRect(&client);
+    EXPECT_EQ(form.painted, client);
+    Send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(form.IsMouseDown());
 
-TEST_F(Overlay, ArrowKeysStepTheCursorTenPixelsWhileCtrlIsHeld) {
-    const POINT p = Start();
-    MoveTo(p);
-    form_.SendMessage(WM_KEYDOWN, VK_RIGHT);
-    EXPECT_EQ(form_.MousePosition(), Relative(POINT{p.x + 1, p.y}));
-    form_.SendMessage(WM_KEYDOWN, VK_CONTROL);
-    EXPECT_TRUE(form_.IsCtrlHeld());
-    form_.SendMessage(WM_KEYDOWN, VK_DOWN);
-    form_.SendMessage(WM_KEYDOWN, VK_LEFT);
+    // Arrow keys step the cursor one pixel, ten while Ctrl is held.
+    form.SendMessage(WM_KEYDOWN, VK_RIGHT);
+    EXPECT_EQ(form.MousePosition(), relative(1, 0));
+    form.SendMessage(WM_KEYDOWN, VK_CONTROL);
+    EXPECT_TRUE(form.IsCtrlHeld());
+    form.SendMessage(WM_KEYDOWN, VK_DOWN);
+    form.SendMessage(WM_KEYDOWN, VK_LEFT);
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, p.x - 9);
-    EXPECT_EQ(cursor.y, p.y + 10);
-    EXPECT_EQ(form_.MousePosition(), Relative(cursor));
-    form_.SendMessage(WM_KEYUP, VK_CONTROL);
-    EXPECT_FALSE(form_.IsCtrlHeld());
-    form_.SendMessage(WM_KEYDOWN, VK_UP);
-    EXPECT_EQ(form_.MousePosition(), Relative(POINT{p.x - 9, p.y + 9}));
+    EXPECT_TRUE(cursor.x == p.x - 9 && cursor.y == p.y + 10 && form.MousePosition() == relative(-9, 10));
+    form.SendMessage(WM_KEYUP, VK_CONTROL);
+    form.SendMessage(WM_KEYDOWN, VK_UP);
+    EXPECT_TRUE(!form.IsCtrlHeld() && form.MousePosition() == relative(-9, 9));
 }

@@ -22,13 +22,6 @@ const Gdiplus::Rect kFreshTarget(INT_MAX, INT_MAX, 0, 0);
 
 }  // namespace
 
-TEST(ZoomerPlacement, SideIsAFifthOfTheShorterSideDownToAMultipleOfFour) {
-    EXPECT_EQ(ZoomerSide(Gdiplus::Rect(0, 0, 1920, 1080)), 216);
-    EXPECT_EQ(ZoomerSide(Gdiplus::Rect(0, 0, 1280, 1024)), 204);
-    EXPECT_EQ(ZoomerSide(Gdiplus::Rect(0, 0, 1366, 768)), 152);  // 153 down to 152
-    EXPECT_EQ(ZoomerSide(Gdiplus::Rect(0, 0, 10, 10)), 0);
-}
-
 // Every corner, edge and the middle of a monitor that does not start at the overlay's origin (the
 // second monitor of a side-by-side layout), and of one that does.
 TEST(ZoomerPlacement, TakesTheFirstCornerAroundTheCursorThatStaysOnTheMonitor) {
@@ -37,6 +30,8 @@ TEST(ZoomerPlacement, TakesTheFirstCornerAroundTheCursorThatStaysOnTheMonitor) {
         int ox, oy; // expected offset: +20 or -20 - side
         const char* where;
     };
+    // A fifth of the shorter side, down to a multiple of four.
+    EXPECT_TRUE(ZoomerSide(Gdiplus::Rect(0, 0, 1366, 768)) == 152 && ZoomerSide(Gdiplus::Rect(0, 0, 10, 10)) == 0);
     for (const Gdiplus::Rect monitor : {Gdiplus::Rect(1280, 0, 1920, 1080), Gdiplus::Rect(0, 0, 1280, 1024)}) {
         const int s = ZoomerSide(monitor), back = -20 - s;
         const int right = monitor.Width - 1, bottom = monitor.Height - 1, midX = monitor.Width / 2,
@@ -54,8 +49,7 @@ TEST(ZoomerPlacement, TakesTheFirstCornerAroundTheCursorThatStaysOnTheMonitor) {
         for (const Case& c : cases) {
             const POINT pos{monitor.X + c.x, monitor.Y + c.y};
             const ZoomerPlacement p = PlaceZoomer(monitor, pos, kFreshTarget, kNoSelection);
-            EXPECT_FALSE(p.keep) << c.where;
-            EXPECT_TRUE(SameRect(p.target, Gdiplus::Rect(c.ox, c.oy, s, s))) << c.where << " on monitor at " << monitor.X;
+            EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(c.ox, c.oy, s, s))) << c.where << " on monitor at " << monitor.X;
         }
     }
 }
@@ -66,14 +60,12 @@ TEST(ZoomerPlacement, KeepsATargetThatStillFitsAndAvoidsTheSelection) {
     const POINT pos{800, 500};
     // A target that still fits stays put, even if another corner comes first.
     const Gdiplus::Rect aboveLeft(-20 - s, -20 - s, s, s);
-    ZoomerPlacement p = PlaceZoomer(monitor, pos, aboveLeft, kNoSelection);
-    EXPECT_TRUE(p.keep);
+    EXPECT_TRUE(PlaceZoomer(monitor, pos, aboveLeft, kNoSelection).keep);
 
     // A selection under the kept target moves it to the first corner clear of it.
     const Gdiplus::Rect selection(pos.x - 300, pos.y - 300, 300, 300);
-    p = PlaceZoomer(monitor, pos, aboveLeft, selection);
-    EXPECT_FALSE(p.keep);
-    EXPECT_TRUE(SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
+    ZoomerPlacement p = PlaceZoomer(monitor, pos, aboveLeft, selection);
+    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
 
     // Touching the selection along an edge is not overlapping it.
     const Gdiplus::Rect touching(pos.x + 20 + s, pos.y, 100, 100);
@@ -84,115 +76,69 @@ TEST(ZoomerPlacement, KeepsATargetThatStillFitsAndAvoidsTheSelection) {
     // A selection covering every corner: the search allows overlap and starts again, keeping a target on
     // the monitor or else taking the first corner.
     const Gdiplus::Rect everything(0, 0, 1920, 1080);
-    p = PlaceZoomer(monitor, pos, aboveLeft, everything);
-    EXPECT_TRUE(p.keep);
+    EXPECT_TRUE(PlaceZoomer(monitor, pos, aboveLeft, everything).keep);
     p = PlaceZoomer(monitor, pos, kFreshTarget, everything);
-    EXPECT_FALSE(p.keep);
-    EXPECT_TRUE(SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
-}
+    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
 
-TEST(ZoomerPlacement, FallsBackToTheCursorWhenNoCornerFits) {
-    const Gdiplus::Rect tiny(0, 0, 60, 60);  // side 12; 20 + 12 does not fit either way from the middle
-    const ZoomerPlacement p = PlaceZoomer(tiny, POINT{30, 30}, kFreshTarget, kNoSelection);
-    EXPECT_FALSE(p.keep);
-    EXPECT_TRUE(SameRect(p.target, Gdiplus::Rect(0, 0, 12, 12)));
-    // A cursor near the largest coordinates: the back-off start target must not wrap into the monitor.
+    // No corner fits: at the cursor. Near the largest coordinates the back-off start target must not wrap
+    // into the monitor.
+    p = PlaceZoomer(Gdiplus::Rect(0, 0, 60, 60), POINT{30, 30}, kFreshTarget, kNoSelection);  // side 12
+    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(0, 0, 12, 12)));
     const Gdiplus::Rect edge(INT_MAX - 1000, INT_MAX - 1000, 1000, 1000);
     EXPECT_FALSE(PlaceZoomer(edge, POINT{INT_MAX - 500, INT_MAX - 500}, kFreshTarget, kNoSelection).keep);
 }
 
-TEST(DimensionLabels, ShownOnlyWhenTheSelectionIsWiderThanTheTextPlusSix) {
+TEST(Labels, ShownOnlyWhenTheSelectionIsWiderThanTheTextPlusSixAndReadOutsSizedAndWorded) {
     const Gdiplus::Size text(20, 12);
     EXPECT_FALSE(WidthLabel(Gdiplus::Rect(100, 200, 26, 50), text).shown);
     const DimensionLabel w = WidthLabel(Gdiplus::Rect(100, 200, 27, 50), text);
-    ASSERT_TRUE(w.shown);
-    // a = 11, x0 = 100 + 13 - 11 = 102.
-    EXPECT_TRUE(SameRect(w.box, Gdiplus::Rect(105, 185, 17, 12)));
-    EXPECT_EQ(w.text.X, 105);
-    EXPECT_EQ(w.text.Y, 185);
-    EXPECT_EQ(w.line[0].from.X, 100);
-    EXPECT_EQ(w.line[0].to.X, 102);
-    EXPECT_EQ(w.line[1].from.X, 124);
-    EXPECT_EQ(w.line[1].to.X, 127);
-    EXPECT_EQ(w.line[0].from.Y, 192);
-    EXPECT_EQ(w.ticks[1].from.X, 127);
-    EXPECT_EQ(w.ticks[1].from.Y, 189);
-    EXPECT_EQ(w.ticks[1].to.Y, 195);
-
+    // a = 11, x0 = 100 + 13 - 11 = 102: the line runs from the left edge to the box and on to the right edge.
+    EXPECT_TRUE(w.shown && SameRect(w.box, Gdiplus::Rect(105, 185, 17, 12)));
+    EXPECT_TRUE(w.line[0].from.X == 100 && w.line[0].to.X == 102 && w.line[1].to.X == 127 && w.line[0].from.Y == 192);
     EXPECT_FALSE(HeightLabel(Gdiplus::Rect(100, 200, 50, 18), text).shown);
     const DimensionLabel h = HeightLabel(Gdiplus::Rect(100, 200, 50, 19), text);
-    ASSERT_TRUE(h.shown);
     // b = 7, y0 = 200 + 9 - 7 = 202, x1 = 100 - 20 + 1 = 81.
-    EXPECT_TRUE(SameRect(h.box, Gdiplus::Rect(81, 204, 17, 11)));
-    EXPECT_EQ(h.line[0].from.X, 92);
-    EXPECT_EQ(h.line[0].to.Y, 202);
-    EXPECT_EQ(h.line[1].from.Y, 216);
-    EXPECT_EQ(h.line[1].to.Y, 219);
-    EXPECT_EQ(h.ticks[0].from.X, 89);
-    EXPECT_EQ(h.ticks[0].to.X, 95);
-}
+    EXPECT_TRUE(h.shown && SameRect(h.box, Gdiplus::Rect(81, 204, 17, 11)));
+    EXPECT_TRUE(h.line[0].to.Y == 202 && h.line[1].to.Y == 219 && h.ticks[0].from.X == 89 && h.ticks[0].to.X == 95);
 
-TEST(SizeReadout, BetweenFourAndTwentyPointsAndCentredOnTheTargetSize) {
-    // 12 x min(h / 2mh, w / 2mw) with mw = 60, mh = 15: a width of 40 gives exactly 4 points.
+    // 12 x min(h / 2mh, w / 2mw) between 4 and 20 points, with mw = 60, mh = 15.
     EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 40, 1000), 60.0f, 15.0f), 4.0f);
     EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 39, 1000), 60.0f, 15.0f), 0.0f);
     EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 9), 60.0f, 15.0f), 0.0f);
-    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 100, 1000), 60.0f, 15.0f), 10.0f);
     EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 60.0f, 15.0f), 20.0f);
     EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 0.0f, 0.0f), 0.0f);
-
     // While the highlight glides, the text is placed on the glide rectangle but sized by the target.
     const Gdiplus::PointF at = ReadoutOrigin(Gdiplus::Rect(10, 20, 5, 5), Gdiplus::Rect(300, 300, 101, 51), 40.6f, 21.9f);
-    EXPECT_EQ(at.X, 10 + 50 - 20);
-    EXPECT_EQ(at.Y, 20 + 25 - 10);
-}
+    EXPECT_TRUE(at.X == 10 + 50 - 20 && at.Y == 20 + 25 - 10);
 
-TEST(LabelTexts, RegionsCountBothEdgesWindowsShowTheirSize) {
+    // Regions count both edges, windows (mode 4 only) show their size.
     const Gdiplus::Rect c(5, 6, 199, 99);
-    EXPECT_EQ(WidthLabelText(c, 1), L"200");
-    EXPECT_EQ(HeightLabelText(c, 1), L"100");
-    EXPECT_EQ(WidthLabelText(c, 4), L"199");
-    EXPECT_EQ(HeightLabelText(c, 4), L"99");
-    EXPECT_EQ(WidthLabelText(c, 5), L"200");  // only mode 4 shows the size unchanged
-    EXPECT_EQ(ReadoutText(c, 1), L"200 x 100");
-    EXPECT_EQ(ReadoutText(c, 11), L"200 x 100");
-    EXPECT_EQ(ReadoutText(c, 5), L"199 x 99");
+    EXPECT_TRUE(WidthLabelText(c, 1) == L"200" && HeightLabelText(c, 1) == L"100" && ReadoutText(c, 11) == L"200 x 100");
+    EXPECT_TRUE(WidthLabelText(c, 4) == L"199" && HeightLabelText(c, 4) == L"99" && WidthLabelText(c, 5) == L"200");
     EXPECT_EQ(CoordinateText(POINT{-3, 1079}), L"-3 x 1079");
-
     const HWND wnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1A2B0));
     EXPECT_EQ(WindowLabelText(wnd, L"Notes", L"C:\\x\\y.exe"), L"#1A2B0 - Notes");
     EXPECT_EQ(WindowLabelText(wnd, L"", L"C:\\Program Files\\app.v2.exe"), L"#1A2B0 - app.v2");
     EXPECT_EQ(WindowLabelText(wnd, L"", L"tool"), L"#1A2B0 - tool");
 }
 
-TEST(TickRepaint, StripsOnlyAlongChangedAxesAndABoxAroundTheDrag) {
+TEST(TickRepaint, StripsOnlyAlongChangedAxesABoxAroundTheDragAndMagnifierBarsAroundTheCursorPixel) {
     Gdiplus::Rect strips[4];
     EXPECT_EQ(CrossHairStrips(POINT{10, 10}, POINT{10, 10}, 1920, 1080, strips), 0);
     ASSERT_EQ(CrossHairStrips(POINT{10, 10}, POINT{10, 30}, 1920, 1080, strips), 2);
-    EXPECT_TRUE(SameRect(strips[0], Gdiplus::Rect(0, 8, 1922, 45)));
-    EXPECT_TRUE(SameRect(strips[1], Gdiplus::Rect(0, 28, 1922, 45)));
+    EXPECT_TRUE(SameRect(strips[0], Gdiplus::Rect(0, 8, 1922, 45)) && SameRect(strips[1], Gdiplus::Rect(0, 28, 1922, 45)));
     ASSERT_EQ(CrossHairStrips(POINT{10, 10}, POINT{40, 30}, 1920, 1080, strips), 4);
-    EXPECT_TRUE(SameRect(strips[2], Gdiplus::Rect(8, 0, 75, 1082)));
-    EXPECT_TRUE(SameRect(strips[3], Gdiplus::Rect(38, 0, 75, 1082)));
-
+    EXPECT_TRUE(SameRect(strips[2], Gdiplus::Rect(8, 0, 75, 1082)) && SameRect(strips[3], Gdiplus::Rect(38, 0, 75, 1082)));
     // From the leftmost/topmost of the three points less the labels, to the back corner plus 2.
     const Gdiplus::Rect box = DragRepaintBox(POINT{100, 200}, POINT{150, 180}, POINT{90, 260}, 18, 12);
     EXPECT_TRUE(SameRect(box, Gdiplus::Rect(90 - 18 - 15, 180 - 10 - 12, 152 - 57, 262 - 158)));
     EXPECT_TRUE(SameRect(NormalisedRectangle(POINT{50, 10}, POINT{20, 40}), Gdiplus::Rect(20, 10, 30, 30)));
-}
 
-TEST(ZoomerCrossHair, BarsLeaveTheMagnifiedCursorPixelFree) {
-    // A 100-pixel magnifier of 25 source pixels: 4 pixels each.
+    // A 100-pixel magnifier of 25 source pixels: 4 pixels each. The cursor's pixel is magnified to
+    // [348, 352) x [248, 252); the bars stop a pixel short of it.
     const ZoomerBars z = ZoomerCrossHair(Gdiplus::Rect(300, 200, 100, 100), 25);
     EXPECT_EQ(z.pixel, 4);
-    // The cursor's pixel is magnified to [348, 352) x [248, 252); the bars stop a pixel short of it.
-    EXPECT_EQ(z.bars[0].from.Y, 204);
-    EXPECT_EQ(z.bars[0].to.Y, 244);
-    EXPECT_EQ(z.bars[1].from.Y, 256);
-    EXPECT_EQ(z.bars[1].to.Y, 296);
-    EXPECT_EQ(z.bars[2].to.X, 344);
-    EXPECT_EQ(z.bars[3].from.X, 356);
-    EXPECT_EQ(z.bars[0].from.X, 350);
-    EXPECT_TRUE(SameRect(z.outlines[0], Gdiplus::Rect(348, 204, 3, 39)));
-    EXPECT_TRUE(SameRect(z.outlines[3], Gdiplus::Rect(356, 248, 39, 3)));
+    EXPECT_TRUE(z.bars[0].from.Y == 204 && z.bars[0].to.Y == 244 && z.bars[1].from.Y == 256 && z.bars[1].to.Y == 296);
+    EXPECT_TRUE(z.bars[2].to.X == 344 && z.bars[3].from.X == 356 && z.bars[0].from.X == 350);
+    EXPECT_TRUE(SameRect(z.outlines[0], Gdiplus::Rect(348, 204, 3, 39)) && SameRect(z.outlines[3], Gdiplus::Rect(356, 248, 39, 3)));
 }

@@ -6,6 +6,7 @@
 #include <QelPictavo/PictavoUtil.h>
 
 #include <atomic>
+#include <climits>
 #include <memory>
 
 #include "CaptureFormTestSupport.h"
@@ -85,6 +86,16 @@ private:
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
+// The image is the area r of a window painting PatternRgb(tag, ...) with its client origin at origin.
+void ExpectPattern(const BITMAPINFOHEADER* dib, const RECT& r, int tag, POINT origin = {LONG_MIN, 0}) {
+    if (origin.x == LONG_MIN) origin = POINT{r.left, r.top};
+    ASSERT_TRUE(dib && dib->biWidth == r.right - r.left && dib->biHeight == r.bottom - r.top);
+    std::string first;
+    EXPECT_EQ(CountDibMismatches(dib, POINT{r.left, r.top},
+                                 [&](int sx, int sy) { return 0xFF000000u | PatternRgb(tag, sx - origin.x, sy - origin.y); },
+                                 &first), 0) << first;
+}
+
 class WindowPick : public testing::Test {
 protected:
     void SetUp() override {
@@ -108,6 +119,7 @@ protected:
 
 TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainASecondAfterTheOverlayCloses) {
     for (size_t m = 0; m < monitors_.size(); ++m) {
+        SCOPED_TRACE(m);
         auto app = TargetOn(monitors_[m]);
         const RECT c = app->child_, f = app->frame_;
         ScreenCopy hover;
@@ -130,22 +142,14 @@ TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainASecondAf
         int fillWrong = 0;
         for (LONG y = c.top + 3; y < c.top + 30; ++y)
             for (LONG x = c.left + 3; x < c.left + 60; ++x)
-                if (!Near(hover.At(x, y), Blend(PatternRgb(4, x - c.left, y - c.top), 0x3CB371, 0x32), 3)) ++fillWrong;
+                fillWrong += !Near(hover.At(x, y), Blend(PatternRgb(4, x - c.left, y - c.top), 0x3CB371, 0x32), 3);
         EXPECT_EQ(fillWrong, 0) << "monitor " << m;
         for (const POINT outside : {POINT{f.left + 400, f.top + 300}, POINT{f.left + 30, f.top + 300}})
             EXPECT_EQ(hover.At(outside.x, outside.y), PatternRgb(3, outside.x - f.left, outside.y - f.top))
                 << "monitor " << m;
 
         // The child's rectangle, copied from the live screen once the overlay was gone.
-        ASSERT_NE(dib, nullptr) << "monitor " << m;
-        ASSERT_EQ(dib->biWidth, TargetApp::Width(c));
-        ASSERT_EQ(dib->biHeight, TargetApp::Height(c));
-        std::string first;
-        EXPECT_EQ(CountDibMismatches(dib.get(), POINT{c.left, c.top},
-                                     [&](int sx, int sy) { return 0xFF000000u | PatternRgb(6, sx - c.left, sy - c.top); },
-                                     &first),
-                  0)
-            << "monitor " << m << ": " << first;
+        ExpectPattern(dib.get(), c, 6);
         EXPECT_GE(returned - clicked, 1000u);
     }
 }
@@ -181,15 +185,7 @@ TEST_F(WindowPick, SpaceSwitchesBetweenRegionAndWindowModes) {
     });
     UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
     toWindow.Join();
-    ASSERT_NE(dib, nullptr);
-    ASSERT_EQ(dib->biWidth, TargetApp::Width(c));
-    ASSERT_EQ(dib->biHeight, TargetApp::Height(c));
-    std::string first;
-    EXPECT_EQ(CountDibMismatches(dib.get(), POINT{c.left, c.top},
-                                 [&](int sx, int sy) { return 0xFF000000u | PatternRgb(4, sx - c.left, sy - c.top); },
-                                 &first),
-              0)
-        << first;
+    ExpectPattern(dib.get(), c, 4);
 
     // From picking a window to dragging a region: both corners included.
     const POINT a{f.left + 350, f.top + 230}, b{f.left + 480, f.top + 330};
@@ -200,14 +196,7 @@ TEST_F(WindowPick, SpaceSwitchesBetweenRegionAndWindowModes) {
     });
     dib.reset(CPictavoUtil().CaptureWindowObject(0));
     toRegion.Join();
-    ASSERT_NE(dib, nullptr);
-    ASSERT_EQ(dib->biWidth, b.x - a.x + 1);
-    ASSERT_EQ(dib->biHeight, b.y - a.y + 1);
-    EXPECT_EQ(CountDibMismatches(dib.get(), a,
-                                 [&](int sx, int sy) { return 0xFF000000u | PatternRgb(3, sx - f.left, sy - f.top); },
-                                 &first),
-              0)
-        << first;
+    ExpectPattern(dib.get(), RECT{a.x, a.y, b.x + 1, b.y + 1}, 3, POINT{f.left, f.top});
 }
 
 // The keys, on a form made and run as the session does, so that its state can be read afterwards.
@@ -284,23 +273,15 @@ TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
         Key(VK_ESCAPE);
     }, &form), 1);
 
-    EXPECT_EQ(Count(plain, labelArea, 0xFF8C00, 40), 0);
-    EXPECT_GT(Count(details, labelArea, 0xFF8C00, 40), 10);
-    EXPECT_TRUE(form->ShowsDetails());
-    EXPECT_TRUE(CaptureSettings::Get().ZoomerEnabled);
+    // D shows the details label, Z does nothing here, M toggles the cursor, F drops and restores topmost.
+    EXPECT_TRUE(Count(plain, labelArea, 0xFF8C00, 40) == 0 && Count(details, labelArea, 0xFF8C00, 40) > 10);
+    EXPECT_TRUE(form->ShowsDetails() && CaptureSettings::Get().ZoomerEnabled);
     EXPECT_NE(capture_.IsCursorVisible(), cursorVisible);
-
-    EXPECT_EQ(fromPointBefore, overlayWnd);
-    EXPECT_FALSE(topmostDropped);
-    EXPECT_EQ(fromPointDropped, app_->childWnd_);
-    EXPECT_TRUE(topmostRestored);
-    EXPECT_EQ(fromPointRestored, overlayWnd);
-
-    EXPECT_EQ(right1.x, start.x + 1);
-    EXPECT_EQ(right10.x, start.x + 11);
-    EXPECT_EQ(down1.y, start.y + 1);
-    EXPECT_FALSE(form->IsAccepted());
-    EXPECT_EQ(form->ModalResult(), 2);
+    EXPECT_TRUE(fromPointBefore == overlayWnd && !topmostDropped && fromPointDropped == app_->childWnd_);
+    EXPECT_TRUE(topmostRestored && fromPointRestored == overlayWnd);
+    // Arrows step one pixel, ten with Ctrl.
+    EXPECT_TRUE(right1.x == start.x + 1 && right10.x == start.x + 11 && down1.y == start.y + 1);
+    EXPECT_TRUE(!form->IsAccepted() && form->ModalResult() == 2);
 }
 
 TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
@@ -321,8 +302,7 @@ TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
         without = CopyScreen(zoomer);
         Key(VK_ESCAPE);
     }, &form), 1);
-    EXPECT_FALSE(form->ShowsDetails());
-    EXPECT_FALSE(CaptureSettings::Get().ZoomerEnabled);
+    EXPECT_FALSE(form->ShowsDetails() || CaptureSettings::Get().ZoomerEnabled);
 
     // The frozen screen at a pixel of the magnifier's ring, from the capture's own image.
     auto* image = static_cast<Gdiplus::Bitmap*>(capture_.GetImage());
@@ -331,15 +311,13 @@ TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
         image->GetPixel(x - bounds.X, y - bounds.Y, &color);
         return static_cast<DWORD>(color.GetValue() & 0xFFFFFF);
     };
-    int changedWith = 0, changedWithout = 0;
-    for (LONG y = zoomer.top; y < zoomer.bottom; y += 2) {
-        for (LONG x = zoomer.left; x < zoomer.right; x += 2) {
-            if (with.At(x, y) != frozenAt(x, y)) ++changedWith;
-            if (without.At(x, y) != frozenAt(x, y)) ++changedWithout;
-        }
-    }
-    EXPECT_GT(changedWith, 1000);
-    EXPECT_EQ(changedWithout, 0);
+    const auto changed = [&](const ScreenCopy& shot) {
+        int n = 0;
+        for (LONG y = zoomer.top; y < zoomer.bottom; y += 2)
+            for (LONG x = zoomer.left; x < zoomer.right; x += 2) n += shot.At(x, y) != frozenAt(x, y);
+        return n;
+    };
+    EXPECT_TRUE(changed(with) > 1000 && changed(without) == 0);
 
     // The next form starts without a magnifier; Z brings it back and that persists too.
     ASSERT_EQ(Run(1, [&](HWND) {
@@ -348,11 +326,5 @@ TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
         Key('Z', 300);
         Key(VK_ESCAPE);
     }, &form), 1);
-    int changedLater = 0;
-    for (LONG y = zoomer.top; y < zoomer.bottom; y += 2)
-        for (LONG x = zoomer.left; x < zoomer.right; x += 2)
-            if (later.At(x, y) != frozenAt(x, y)) ++changedLater;
-    EXPECT_EQ(changedLater, 0);
-    EXPECT_TRUE(CaptureSettings::Get().ZoomerEnabled);
-    EXPECT_NE(form->ZoomAnimator(), nullptr);
+    EXPECT_TRUE(changed(later) == 0 && CaptureSettings::Get().ZoomerEnabled && form->ZoomAnimator());
 }
