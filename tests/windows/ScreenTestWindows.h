@@ -30,14 +30,26 @@ inline void PaintPattern(HWND wnd, HDC dc, int tag) {
     ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &info, DIB_RGB_COLORS);
 }
 
+// Paints PatternRgb(tag, ...) with the tag kept in GWLP_USERDATA.
 inline LRESULT CALLBACK PatternProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) return 1;
     if (msg != WM_PAINT) return ::DefWindowProcW(wnd, msg, wp, lp);
     PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(wnd, &ps);
-    PaintPattern(wnd, dc, static_cast<int>(::GetWindowLongPtrW(wnd, GWLP_USERDATA)));
+    PaintPattern(wnd, ::BeginPaint(wnd, &ps), static_cast<int>(::GetWindowLongPtrW(wnd, GWLP_USERDATA)));
     ::EndPaint(wnd, &ps);
     return 0;
+}
+
+// What the screen shows at (sx, sy) under PatternScreens; transparent white off every monitor.
+inline Gdiplus::ARGB ExpectedScreenPixel(int sx, int sy) {
+    static const MonitorList& monitors = ScreenGeometry::ListMonitors();
+    int tag = 1;
+    for (const MonitorEntry& m : monitors) {
+        const Gdiplus::Rect& b = m.bounds;
+        if (sx >= b.X && sx < b.X + b.Width && sy >= b.Y && sy < b.Y + b.Height) return 0xFF000000u | PatternRgb(tag, sx - b.X, sy - b.Y);
+        ++tag;
+    }
+    return 0x00FFFFFFu;
 }
 
 // One topmost popup per monitor painting PatternRgb(index + 1, ...) in monitor coordinates.
@@ -58,29 +70,15 @@ struct PatternScreens {
     }
     static bool Shown() {
         qel::WindowDc screen(nullptr);
-        int tag = 1;
         for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
-            const DWORD rgb = PatternRgb(tag++, 3, 3);
-            const COLORREF want = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-            if (::GetPixel(screen.get(), m.bounds.X + 3, m.bounds.Y + 3) != want) return false;
+            const COLORREF c = ::GetPixel(screen.get(), m.bounds.X + 3, m.bounds.Y + 3);
+            if ((0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)) != ExpectedScreenPixel(m.bounds.X + 3, m.bounds.Y + 3))
+                return false;
         }
         return true;
     }
     std::vector<qel::UniqueHwnd> windows;
 };
-
-// What the screen shows at (sx, sy) under PatternScreens; transparent white off every monitor.
-inline Gdiplus::ARGB ExpectedScreenPixel(int sx, int sy) {
-    static const MonitorList& monitors = ScreenGeometry::ListMonitors();
-    int tag = 1;
-    for (const MonitorEntry& m : monitors) {
-        const Gdiplus::Rect& b = m.bounds;
-        if (sx >= b.X && sx < b.X + b.Width && sy >= b.Y && sy < b.Y + b.Height)
-            return 0xFF000000u | PatternRgb(tag, sx - b.X, sy - b.Y);
-        ++tag;
-    }
-    return 0x00FFFFFFu;
-}
 
 // The pixel at (x, y) as 0xAARRGGBB.
 inline Gdiplus::ARGB PixelAt(Gdiplus::Image* image, int x, int y) {
@@ -114,16 +112,7 @@ int CountDifferences(int ox, int oy, int width, int height, Got got, Expected ex
     return count;
 }
 
-// Differences between image, taken at screen rectangle r, and expected(sx, sy).
-template <typename Expected>
-int CountMismatches(Gdiplus::Bitmap* image, const Gdiplus::Rect& r, Expected expected, std::string* first) {
-    qel::BitmapBitsLock bits(image, Gdiplus::Rect(0, 0, r.Width, r.Height), Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
-    if (!bits.ok()) return -1;
-    auto got = [&](int x, int y) { return reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + y * bits.data().Stride)[x]; };
-    return CountDifferences(r.X, r.Y, r.Width, r.Height, got, expected, first);
-}
-
-// The same for a 32-bit DIB taken at screen point (ox, oy).
+// Differences between a 32-bit DIB taken at screen point (ox, oy) and expected(sx, sy).
 template <typename Expected>
 int CountDibMismatches(const BITMAPINFOHEADER* dib, int ox, int oy, Expected expected, std::string* first) {
     auto got = [&](int x, int y) { return DibArgb(dib, x, y); };

@@ -1,16 +1,11 @@
 # Window capture: the pure rules, print-window on real windows, and the compositor path through a
 # stand-in compositor under three system versions.
 
-qel_add_test(window_capture_rules_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowCaptureRulesTests.cpp
+qel_add_test(window_capture_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowCaptureRulesTests.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowCapturePrintTests.cpp
   LIBS QelPictavoCore
   LAYOUTS single)
-
-qel_add_test(window_capture_print_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowCapturePrintTests.cpp
-  LIBS QelPictavoCore
-  LAYOUTS single)
-add_dependencies(window_capture_print_tests capture_target_idea capture_target_citrix capture_target_plain)
+add_dependencies(window_capture_tests capture_target_idea capture_target_citrix capture_target_plain)
 
 # One program per system version. Wine reports the version set for a program's file name under
 # AppDefaults; a fixture sets it before the programs start. Windows 10 also needs the manifest.
@@ -39,9 +34,3 @@ foreach(version number IN ZIP_LISTS qel_wc_versions qel_wc_numbers)
   endforeach()
 endforeach()
 
-# Reads the screen under its top-most window.
-qel_add_test(window_capture_thumbnail_wnd_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowCaptureThumbnailWndTests.cpp
-  LIBS QelPictavoCore
-  LAYOUTS single
-  INPUT)

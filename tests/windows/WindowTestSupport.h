@@ -19,22 +19,19 @@
 namespace wintest {
 
 using namespace screentest;
+using TestWindow = qel::UniqueHwnd;
 
 constexpr COLORREF kPaintColour = RGB(0, 160, 0);
 constexpr COLORREF kPrintColour = RGB(200, 0, 40);
 
 inline RECT At(int x, int y, int width, int height) { return RECT{x, y, x + width, y + height}; }
 
-inline Gdiplus::ARGB Opaque(COLORREF c) {
-    return 0xFF000000u | static_cast<Gdiplus::ARGB>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
-}
+inline Gdiplus::ARGB Opaque(COLORREF c) { return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
 inline ::testing::AssertionResult RectIs(const Gdiplus::Rect& r, const RECT& e) {
-    if (r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height
-                                         << ") instead of (" << e.left << ", " << e.top << ", " << e.right - e.left
-                                         << ", " << e.bottom - e.top << ")";
+    if (r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height << ") instead of ("
+                                         << e.left << ", " << e.top << ", " << e.right - e.left << ", " << e.bottom - e.top << ")";
 }
 
 inline RECT WindowInfoRect(HWND wnd) {
@@ -57,43 +54,28 @@ inline ptrdiff_t IndexOf(const std::vector<HWND>& handles, HWND wnd) {
 }
 
 inline WindowDetails* Find(const std::vector<WindowDetails*>& records, HWND wnd) {
-    for (WindowDetails* r : records) {
-        if (r->Handle() == wnd) return r;
-    }
-    return nullptr;
+    auto it = std::find_if(records.begin(), records.end(), [&](WindowDetails* r) { return r->Handle() == wnd; });
+    return it == records.end() ? nullptr : *it;
 }
 
-// A window of the test thread; className is registered on first use with proc (any name, including
-// the class names of modern apps). Destroyed with the object.
-class TestWindow {
-public:
-    TestWindow(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, RECT r,
-               HWND parent = nullptr, WNDPROC proc = ::DefWindowProcW, void* param = nullptr) {
-        static std::set<std::wstring> registered;
-        if (registered.insert(className).second) {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = proc;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-            wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-            wc.lpszClassName = className;
-            ::RegisterClassW(&wc);
-        }
-        wnd_.reset(::CreateWindowExW(exStyle, className, title, style, r.left, r.top, r.right - r.left,
-                                     r.bottom - r.top, parent, nullptr, ::GetModuleHandleW(nullptr), param));
+// A window of the test thread; className is registered on first use with proc (any name, including the
+// class names of modern apps).
+inline TestWindow Window(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, RECT r,
+                         HWND parent = nullptr, WNDPROC proc = ::DefWindowProcW, void* param = nullptr) {
+    static std::set<std::wstring> registered;
+    if (registered.insert(className).second) {
+        WNDCLASSW wc{0, proc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, ::LoadCursorW(nullptr, IDC_ARROW),
+                     static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)), nullptr, className};
+        ::RegisterClassW(&wc);
     }
-    HWND get() const { return wnd_.get(); }
-    void Destroy() { wnd_.reset(); }
-
-private:
-    qel::UniqueHwnd wnd_;
-};
-
+    return TestWindow(::CreateWindowExW(exStyle, className, title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                        parent, nullptr, ::GetModuleHandleW(nullptr), param));
+}
 inline TestWindow TopLevel(const wchar_t* title, RECT r) {
-    return TestWindow(L"QelTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, r);
+    return Window(L"QelTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, r);
 }
 inline TestWindow Child(HWND parent, RECT r, DWORD style = WS_CHILD | WS_VISIBLE) {
-    return TestWindow(L"QelTestWindow", L"", style, 0, r, parent);
+    return Window(L"QelTestWindow", L"", style, 0, r, parent);
 }
 
 // How a LookWindow paints on the screen and when asked to print itself.
@@ -104,33 +86,21 @@ struct WindowLook {
     COLORREF print = kPrintColour;
 };
 
-inline void FillClient(HWND wnd, HDC dc, COLORREF colour) {
-    RECT client;
-    ::GetClientRect(wnd, &client);
-    qel::UniqueHbrush brush(::CreateSolidBrush(colour));
-    ::FillRect(dc, &client, brush.get());
-}
-
 inline LRESULT CALLBACK LookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE)
         ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
     const auto* look = reinterpret_cast<const WindowLook*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    const bool print = look && msg == WM_PRINTCLIENT && look->answersPrint;
     if (look && msg == WM_ERASEBKGND) return 1;
-    if (look && msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        FillClient(wnd, ::BeginPaint(wnd, &ps), look->paint);
-        ::EndPaint(wnd, &ps);
-        return 0;
-    }
-    if (look && msg == WM_PRINTCLIENT && look->answersPrint) {
-        if (look->printPattern) {
-            PaintPattern(wnd, reinterpret_cast<HDC>(wp), 0);
-        } else {
-            FillClient(wnd, reinterpret_cast<HDC>(wp), look->print);
-        }
-        return 0;
-    }
-    return ::DefWindowProcW(wnd, msg, wp, lp);
+    if (print && look->printPattern) return PaintPattern(wnd, reinterpret_cast<HDC>(wp), 0), 0;
+    if (!print && !(look && msg == WM_PAINT)) return ::DefWindowProcW(wnd, msg, wp, lp);
+    PAINTSTRUCT ps;
+    HDC dc = print ? reinterpret_cast<HDC>(wp) : ::BeginPaint(wnd, &ps);
+    RECT client;
+    ::GetClientRect(wnd, &client);
+    ::FillRect(dc, &client, qel::UniqueHbrush(::CreateSolidBrush(print ? look->print : look->paint)).get());
+    if (!print) ::EndPaint(wnd, &ps);
+    return 0;
 }
 
 // A window of the test thread with a known look; destroyed with the object.
@@ -139,12 +109,12 @@ public:
     LookWindow(RECT r, WindowLook look = WindowLook(), DWORD style = WS_POPUP | WS_VISIBLE, DWORD exStyle = 0,
                const wchar_t* title = L"Qel capture target")
         : look_(std::make_unique<WindowLook>(look)),
-          wnd_(L"QelWindowCaptureLook", title, style & ~WS_VISIBLE, exStyle, r, nullptr, LookProc, look_.get()) {
+          wnd_(Window(L"QelWindowCaptureLook", title, style & ~WS_VISIBLE, exStyle, r, nullptr, LookProc, look_.get())) {
         // Shown without activation: Wine takes two seconds to destroy a window that was once active.
         if (style & WS_VISIBLE) ::ShowWindow(wnd_.get(), SW_SHOWNOACTIVATE);
     }
     HWND get() const { return wnd_.get(); }
-    void Destroy() { wnd_.Destroy(); }
+    void Destroy() { wnd_.reset(); }
 
 private:
     std::unique_ptr<WindowLook> look_;  // read by the window procedure until the window is gone
@@ -170,26 +140,19 @@ inline std::wstring ExeFolder() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-// A helper program from the test folder, given its window's title and then the arguments (only the
-// title when there are none); its window is found by title. Asked to close at the end, and ended if it
-// does not within a few seconds.
+// A helper program from the test folder, started with "<title>" and then the arguments; its window is
+// found by title. Asked to close at the end, and ended if it does not within a few seconds.
 class HelperProcess {
 public:
-    HelperProcess(const std::wstring& exe, const std::wstring& title, const std::wstring& arguments = L"") {
-        std::wstring commandLine = L"\"" + ExeFolder() + exe + L"\" " +
-                                   (arguments.empty() ? title : L"\"" + title + L"\" " + arguments);
+    HelperProcess(const std::wstring& exe, const std::wstring& title, const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + ExeFolder() + exe + L"\" \"" + title + L"\" " + arguments;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si,
-                              &pi))
-            return;
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si, &pi)) return;
         process_.reset(pi.hProcess);
         qel::UniqueKernelHandle thread(pi.hThread);
-        for (int i = 0; i < 400 && !wnd_; ++i) {
-            wnd_ = ::FindWindowW(nullptr, title.c_str());
-            if (!wnd_) ::Sleep(25);
-        }
+        for (int i = 0; i < 400 && !(wnd_ = ::FindWindowW(nullptr, title.c_str())); ++i) ::Sleep(25);
         qeltest::PumpFor(300);
     }
     ~HelperProcess() {
@@ -249,14 +212,9 @@ public:
         if (target && wnd != target) return E_NOTIMPL;
         ++attributeQueries;
         if (FAILED(attributeResult)) return attributeResult;
-        if (attribute == DWMWA_EXTENDED_FRAME_BOUNDS && size == sizeof(RECT)) {
-            *static_cast<RECT*>(value) = frame;
-        } else if (attribute == DWMWA_CLOAKED && size == sizeof(DWORD)) {
-            *static_cast<DWORD*>(value) = cloaked;
-        } else {
-            return E_INVALIDARG;
-        }
-        return S_OK;
+        if (attribute == DWMWA_EXTENDED_FRAME_BOUNDS && size == sizeof(RECT)) return *static_cast<RECT*>(value) = frame, S_OK;
+        if (attribute == DWMWA_CLOAKED && size == sizeof(DWORD)) return *static_cast<DWORD*>(value) = cloaked, S_OK;
+        return E_INVALIDARG;
     }
     HRESULT RegisterThumbnail(HWND to, HWND from, HTHUMBNAIL* thumbnail) override {
         destination = to;
@@ -280,7 +238,7 @@ public:
     }
     HRESULT UnregisterThumbnail(HTHUMBNAIL) override {
         ++unregistrations;
-        if (!::IsWindow(destination)) destinationAliveAtEveryUnregister = false;
+        destinationAliveAtEveryUnregister = destinationAliveAtEveryUnregister && ::IsWindow(destination);
         return S_OK;
     }
     HRESULT GetColorizationColor(DWORD* colour, BOOL* opaque) override {
@@ -292,15 +250,11 @@ public:
 
 // The records' compositor: composition off until the test turns it on, window attributes answered.
 struct FakeDwm : FakeCompositor {
-    FakeDwm() {
-        composition = FALSE;
-        attributeResult = S_OK;
-    }
+    FakeDwm() { composition = FALSE, attributeResult = S_OK; }
 };
 
 // Puts a compositor in place for a scope.
-class CompositorScope {
-public:
+struct CompositorScope {
     explicit CompositorScope(qel::DwmApi* api) { qel::SetDwmForTesting(api); }
     ~CompositorScope() { qel::SetDwmForTesting(nullptr); }
     CompositorScope(const CompositorScope&) = delete;
@@ -312,13 +266,10 @@ inline int CountArgb(Gdiplus::Image* image, Gdiplus::ARGB argb, Gdiplus::Rect ar
     auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
     if (area.Width <= 0) area = Gdiplus::Rect(0, 0, bitmap->GetWidth(), bitmap->GetHeight());
     qel::BitmapBitsLock bits(bitmap, area, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
-    if (!bits.ok()) return -1;
     int count = 0;
-    for (int y = 0; y < area.Height; ++y) {
-        const auto* row = reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + static_cast<ptrdiff_t>(y) * bits.data().Stride);
-        for (int x = 0; x < area.Width; ++x) count += row[x] == argb;
-    }
-    return count;
+    for (int i = 0; bits.ok() && i < area.Width * area.Height; ++i)
+        count += reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + (i / area.Width) * bits.data().Stride)[i % area.Width] == argb;
+    return bits.ok() ? count : -1;
 }
 
 // Live GDI objects of this process, found by probing every handle slot: Wine accepts a handle given
@@ -333,8 +284,7 @@ inline int CountGdiObjects() {
 inline int CountKernelHandles() {
     int count = 0;
     DWORD flags = 0;
-    for (ULONG_PTR value = 4; value < 4 * 16384; value += 4)
-        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+    for (ULONG_PTR value = 4; value < 4 * 16384; value += 4) count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
     return count;
 }
 
