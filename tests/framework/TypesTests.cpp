@@ -5,7 +5,6 @@
 #include <QelFramework/Framework.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -40,7 +39,7 @@ TEST(Rect, SetOperationsAgreeWithUser32) {
     EXPECT_EQ(CRect(-3, -3, 0, 0).CenterPoint(), CPoint(-1, -1));  // truncates toward zero
 }
 
-TEST(String, FormatAndAppendKeepArgumentsThatPointIntoItselfAndBuffersClampToTheText) {
+TEST(String, FormatAndAppendKeepArgumentsThatPointIntoItself) {
     CString s;
     s.Format(L"%s|%S|%d|%x|%5.1f", L"wide", "narrow", -42, 255, 2.5);
     EXPECT_EQ(s, L"wide|narrow|-42|ff|  2.5");
@@ -55,14 +54,6 @@ TEST(String, FormatAndAppendKeepArgumentsThatPointIntoItselfAndBuffersClampToThe
     s.Append(s.GetString() + 28, 2);  // a tail of ourselves, while growing
     EXPECT_EQ(s.Right(4), L"bcbc");
 
-    // A buffer written by an API: the length comes from the terminator, or is clamped to the buffer.
-    CString b;
-    wcscpy(b.GetBuffer(16), L"written");
-    b.ReleaseBuffer();
-    EXPECT_EQ(b, L"written");
-    b.GetBuffer(4);  // smaller than the text: the 16-character block stays
-    b.ReleaseBuffer(1000);
-    EXPECT_TRUE(b.GetLength() == 16 && b.GetString()[16] == 0);
 }
 
 namespace {
@@ -80,40 +71,13 @@ struct Tracked {
         alive = 0xDEAD;
         --live;
     }
-    bool operator==(const Tracked& o) const { return value == o.value; }
 };
 int Tracked::live = 0;
 
 }  // namespace
 
-TEST(Containers, PositionsSurviveRemovalAliasedArgumentsAndClampedRangesKeepEveryElementOnce) {
-    CList<int> list;
-    std::vector<POSITION> at;
-    for (int i = 0; i < 6; ++i) at.push_back(list.AddTail(i));
-    list.RemoveAt(at[0]);
-    list.RemoveAt(at[3]);
-    list.InsertBefore(at[1], 10);
-    list.InsertAfter(at[5], 50);
-    list.InsertBefore(nullptr, -1);  // null: at the head
-    list.AddTail(2);
-    std::vector<int> values;
-    for (POSITION p = list.GetHeadPosition(); p;) values.push_back(list.GetNext(p));
-    EXPECT_EQ(values, (std::vector<int>{-1, 10, 1, 2, 4, 5, 50, 2}));
-    const POSITION second = list.Find(2, list.Find(2));
-    ASSERT_NE(second, nullptr);
-    EXPECT_TRUE(list.Find(2, second) == nullptr && list.FindIndex(7) == second && list.FindIndex(8) == nullptr);
-    list.RemoveAll();
-    EXPECT_EQ(list.RemoveHead(), 0);  // empty: a default value, nothing touched
-    list.RemoveAt(nullptr);
+TEST(Array, AliasedArgumentsAndClampedRangesKeepEveryElementOnce) {
     {
-        CList<Tracked> owned, other;
-        for (int i = 0; i < 5; ++i) owned.AddHead(Tracked(i));
-        EXPECT_EQ(owned.RemoveHead().value, 4);
-        owned.RemoveAt(owned.Find(Tracked(2)));
-        other.AddTail(&owned);
-        other.AddHead(&owned);
-        EXPECT_EQ(Tracked::live, 9);
-
         CArray<Tracked> a;
         a.Add(Tracked(5));
         for (int i = 0; i < 100; ++i) a.Add(a[0]);  // the argument lives in storage being regrown
@@ -128,7 +92,7 @@ TEST(Containers, PositionsSurviveRemovalAliasedArgumentsAndClampedRangesKeepEver
         a.RemoveAt(11, 100);  // clamped to what is there
         a.RemoveAt(-1);
         EXPECT_EQ(a.GetSize(), 11);
-        EXPECT_EQ(Tracked::live, 9 + 11);
+        EXPECT_EQ(Tracked::live, 11);
     }
     EXPECT_EQ(Tracked::live, 0);
 }
