@@ -1,4 +1,5 @@
-// Monitor geometry, on made-up lists and on the layout's own monitors, and screen copies of real pixels.
+// Monitor geometry, on made-up lists and on the layout's own monitors and mouse, and screen copies of
+// real pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,6 +77,12 @@ TEST(ScreenGeometrySystem, MonitorsAndBoundsOfTheLayout) {
     }
     EXPECT_EQ(T(ScreenGeometry::VirtualScreenBounds()), T(screen));
     EXPECT_EQ(ScreenGeometry::ToOverlayCoordinates(POINT{0, 0}).x, -screen.X);
+    // The mouse on every monitor, in screen and in overlay coordinates.
+    for (const MonitorEntry& m : monitors) {
+        ASSERT_TRUE(::SetCursorPos(m.bounds.X + 7, m.bounds.Y + m.bounds.Height - 2));
+        EXPECT_EQ(ScreenGeometry::CursorPosition().x, m.bounds.X + 7);
+        EXPECT_EQ(ScreenGeometry::CursorInOverlayCoordinates().y, m.bounds.Y + m.bounds.Height - 2 - screen.Y);
+    }
 }
 
 namespace {
@@ -127,31 +134,19 @@ TEST_F(ScreenCopy, MonitorsComeBackExactAndOpaqueAndPartsOnNoMonitorTransparent)
     EXPECT_EQ(capture.GetImage(), nullptr);
 }
 
-TEST_F(ScreenCopy, TheCursorIsCapturedAtItsHotspotAndDrawnOnlyWhenVisible) {
+TEST_F(ScreenCopy, TheCursorIsDrawnAtItsLocationOnlyWhenVisibleAndClippedToTheRectangle) {
+    PatternScreens screens;
     qel::UniqueHicon cursor = MakeTestCursor();
     ASSERT_TRUE(cursor);
-    PatternScreens screens;
-    const HWND last = screens.windows.back().get();
-    const ULONG_PTR oldCursor = ::SetClassLongPtrW(last, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
     const Rect monitor = ScreenGeometry::ListMonitors().back().bounds;
-    const POINT p{monitor.X + 400, monitor.Y + 300};
-    ::SetForegroundWindow(last);
-    ::SetCursorPos(p.x - 1, p.y);
-    ::SetCursorPos(p.x, p.y);
-    qeltest::PumpFor(200);
-    EXPECT_EQ(ScreenGeometry::CursorInOverlayCoordinates().x, p.x - ScreenGeometry::VirtualScreenBounds().X);
-
-    std::unique_ptr<ICapture> capture(ScreenGeometry::CaptureCursor(nullptr));
-    ::SetClassLongPtrW(last, GCLP_HCURSOR, static_cast<LONG_PTR>(oldCursor));
-    ASSERT_NE(capture, nullptr);
-    ASSERT_NE(capture->GetCursor(), nullptr);
-    const POINT at = capture->GetCursorLocation();
-    EXPECT_EQ(at.x * 10000 + at.y, (p.x - kHotspotX) * 10000 + p.y - kHotspotY);
-    EXPECT_FALSE(capture->IsCursorVisible());
-    ExpectCopy(capture.get(), monitor, PixelFormat24bppRGB);
-    capture->SetCursorVisible(true);
-    ExpectCopy(capture.get(), monitor, PixelFormat24bppRGB, &at);
+    const POINT at{monitor.X + 300, monitor.Y + 200};
+    Capture capture;
+    capture.SetCursor(cursor.get());
+    capture.SetCursorLocation(at);
+    ExpectCopy(&capture, monitor, PixelFormat24bppRGB);
+    capture.SetCursorVisible(true);
+    ExpectCopy(&capture, monitor, PixelFormat24bppRGB, &at);
     // Partly outside the rectangle: drawn, clipped. Beside it, touching the edge: not drawn.
-    ExpectCopy(capture.get(), Rect(at.x + 8, at.y - 10, 200, 100), PixelFormat24bppRGB, &at);
-    ExpectCopy(capture.get(), Rect(at.x + 32, at.y, 100, 100), PixelFormat24bppRGB);
+    ExpectCopy(&capture, Rect(at.x + 8, at.y - 10, 200, 100), PixelFormat24bppRGB, &at);
+    ExpectCopy(&capture, Rect(at.x + 32, at.y, 100, 100), PixelFormat24bppRGB);
 }

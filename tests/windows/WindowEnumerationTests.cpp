@@ -112,14 +112,12 @@ public:
 protected:
     bool OnStart() override {
         ++starts;
-        if (throwInStart) throw std::runtime_error("start");
-        return acceptStart;
+        return throwInStart ? throw std::runtime_error("start") : acceptStart;
     }
     DWORD Run() override {
         ++runs;
         if (release) WaitForSingleObject(release, INFINITE);
-        if (throwInRun) throw std::runtime_error("run");
-        return 7;
+        return throwInRun ? throw std::runtime_error("run") : 7;
     }
     void OnStopping() override { ++stoppings; }
     void OnStopped() override { ++stoppeds; }

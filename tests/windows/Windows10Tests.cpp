@@ -1,5 +1,5 @@
 // Window records as Windows 10 sees them. Wine reports Windows 10 to this program only when told so
-// before it starts: the first run tells it and runs itself again.
+// before it starts, which a fixture of the test does.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,33 +10,8 @@
 
 using namespace wintest;
 
-#define REQUIRE_WINDOWS_10() \
-    if (!OsVersion::IsWindows10OrLater()) GTEST_SKIP() << "runs in the process started as Windows 10"
-
-TEST(Windows10, RelaunchedAsWindows10Passes) {
-    if (OsVersion::IsWindows10OrLater()) return;
-    const std::wstring path = OwnExePath();
-    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + path.substr(path.find_last_of(L"\\/") + 1);
-    const wchar_t version[] = L"win10";
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Version", REG_SZ, version, sizeof(version)), ERROR_SUCCESS);
-    std::wstring commandLine = L"\"" + path + L"\" --gtest_filter=Windows10.*";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, 0u) << "the Windows 10 run failed; its output is above";
-}
-
 TEST(Windows10, TheCompositorIsAlwaysOnAndCloakedWindowsAreHidden) {
-    REQUIRE_WINDOWS_10();
+    ASSERT_TRUE(OsVersion::IsWindows10OrLater()) << "started as Windows 10 by the test's fixture";
     TestWindow wnd = TopLevel(L"win10 plain", At(100, 100, 300, 200));
     EXPECT_TRUE(WindowDetails::IsDwmEnabled());
     EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), WindowInfoRect(wnd.get()))) << "Wine's compositor degrades";
@@ -53,7 +28,7 @@ TEST(Windows10, TheCompositorIsAlwaysOnAndCloakedWindowsAreHidden) {
 }
 
 TEST(Windows10, FramesGrowUnlessMaximisedAndModernAppsEndTheirOwnQuestions) {
-    REQUIRE_WINDOWS_10();
+    ASSERT_TRUE(OsVersion::IsWindows10OrLater());
     SettingsScope restore;
     const Gdiplus::Rect m = ScreenGeometry::ListMonitors().front().bounds;
     TestWindow normal = TopLevel(L"win10 grown", At(200, 200, 300, 200));
