@@ -51,12 +51,6 @@ InputScript::InputScript(std::function<void()> body)
           }
       }) {}
 
-InputScript::~InputScript() { Join(); }
-
-void InputScript::Join() {
-    if (thread_.joinable()) thread_.join();
-}
-
 void MoveTo(POINT p, DWORD settleMs) {
     MoveMouse(p.x, p.y);
     ::Sleep(settleMs);
@@ -88,17 +82,14 @@ void HoldKey(WORD vk, bool down) {
 
 DWORD Blend(DWORD background, DWORD color, int alpha) {
     DWORD out = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const int b = static_cast<int>(background >> shift & 0xFF), c = static_cast<int>(color >> shift & 0xFF);
-        out |= static_cast<DWORD>((c * alpha + b * (255 - alpha) + 127) / 255) << shift;
-    }
+    for (int shift = 0; shift <= 16; shift += 8)
+        out |= DWORD(((color >> shift & 0xFF) * alpha + (background >> shift & 0xFF) * (255 - alpha) + 127) / 255) << shift;
     return out;
 }
 
 bool Near(DWORD a, DWORD b, int tolerance) {
-    for (int shift = 0; shift <= 16; shift += 8) {
-        if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > tolerance) return false;
-    }
+    for (int shift = 0; shift <= 16; shift += 8)
+        if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > tolerance) return false;
     return true;
 }
 
@@ -111,18 +102,15 @@ DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y) {
 int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin, const std::function<DWORD(int, int)>& expected,
                        std::string* first) {
     int wrong = 0;
-    for (int y = 0; y < dib->biHeight; ++y) {
+    for (int y = 0; y < dib->biHeight; ++y)
         for (int x = 0; x < dib->biWidth; ++x) {
             const DWORD want = expected(origin.x + x, origin.y + y), got = DibPixel(dib, x, y);
-            if (want == got) continue;
-            if (!wrong++ && first) {
-                char text[96];
-                std::snprintf(text, sizeof text, "at (%ld, %ld): %08lx instead of %08lx", origin.x + x, origin.y + y,
-                              static_cast<unsigned long>(got), static_cast<unsigned long>(want));
-                *first = text;
-            }
+            if (want == got || wrong++ || !first) continue;
+            char text[96];
+            std::snprintf(text, sizeof text, "at (%ld, %ld): %08lx instead of %08lx", origin.x + x, origin.y + y,
+                          static_cast<unsigned long>(got), static_cast<unsigned long>(want));
+            *first = text;
         }
-    }
     return wrong;
 }
 

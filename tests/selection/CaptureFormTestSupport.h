@@ -25,7 +25,6 @@ using qeltest::ScreenCopy;
 HWND OverlayAt(POINT p);
 // Waits until an overlay covers the primary monitor and has had time to reach the screen; null on timeout.
 HWND WaitForOverlay(DWORD timeoutMs = 10000);
-// Waits until no overlay covers the primary monitor.
 bool WaitForOverlayGone(DWORD timeoutMs = 10000);
 
 // Runs body on its own thread. Whatever body leaves behind, the overlay is then cancelled (Escape),
@@ -33,10 +32,10 @@ bool WaitForOverlayGone(DWORD timeoutMs = 10000);
 class InputScript {
 public:
     explicit InputScript(std::function<void()> body);
-    ~InputScript();
-    InputScript(const InputScript&) = delete;
-    InputScript& operator=(const InputScript&) = delete;
-    void Join();
+    ~InputScript() { Join(); }
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
 
 private:
     std::thread thread_;
@@ -46,8 +45,7 @@ private:
 void MoveTo(POINT p, DWORD settleMs = 60);
 void Drag(POINT from, POINT to);
 void Key(WORD vk, DWORD settleMs = 120);
-// A key held (down true) or released, for Ctrl and Shift.
-void HoldKey(WORD vk, bool down);
+void HoldKey(WORD vk, bool down);  // Ctrl and Shift
 
 // 0x00RRGGBB of a colour blended over background with alpha (0..255), as GDI+ composites it.
 DWORD Blend(DWORD background, DWORD color, int alpha);
@@ -57,8 +55,8 @@ bool Near(DWORD a, DWORD b, int tolerance);
 DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y);
 // Pixels of a 32-bit DIB taken at screen point origin that differ from expected(sx, sy) (0xAARRGGBB);
 // the first is described in first.
-int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin,
-                       const std::function<DWORD(int, int)>& expected, std::string* first);
+int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin, const std::function<DWORD(int, int)>& expected,
+                       std::string* first);
 
 // The monitors as the library lists them, screen coordinates.
 std::vector<RECT> MonitorRects();

@@ -15,7 +15,6 @@
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
 #include "selection/CaptureForm.h"
-#include "selection/CaptureFormLayout.h"
 #include "windows/ScreenCopy.h"
 #include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
@@ -282,49 +281,4 @@ TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
     // Arrows step one pixel, ten with Ctrl.
     EXPECT_TRUE(right1.x == start.x + 1 && right10.x == start.x + 11 && down1.y == start.y + 1);
     EXPECT_TRUE(!form->IsAccepted() && form->ModalResult() == 2);
-}
-
-TEST_F(FormKeys, ZTogglesTheMagnifierInRegionModeForThisAndLaterCaptures) {
-    const RECT mon = monitors_.back();
-    // On the target window, so that the magnifier shows a pattern.
-    const POINT p{app_->frame_.left + 20, app_->frame_.top + 20};
-    const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
-    const int side = CaptureFormLayout::ZoomerSide(
-        Gdiplus::Rect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top));
-    const RECT zoomer{p.x + 20, p.y + 20, p.x + 20 + side, p.y + 20 + side};
-    ScreenCopy with, without, later;
-    std::unique_ptr<CaptureForm> form;
-    ASSERT_EQ(Run(1, [&](HWND) {
-        MoveTo(p, 900);
-        with = CopyScreen(zoomer);
-        Key('D');  // nothing outside window modes
-        Key('Z', 900);
-        without = CopyScreen(zoomer);
-        Key(VK_ESCAPE);
-    }, &form), 1);
-    EXPECT_FALSE(form->ShowsDetails() || CaptureSettings::Get().ZoomerEnabled);
-
-    // The frozen screen at a pixel of the magnifier's ring, from the capture's own image.
-    auto* image = static_cast<Gdiplus::Bitmap*>(capture_.GetImage());
-    auto frozenAt = [&](LONG x, LONG y) {
-        Gdiplus::Color color;
-        image->GetPixel(x - bounds.X, y - bounds.Y, &color);
-        return static_cast<DWORD>(color.GetValue() & 0xFFFFFF);
-    };
-    const auto changed = [&](const ScreenCopy& shot) {
-        int n = 0;
-        for (LONG y = zoomer.top; y < zoomer.bottom; y += 2)
-            for (LONG x = zoomer.left; x < zoomer.right; x += 2) n += shot.At(x, y) != frozenAt(x, y);
-        return n;
-    };
-    EXPECT_TRUE(changed(with) > 1000 && changed(without) == 0);
-
-    // The next form starts without a magnifier; Z brings it back and that persists too.
-    ASSERT_EQ(Run(1, [&](HWND) {
-        MoveTo(p, 600);
-        later = CopyScreen(zoomer);
-        Key('Z', 300);
-        Key(VK_ESCAPE);
-    }, &form), 1);
-    EXPECT_TRUE(changed(later) == 0 && CaptureSettings::Get().ZoomerEnabled && form->ZoomAnimator());
 }
