@@ -261,13 +261,16 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
 
     if (!window.IsModernAppWindow()) WindowDetails::BringToFront(target);
     // Lets the thumbnail window and the target repaint before the screen is read. A display server may
-    // show what a window painted only a moment later, so the messages are answered for a short while.
+    // map a newly shown window a moment late and drop what was drawn into it before, so the messages are
+    // answered for a short while, then the thumbnail window paints once more and that reaches the screen.
     thumbnailWnd->UpdateWindow();
     const DWORD repaintStart = ::GetTickCount();
     do {
         AfxDispatchPendingMessages();
         ::Sleep(10);
     } while (::GetTickCount() - repaintStart < kRepaintMs);
+    thumbnailWnd->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
+    AfxDispatchPendingMessages();
 
     std::unique_ptr<Gdiplus::Bitmap> image = ScreenGeometry::CopyScreenRectangle(cursorSource, captureRect);
     if (image && !OsVersion::IsWindows8OrLater()) {
