@@ -15,62 +15,38 @@
 
 using namespace wintest;
 
-namespace {
-
-// Top-level windows, each over a chain of nested children `depth` deep.
-struct WindowForest {
-    std::vector<TestWindow> windows;
-    std::vector<HWND> tops;
-    std::vector<HWND> chain;  // under the first top-level window
-
-    WindowForest(int count, int depth) {
-        for (int i = 0; i < count; ++i) {
-            windows.push_back(TopLevel(L"forest", At(10 + 7 * i, 10 + 5 * i, 400, 300)));
-            tops.push_back(windows.back().get());
-            for (int d = 0; d < depth; ++d) {
-                windows.push_back(Child(windows.back().get(), At(2, 2, 300 - 10 * d, 200)));
-                if (i == 0) chain.push_back(windows.back().get());
-            }
-        }
-    }
-};
-
-// Runs the worker to its end while this thread answers its windows' messages. When snapshots are
-// wanted this thread holds the list's lock nearly all the time, answering messages meanwhile, and lets
-// go only for an instant between looks: the worker, which takes the lock once per record, can then
-// hand over one record or so per look however fast it runs.
-void RunWorker(WindowListHolder& holder, std::vector<std::vector<HWND>>* snapshots = nullptr) {
-    auto worker = std::make_unique<RetrieveWindowDetails>(&holder);
-    ASSERT_TRUE(worker->Start());
-    MSG msg;
-    while (worker->State() != CQelBaseThread::kFinished) {
-        std::unique_ptr<WindowListLock> lock(snapshots ? new WindowListLock(holder) : nullptr);
-        if (snapshots) snapshots->push_back(Handles(*holder.list));
-        for (int i = 0; i < (snapshots ? 20 : 1); ++i) {
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-            ::Sleep(snapshots ? 0 : 1);
-        }
-    }
-    worker->Join();
-}
-
-WindowDetails* RecordOf(WindowRecordList& list, HWND wnd) {
-    auto it = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->Handle() == wnd; });
-    return it == list.end() ? nullptr : it->get();
-}
-
-}  // namespace
-
 TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndChildrenAreReadAsDeepAsTheSettingSays) {
     SettingsScope restore;
     for (const bool deep : {false, true}) {
         CaptureSettings::Get().DeepChildEnumeration = deep;
-        WindowForest forest(8, 6);
-        WindowRecordList windows;
-        WindowListHolder holder(&windows);
+        // Top-level windows, each over a chain of six nested children.
+        std::vector<TestWindow> windows;
+        std::vector<HWND> tops, chain;  // chain: under the first top-level window
+        for (int i = 0; i < 8; ++i) {
+            windows.push_back(TopLevel(L"forest", At(10 + 7 * i, 10 + 5 * i, 400, 300)));
+            tops.push_back(windows.back().get());
+            for (int d = 0; d < 6; ++d) {
+                windows.push_back(Child(windows.back().get(), At(2, 2, 300 - 10 * d, 200)));
+                if (i == 0) chain.push_back(windows.back().get());
+            }
+        }
+        // The worker runs to its end while this thread answers its windows' messages, holding the list's
+        // lock nearly all the time and letting go only for an instant between looks: the worker, which
+        // takes the lock once per record, can then hand over one record or so per look.
+        WindowRecordList list;
+        WindowListHolder holder(&list);
+        auto worker = std::make_unique<RetrieveWindowDetails>(&holder);
+        ASSERT_TRUE(worker->Start());
         std::vector<std::vector<HWND>> snapshots;
-        RunWorker(holder, &snapshots);
-        const std::vector<HWND> final = Handles(windows);
+        MSG msg;
+        while (worker->State() != CQelBaseThread::kFinished) {
+            WindowListLock lock(holder);
+            snapshots.push_back(Handles(*holder.list));
+            for (int i = 0; i < 20; ++i, ::Sleep(0))
+                while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        }
+        worker->Join();
+        const std::vector<HWND> final = Handles(list);
         size_t partial = 0;
         for (const std::vector<HWND>& s : snapshots) {
             ASSERT_TRUE(s.size() <= final.size() && std::equal(s.begin(), s.end(), final.begin()));
@@ -79,19 +55,19 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndChildrenAreReadAsDeepA
         EXPECT_GT(partial, 0u) << "records must be handed over one at a time";
         // The newest window is in front: the forest comes out in reverse order of creation.
         std::vector<ptrdiff_t> positions;
-        for (HWND top : forest.tops) positions.push_back(IndexOf(final, top));
-        EXPECT_NE(positions.back(), -1);
-        EXPECT_TRUE(std::is_sorted(positions.rbegin(), positions.rend()));
+        for (HWND top : tops) positions.push_back(IndexOf(final, top));
+        EXPECT_TRUE(positions.back() != -1 && std::is_sorted(positions.rbegin(), positions.rend()));
 
         // Handed over frozen: the rectangle read by the worker stays.
-        WindowDetails* record = RecordOf(windows, forest.tops[0]);
-        ASSERT_NE(record, nullptr);
-        MoveWindow(forest.tops[0], 300, 300, 200, 200, FALSE);
+        auto it = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->Handle() == tops[0]; });
+        ASSERT_NE(it, list.end());
+        WindowDetails* record = it->get();
+        MoveWindow(tops[0], 300, 300, 200, 200, FALSE);
         Sleep(2100);
         EXPECT_TRUE(RectIs(record->WindowRectangle(), At(10, 10, 400, 300)));
         // With the windows gone, only what was read in advance is left to find.
-        forest.windows.clear();
-        for (int d = 0; d < 4 && record; ++d) record = Find(record->GetChildren(), forest.chain[d]);
+        windows.clear();
+        for (int d = 0; d < 4 && record; ++d) record = Find(record->GetChildren(), chain[d]);
         ASSERT_NE(record, nullptr) << "three levels below the top were read";
         EXPECT_EQ(record->GetChildren().empty(), !deep) << (deep ? "deep" : "shallow");
     }
