@@ -171,16 +171,17 @@ TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItSho
         EXPECT_FALSE(CaptureActiveWindowStep(&none)) << what;
         EXPECT_EQ(none.GetImage(), nullptr) << what;
     };
-    LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel foreground");
-    Foreground(target.get());
-    const Rect window = WindowDetails(target.get()).WindowRectangle();
-    {
+    // A capture session takes the window, or the whole screen when the step fails.
+    auto expectSession = [](const Rect& r) {
         CaptureSession session(CaptureModeActiveWindow);
         UniqueDib dib(session.RunCapture());
         ASSERT_TRUE(dib);
-        EXPECT_EQ(dib->biWidth * 10000 + dib->biHeight, window.Width * 10000 + window.Height);
-        EXPECT_EQ(session.ImageLocation().x, window.X);
-    }
+        EXPECT_EQ(dib->biWidth * 10000 + dib->biHeight, r.Width * 10000 + r.Height);
+        EXPECT_EQ(session.ImageLocation().x, r.X);
+    };
+    LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel foreground");
+    Foreground(target.get());
+    expectSession(WindowDetails(target.get()).WindowRectangle());
     ::ShowWindow(target.get(), SW_MINIMIZE);
     // Minimising may hand the foreground to another window; a minimised window can take it back.
     ::SetForegroundWindow(target.get());
@@ -188,15 +189,7 @@ TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItSho
     ASSERT_TRUE(::IsIconic(target.get()));
     ASSERT_EQ(::GetForegroundWindow(), target.get());
     expectNoCapture("minimised");
-    {
-        // The session falls back to the whole screen.
-        const Rect screen = ScreenGeometry::VirtualScreenBounds();
-        CaptureSession session(CaptureModeActiveWindow);
-        UniqueDib dib(session.RunCapture());
-        ASSERT_TRUE(dib);
-        EXPECT_EQ(dib->biWidth * 10000 + dib->biHeight, screen.Width * 10000 + screen.Height);
-        EXPECT_EQ(session.ImageLocation().x, screen.X);
-    }
+    expectSession(ScreenGeometry::VirtualScreenBounds());
 
     ::ShowWindow(target.get(), SW_RESTORE);
     Foreground(target.get());
