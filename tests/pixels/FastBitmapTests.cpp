@@ -95,18 +95,6 @@ TEST(FastBitmap, ChannelOrdersOfTwentyFourAndThirtyTwoBits) {
     EXPECT_EQ(PixelOf(*argb32, 1, 1), 0x80FFFFFFu);
 }
 
-TEST(FastBitmap, DrawingUnlocksAndPlacesTheAreaAtTheDestination) {
-    auto bitmap = MakeBitmap(10, 10, PixelFormat24bppRGB, 0xFF000000);
-    auto target = MakeBitmap(20, 20, PixelFormat32bppARGB, 0xFFFFFFFF);
-    ASSERT_TRUE(bitmap && target);
-    auto pixels = FastBitmap::Create(bitmap.get(), Gdiplus::Rect(5, 5, 3, 3));
-    ASSERT_TRUE(pixels);
-    pixels->WritePixel(2, 2, ARGB(0xFF00FF00));
-    pixels->DrawTo(std::make_unique<Gdiplus::Graphics>(target.get()).get(), Gdiplus::Point(12, 1));
-    EXPECT_EQ(PixelOf(*target, 14, 3), 0xFF00FF00u);
-    EXPECT_EQ(PixelOf(*target, 11, 1) & PixelOf(*target, 15, 1), 0xFFFFFFFFu);
-}
-
 TEST(FastBitmap, IndexedWritesOnlyColoursOfThePalette) {
     auto bitmap = MakeBitmap(4, 2, PixelFormat8bppIndexed);
     ASSERT_TRUE(bitmap);
