@@ -4,7 +4,6 @@ IMPLEMENT_DYNAMIC(CExportedTestWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CExportedTestWnd, CWnd)
     ON_WM_LBUTTONDOWN()
-    ON_MESSAGE(WM_EXPORTED_PING, &CExportedTestWnd::OnPing)
 END_MESSAGE_MAP()
 
 BOOL CExportedTestWnd::CreateHidden() {
@@ -15,5 +14,3 @@ void CExportedTestWnd::OnLButtonDown(UINT flags, CPoint point) {
     ++clicks;
     CWnd::OnLButtonDown(flags, point);
 }
-
-LRESULT CExportedTestWnd::OnPing(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }

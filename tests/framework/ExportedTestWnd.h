@@ -1,6 +1,5 @@
 #pragma once
-// A window class exported from a DLL of its own, as the capture library exports its windows. The
-// DLL's resources hold string 101.
+// A window class exported from a DLL of its own, as the capture library exports its windows.
 #include <QelFramework/Framework.h>
 
 #ifdef FWTEST_EXPORTED_BUILD
@@ -12,14 +11,11 @@
 class FWTEST_API CExportedTestWnd : public CWnd {
     DECLARE_DYNAMIC(CExportedTestWnd)
 public:
-    static const UINT WM_EXPORTED_PING = WM_APP + 50;
-
     // Creates a hidden popup on a class registered from this module.
     BOOL CreateHidden();
     int clicks = 0;
 
 protected:
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
-    LRESULT OnPing(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 };
