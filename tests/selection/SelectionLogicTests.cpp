@@ -1,20 +1,25 @@
-// Easing curves and rectangle animators (pure arithmetic), and the region shaping of the selection.
+// Pure rules of the selection: easing curves and rectangle animators, the magnifier's placement on
+// monitors anywhere in the virtual screen, the labels' wording, and the region shaping of a capture.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
-#include <vector>
 
 #include "GdiplusHandles.h"
 #include "capture/CaptureSession.h"
 #include "capture/Dib.h"
 #include "selection/Animators.h"
+#include "selection/CaptureFormLayout.h"
+
+using namespace CaptureFormLayout;
 
 namespace {
 
 constexpr EasingType kTypes[] = {EasingType::Step,  EasingType::Linear,  EasingType::Sine,   EasingType::Quadratic,
                                  EasingType::Cubic, EasingType::Quartic, EasingType::Quintic};
 constexpr EasingMode kModes[] = {EasingMode::EaseIn, EasingMode::EaseOut, EasingMode::EaseInOut};
+const Gdiplus::Rect kNoSelection(0, 0, 0, 0);
+const Gdiplus::Rect kFreshTarget(INT_MAX, INT_MAX, 0, 0);
 
 ::testing::AssertionResult SameRect(const Gdiplus::Rect& got, const Gdiplus::Rect& want) {
     if (got.Equals(want)) return ::testing::AssertionSuccess();
@@ -25,28 +30,20 @@ constexpr EasingMode kModes[] = {EasingMode::EaseIn, EasingMode::EaseOut, Easing
 
 }  // namespace
 
-TEST(Easing, EveryCurveAtAQuarterRunsFromZeroToOneWithoutGoingBack) {
-    // Values at t = 0.25, worked out by hand from the curve definitions: in, out, in-out.
-    const double quarter[][3] = {{0.0, 0.0, 0.0},
-                                 {0.25, 0.25, 0.25},
-                                 {1.0 - 0.92387953251128674, 0.38268343236508978, (1.0 - 0.70710678118654752) / 2},
-                                 {0.0625, 0.4375, 0.125},
-                                 {0.015625, 0.578125, 0.0625},
-                                 {0.00390625, 0.68359375, 0.03125},
-                                 {0.0009765625, 0.7626953125, 0.015625}};
-    for (int t = 0; t < 7; ++t)
-        for (int m = 0; m < 3; ++m) {
-            SCOPED_TRACE(testing::Message() << t << "/" << m);
-            EXPECT_NEAR(Easing::Ease(0.25, kTypes[t], kModes[m]), quarter[t][m], 1e-12);
-            EXPECT_NEAR(Easing::Ease(0.0, kTypes[t], kModes[m]), 0.0, 1e-15);
-            EXPECT_NEAR(Easing::Ease(1.0, kTypes[t], kModes[m]), 1.0, 1e-15);
-            double previous = 0.0;
-            for (int i = 0; i <= 64; ++i) {
-                const double f = Easing::Ease(i / 64.0, kTypes[t], kModes[m]);
-                EXPECT_TRUE(f >= previous - 1e-15 && f <= 1.0 + 1e-15) << i;
-                previous = f;
-            }
+// Out is in mirrored, in-out is in at double speed then mirrored; every curve runs from 0 to 1 without going back.
+TEST(Easing, EveryCurveRunsFromZeroToOneWithoutGoingBackAndItsModesMirrorEachOther) {
+    for (const EasingType type : kTypes)
+        for (const EasingMode mode : kModes) {
+            const auto ease = [&](double t, EasingMode m) { return Easing::Ease(t, type, m); };
+            SCOPED_TRACE(testing::Message() << int(type) << "/" << int(mode));
+            EXPECT_TRUE(std::abs(ease(0.0, mode)) < 1e-15 && std::abs(ease(1.0, mode) - 1.0) < 1e-15);
+            for (int i = 1; i <= 64; ++i) EXPECT_TRUE(ease(i / 64.0, mode) >= ease((i - 1) / 64.0, mode) - 1e-15) << i;
+            if (type == EasingType::Step) continue;
+            EXPECT_NEAR(ease(0.3, EasingMode::EaseOut), 1.0 - ease(0.7, EasingMode::EaseIn), 1e-12);
+            EXPECT_NEAR(ease(0.3, EasingMode::EaseInOut), ease(0.6, EasingMode::EaseIn) / 2, 1e-12);
         }
+    EXPECT_EQ(Easing::Ease(0.25, EasingType::Quadratic, EasingMode::EaseIn), 0.0625);
+    EXPECT_NEAR(Easing::Ease(0.25, EasingType::Sine, EasingMode::EaseOut), std::sin(std::atan(1.0) / 2), 1e-12);  // pi / 8
     // Step jumps at one half; unknown types give 0, unknown modes ease in.
     EXPECT_TRUE(Easing::Ease(0.4999999, EasingType::Step, EasingMode::EaseOut) == 0.0 &&
                 Easing::Ease(0.5, EasingType::Step, EasingMode::EaseOut) == 1.0);
@@ -54,7 +51,7 @@ TEST(Easing, EveryCurveAtAQuarterRunsFromZeroToOneWithoutGoingBack) {
     EXPECT_EQ(Easing::Ease(0.25, EasingType::Cubic, static_cast<EasingMode>(42)), 0.015625);
 }
 
-TEST(RectangleAnimator, LegsFollowTheirCurveTruncatingAndRetargetRunsFromWhereItStands) {
+TEST(RectangleAnimator, FollowsItsCurveTruncatingAndRetargetRunsFromWhereItStands) {
     // Two frames: f(0.5) = 1 - 0.5^5 = 0.96875; 96.875 and -96.875 toward zero.
     RectangleAnimator two(Gdiplus::Rect(0, 0, 100, 10), Gdiplus::Rect(100, -100, 0, 10), 2);
     EXPECT_TRUE(SameRect(two.Next(), Gdiplus::Rect(96, -96, 4, 10)));
@@ -73,14 +70,6 @@ TEST(RectangleAnimator, LegsFollowTheirCurveTruncatingAndRetargetRunsFromWhereIt
     for (; a.HasNext(); ++frames) a.Next();
     EXPECT_EQ(frames, 5);
     EXPECT_TRUE(SameRect(a.Current(), target));
-
-    // Queued legs run in order with their own curve; taking a leg spends a frame on its start.
-    RectangleAnimator q(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(0, 0, 0, 0), 0);
-    q.QueueLeg(Gdiplus::Rect(-10, 10, 7, -7), 3, EasingType::Linear, EasingMode::EaseIn);
-    q.QueueLeg(Gdiplus::Rect(20, 20, 20, 20), 1, EasingType::Step, EasingMode::EaseOut);
-    const Gdiplus::Rect expected[] = {{0, 0, 0, 0}, {-3, 3, 2, -2}, {-6, 6, 4, -4}, {-10, 10, 7, -7}, {-10, 10, 7, -7}, {20, 20, 20, 20}};
-    for (const Gdiplus::Rect& e : expected) EXPECT_TRUE(SameRect(q.Next(), e));
-    EXPECT_FALSE(q.HasNext());
 }
 
 TEST(RectangleAnimator, ExtremeCoordinatesLandExactlyWithoutOverflow) {
@@ -100,12 +89,61 @@ TEST(RectangleAnimator, ExtremeCoordinatesLandExactlyWithoutOverflow) {
     EXPECT_TRUE(SameRect(a.Current(), Gdiplus::Rect(-404, 20, 384, 384)));
 }
 
-namespace {
+// The corners of a monitor that does not start at the overlay's origin (the second monitor of a
+// side-by-side layout), and of one that does.
+TEST(ZoomerPlacement, TakesTheFirstCornerAroundTheCursorThatStaysOnTheMonitor) {
+    // A fifth of the shorter side, down to a multiple of four.
+    EXPECT_TRUE(ZoomerSide(Gdiplus::Rect(0, 0, 1366, 768)) == 152 && ZoomerSide(Gdiplus::Rect(0, 0, 10, 10)) == 0);
+    for (const Gdiplus::Rect monitor : {Gdiplus::Rect(1280, 0, 1920, 1080), Gdiplus::Rect(0, 0, 1280, 1024)}) {
+        const int s = ZoomerSide(monitor), back = -20 - s, right = monitor.Width - 1, bottom = monitor.Height - 1;
+        const struct { int x, y, ox, oy; } cases[] = {  // cursor from the monitor's corner, expected offset
+            {0, 0, 20, 20}, {right, 0, back, 20}, {right, bottom, back, back}, {0, bottom, 20, back},
+            {monitor.Width - 20 - s, 9, 20, 20}, {monitor.Width - 19 - s, 9, back, 20}};  // just fits, just does not
+        for (const auto& c : cases) {
+            const ZoomerPlacement p = PlaceZoomer(monitor, POINT{monitor.X + c.x, monitor.Y + c.y}, kFreshTarget, kNoSelection);
+            EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(c.ox, c.oy, s, s))) << c.x << ", " << c.y << " on " << monitor.X;
+        }
+    }
+}
 
-class Shapes : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(qel::EnsureGdiplus()); }
-};
+TEST(ZoomerPlacement, KeepsATargetThatStillFitsAndAvoidsTheSelection) {
+    const Gdiplus::Rect monitor(0, 0, 1920, 1080);
+    const int s = ZoomerSide(monitor);
+    const POINT pos{800, 500};
+    // A target that still fits stays put, even if another corner comes first.
+    const Gdiplus::Rect aboveLeft(-20 - s, -20 - s, s, s);
+    EXPECT_TRUE(PlaceZoomer(monitor, pos, aboveLeft, kNoSelection).keep);
+    // A selection under the kept target moves it to the first corner clear of it; touching is not overlapping.
+    ZoomerPlacement p = PlaceZoomer(monitor, pos, aboveLeft, Gdiplus::Rect(pos.x - 300, pos.y - 300, 300, 300));
+    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
+    const Gdiplus::Rect touching(pos.x + 20 + s, pos.y, 100, 100), belowRight(pos.x + 20 + s - 1, pos.y, 100, 100);
+    EXPECT_TRUE(SameRect(PlaceZoomer(monitor, pos, kFreshTarget, touching).target, Gdiplus::Rect(20, 20, s, s)));
+    EXPECT_TRUE(SameRect(PlaceZoomer(monitor, pos, kFreshTarget, belowRight).target, Gdiplus::Rect(-20 - s, 20, s, s)));
+    // A selection covering every corner: overlap is allowed again, keeping a target or taking the first corner.
+    EXPECT_TRUE(PlaceZoomer(monitor, pos, aboveLeft, monitor).keep);
+    p = PlaceZoomer(monitor, pos, kFreshTarget, monitor);
+    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
+    // No corner fits: at the cursor. Near the largest coordinates the start target must not wrap into the monitor.
+    p = PlaceZoomer(Gdiplus::Rect(0, 0, 60, 60), POINT{30, 30}, kFreshTarget, kNoSelection);  // side 12
+    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(0, 0, 12, 12)));
+    const Gdiplus::Rect edge(INT_MAX - 1000, INT_MAX - 1000, 1000, 1000);
+    EXPECT_FALSE(PlaceZoomer(edge, POINT{INT_MAX - 500, INT_MAX - 500}, kFreshTarget, kNoSelection).keep);
+}
+
+TEST(Labels, WordedForTheModeAndTheWindow) {
+    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 0.0f, 0.0f), 0.0f);  // unmeasured text: no division
+    // Regions count both edges, windows (mode 4 only) show their size.
+    const Gdiplus::Rect c(5, 6, 199, 99);
+    EXPECT_TRUE(WidthLabelText(c, 1) == L"200" && HeightLabelText(c, 1) == L"100" && ReadoutText(c, 11) == L"200 x 100");
+    EXPECT_TRUE(WidthLabelText(c, 4) == L"199" && HeightLabelText(c, 4) == L"99" && WidthLabelText(c, 5) == L"200");
+    EXPECT_EQ(CoordinateText(POINT{-3, 1079}), L"-3 x 1079");
+    const HWND wnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1A2B0));
+    EXPECT_EQ(WindowLabelText(wnd, L"Notes", L"C:\\x\\y.exe"), L"#1A2B0 - Notes");
+    EXPECT_EQ(WindowLabelText(wnd, L"", L"C:\\Program Files\\app.v2.exe"), L"#1A2B0 - app.v2");
+    EXPECT_EQ(WindowLabelText(wnd, L"", L"tool"), L"#1A2B0 - tool");
+}
+
+namespace {
 
 // Pixel bytes (blue, green, red, alpha) of a bottom-up 32-bit DIB at image coordinates.
 BYTE* PixelAt(BITMAPINFOHEADER* dib, int x, int y) {
@@ -118,10 +156,7 @@ UniqueDib PositionImage(int width, int height) {
     for (int y = 0; dib && y < height; ++y)
         for (int x = 0; x < width; ++x) {
             BYTE* p = PixelAt(dib.get(), x, y);
-            p[0] = static_cast<BYTE>(x);
-            p[1] = static_cast<BYTE>(y);
-            p[2] = static_cast<BYTE>(x / 2 + y);
-            p[3] = 255;
+            p[0] = BYTE(x), p[1] = BYTE(y), p[2] = BYTE(x / 2 + y), p[3] = 255;
         }
     return dib;
 }
@@ -134,7 +169,8 @@ bool SameColour(BITMAPINFOHEADER* a, BITMAPINFOHEADER* b, int x, int y, int tole
 
 }  // namespace
 
-TEST_F(Shapes, EllipseAndRoundedRectangleShapesClearTheCornersAndKeepTheInsideUpright) {
+TEST(Shapes, EllipseAndRoundedRectangleShapesClearTheCornersAndKeepTheInsideUpright) {
+    ASSERT_TRUE(qel::EnsureGdiplus());
     // Well inside the ellipse: opaque with the source's colour; well outside: transparent. Rim pixels keep
     // the source's colour at whatever coverage the renderer gives them.
     UniqueDib source = PositionImage(200, 100);
