@@ -36,8 +36,7 @@ inline LRESULT CALLBACK PatternProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_PAINT) return ::DefWindowProcW(wnd, msg, wp, lp);
     PAINTSTRUCT ps;
     PaintPattern(wnd, ::BeginPaint(wnd, &ps), static_cast<int>(::GetWindowLongPtrW(wnd, GWLP_USERDATA)));
-    ::EndPaint(wnd, &ps);
-    return 0;
+    return ::EndPaint(wnd, &ps), 0;
 }
 
 // What the screen shows at (sx, sy) under PatternScreens; transparent white off every monitor.
@@ -72,8 +71,7 @@ struct PatternScreens {
         qel::WindowDc screen(nullptr);
         for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
             const COLORREF c = ::GetPixel(screen.get(), m.bounds.X + 3, m.bounds.Y + 3);
-            if ((0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)) != ExpectedScreenPixel(m.bounds.X + 3, m.bounds.Y + 3))
-                return false;
+            if ((0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)) != ExpectedScreenPixel(m.bounds.X + 3, m.bounds.Y + 3)) return false;
         }
         return true;
     }
@@ -83,8 +81,7 @@ struct PatternScreens {
 // The pixel at (x, y) as 0xAARRGGBB.
 inline Gdiplus::ARGB PixelAt(Gdiplus::Image* image, int x, int y) {
     Gdiplus::Color c;
-    static_cast<Gdiplus::Bitmap*>(image)->GetPixel(x, y, &c);
-    return c.GetValue();
+    return static_cast<Gdiplus::Bitmap*>(image)->GetPixel(x, y, &c), c.GetValue();
 }
 
 // Pixel (x, y) of a bottom-up 32-bit packed DIB, counted from the top-left, as 0xAARRGGBB.
@@ -98,25 +95,23 @@ inline Gdiplus::ARGB DibArgb(const BITMAPINFOHEADER* dib, int x, int y) {
 template <typename Got, typename Expected>
 int CountDifferences(int ox, int oy, int width, int height, Got got, Expected expected, std::string* first) {
     int count = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Gdiplus::ARGB have = got(x, y), want = expected(ox + x, oy + y);
-            if (have != want && count++ == 0) {
-                char text[96];
-                std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", ox + x, oy + y,
-                              static_cast<unsigned long>(have), static_cast<unsigned long>(want));
-                *first = text;
-            }
+    for (int i = 0; i < width * height; ++i) {
+        const int x = i % width, y = i / width;
+        const Gdiplus::ARGB have = got(x, y), want = expected(ox + x, oy + y);
+        if (have != want && count++ == 0) {
+            char text[96];
+            std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", ox + x, oy + y, static_cast<unsigned long>(have),
+                          static_cast<unsigned long>(want));
+            *first = text;
         }
     }
     return count;
 }
 
-// Differences between a 32-bit DIB taken at screen point (ox, oy) and expected(sx, sy).
+// The same for a 32-bit DIB.
 template <typename Expected>
 int CountDibMismatches(const BITMAPINFOHEADER* dib, int ox, int oy, Expected expected, std::string* first) {
-    auto got = [&](int x, int y) { return DibArgb(dib, x, y); };
-    return CountDifferences(ox, oy, dib->biWidth, dib->biHeight, got, expected, first);
+    return CountDifferences(ox, oy, dib->biWidth, dib->biHeight, [&](int x, int y) { return DibArgb(dib, x, y); }, expected, first);
 }
 
 constexpr Gdiplus::ARGB kCursorColor = 0xFFFF00FFu;

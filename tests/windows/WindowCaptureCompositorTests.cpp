@@ -28,6 +28,8 @@ class CompositorCapture : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(qel::EnsureGdiplus());
+        // The version answers are the system's own: the program runs as the version it was started as.
+        ASSERT_TRUE(OsVersion::IsWindows8OrLater() != kBefore8 && OsVersion::IsWindows10OrLater() == kFrom10);
         // A backdrop of a known colour under everything, so that what lies outside the thumbnail shows.
         const Rect screen = ScreenGeometry::VirtualScreenBounds();
         backdrop_ = std::make_unique<LookWindow>(At(screen.X, screen.Y, screen.Width, screen.Height),
@@ -38,8 +40,7 @@ protected:
     void TearDown() override {
         if (!HasFailure()) return;
         const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::wstring test =
-            L"compositor" + std::to_wstring(QEL_EXPECTED_WINDOWS) + L"-" + std::wstring(name.begin(), name.end());
+        const std::wstring test = L"compositor" + std::to_wstring(QEL_EXPECTED_WINDOWS) + L"-" + std::wstring(name.begin(), name.end());
         qeltest::SaveImagePng(Image(), test + L"-capture.png");
         qeltest::SaveScreenPng(qeltest::VirtualScreen(), test + L"-screen.png");
     }
@@ -49,9 +50,7 @@ protected:
         WindowDetails record(wnd);
         ICapture* result = WindowCapture::CaptureThumbnailWindow(record, &capture_);
         EXPECT_EQ(dwm_.unregistrations, dwm_.registrations);
-        EXPECT_TRUE(dwm_.destinationAliveAtEveryUnregister);
-        EXPECT_FALSE(::IsWindow(dwm_.destination));
-        EXPECT_EQ(dwm_.source, wnd);
+        EXPECT_TRUE(dwm_.destinationAliveAtEveryUnregister && !::IsWindow(dwm_.destination) && dwm_.source == wnd);
         return result;
     }
 
@@ -71,68 +70,21 @@ protected:
 
 }  // namespace
 
-TEST(CompositorVersion, TheProgramRunsAsTheSystemItWasStartedAs) {
-    EXPECT_TRUE(OsVersion::IsVistaOrLater());
-    EXPECT_EQ(OsVersion::IsWindows8OrLater(), !kBefore8);
-    EXPECT_EQ(OsVersion::IsWindows10OrLater(), kFrom10);
-}
-
-TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackground) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
-    qeltest::PumpFor(150);
-    ASSERT_EQ(Run(target.get()), &capture_);
-    ASSERT_TRUE(Image());
-
-    EXPECT_EQ(dwm_.updates, 1);
-    EXPECT_EQ(dwm_.properties.dwFlags, static_cast<DWORD>(DWM_TNP_RECTDESTINATION | DWM_TNP_OPACITY | DWM_TNP_VISIBLE));
-    EXPECT_EQ(dwm_.properties.rcDestination.right, 400);
-    EXPECT_EQ(dwm_.properties.rcDestination.bottom, 300);
-    EXPECT_EQ(dwm_.properties.opacity, 255);
-    EXPECT_TRUE(dwm_.properties.fVisible);
-    EXPECT_FALSE(dwm_.properties.fSourceClientAreaOnly);
-    EXPECT_EQ(dwm_.destinationAtUpdate.left, 300);
-    EXPECT_EQ(dwm_.destinationAtUpdate.top, 200);
-    EXPECT_EQ(capture_.GetLocation().x, 300);
-    EXPECT_EQ(capture_.GetLocation().y, 200);
-
-    ASSERT_EQ(Image()->GetWidth(), 400u);
-    ASSERT_EQ(Image()->GetHeight(), 300u);
-    const int corners = kBefore8 ? 4 * 12 : 0;
-    EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300 - corners);
-    if (kBefore8) {
-        // The corners come back white on a 32-bit image, twelve in each.
-        EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat32bppARGB);
+TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackgroundWithCornersOnlyBefore8) {
+    for (const DWORD exStyle : {DWORD{0}, DWORD{WS_EX_TOOLWINDOW}}) {
+        LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden, exStyle);
+        qeltest::PumpFor(150);
+        ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
+        EXPECT_TRUE(capture_.GetLocation().x == 300 && capture_.GetLocation().y == 200);
+        ASSERT_EQ(Image()->GetWidth() * 1000 + Image()->GetHeight(), 400300u);
+        // Before Windows 8 the corners of a window that is not a tool window come back white on a
+        // 32-bit image, twelve in each.
+        const bool corners = kBefore8 && exStyle == 0;
+        EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300 - (corners ? 4 * 12 : 0));
+        EXPECT_EQ(Image()->GetPixelFormat(), corners ? PixelFormat32bppARGB : PixelFormat24bppRGB);
         for (const Rect& corner : {Rect(0, 0, 8, 8), Rect(392, 0, 8, 8), Rect(0, 292, 8, 8), Rect(392, 292, 8, 8)})
-            EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF, corner), 12);
-        EXPECT_EQ(PixelAt(Image(), 4, 0), 0xFFFFFFFFu);
-        EXPECT_EQ(PixelAt(Image(), 5, 0), kBackground);
-    } else {
-        EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
+            EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF, corner), corners ? 12 : 0);
     }
-}
-
-TEST_F(CompositorCapture, ToolWindowsKeepTheirCornersAndGrowthWidensTheCopyOnlyFromWindows10) {
-    LookWindow tool(At(300, 200, 400, 300), WindowLook(), kHidden, WS_EX_TOOLWINDOW);
-    qeltest::PumpFor(150);
-    ASSERT_EQ(Run(tool.get()), &capture_);
-    ASSERT_TRUE(Image());
-    EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
-    EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
-    tool.Destroy();
-
-    CaptureSettings::Get().WindowFrameGrowth = SIZE{3, 5};
-    CaptureSettings::Get().CornerClearEnabled = false;
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
-    qeltest::PumpFor(150);
-    ASSERT_EQ(Run(target.get()), &capture_);
-    ASSERT_TRUE(Image());
-    const Rect inImage = kFrom10 ? Rect(3, 5, 400, 300) : Rect(0, 0, 400, 300);
-    ASSERT_EQ(Image()->GetWidth(), kFrom10 ? 406u : 400u);
-    ASSERT_EQ(Image()->GetHeight(), kFrom10 ? 310u : 300u);
-    EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300);
-    EXPECT_EQ(CountArgb(Image(), kBackground, inImage), 400 * 300);
-    // The location is the window's, not the grown rectangle's.
-    EXPECT_EQ(capture_.GetLocation().x, 300);
 }
 
 TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbnail) {
@@ -147,25 +99,14 @@ TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbna
     info.cbSize = sizeof(info);
     ASSERT_TRUE(::GetWindowInfo(target.get(), &info));
     const int b = static_cast<int>(info.cxWindowBorders);
-    ASSERT_GT(b, 0);
-    ASSERT_EQ(static_cast<int>(info.cyWindowBorders), b);
+    ASSERT_TRUE(b > 0 && static_cast<int>(info.cyWindowBorders) == b);
     const Rect record = WindowDetails(target.get()).WindowRectangle();
-    ASSERT_EQ(record.X, 100 + b);
-
-    ASSERT_EQ(Run(target.get()), &capture_);
-    ASSERT_TRUE(Image());
-    // Before Windows 8 the thumbnail stands one border up and left of the record's rectangle.
-    const int at = kBefore8 ? record.X - b : record.X;
-    EXPECT_EQ(dwm_.destinationAtUpdate.left, at);
-    EXPECT_EQ(dwm_.destinationAtUpdate.top, at);
-    EXPECT_EQ(dwm_.destinationAtUpdate.right - dwm_.destinationAtUpdate.left, 800);
+    ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
     // On every version the copy reaches one border further on each side; corners are never cleared.
-    ASSERT_EQ(static_cast<int>(Image()->GetWidth()), 800 + 2 * b);
-    ASSERT_EQ(static_cast<int>(Image()->GetHeight()), 600 + 2 * b);
+    ASSERT_EQ(static_cast<int>(Image()->GetWidth() * 1000 + Image()->GetHeight()), (800 + 2 * b) * 1000 + 600 + 2 * b);
     EXPECT_EQ(CountArgb(Image(), kBackground, Rect(b, b, 800, 600)), 800 * 600);
     EXPECT_EQ(CountArgb(Image(), kBackground), 800 * 600);
-    EXPECT_EQ(capture_.GetLocation().x, record.X);
-    EXPECT_EQ(capture_.GetLocation().y, record.Y);
+    EXPECT_TRUE(capture_.GetLocation().x == record.X && capture_.GetLocation().y == record.Y);
 }
 
 TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsIt) {
@@ -181,16 +122,13 @@ TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsIt) {
     LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(target.get()), &capture_);
-    EXPECT_EQ(dwm_.destinationAtUpdate.left, expected.x);
-    EXPECT_EQ(dwm_.destinationAtUpdate.top, expected.y);
+    EXPECT_TRUE(dwm_.destinationAtUpdate.left == expected.x && dwm_.destinationAtUpdate.top == expected.y)
+        << dwm_.destinationAtUpdate.left << "," << dwm_.destinationAtUpdate.top;
     ASSERT_TRUE(Image());
-    ASSERT_EQ(static_cast<int>(Image()->GetWidth()), window.Width);
-    ASSERT_EQ(static_cast<int>(Image()->GetHeight()), window.Height);
-    const int corners = kBefore8 ? 4 * 12 : 0;
-    EXPECT_EQ(CountArgb(Image(), kBackground), window.Width * window.Height - corners);
+    ASSERT_EQ(static_cast<int>(Image()->GetWidth() * 10000 + Image()->GetHeight()), window.Width * 10000 + window.Height);
+    EXPECT_EQ(CountArgb(Image(), kBackground), window.Width * window.Height - (kBefore8 ? 4 * 12 : 0));
     // The capture stays where the window is.
-    EXPECT_EQ(capture_.GetLocation().x, window.X);
-    EXPECT_EQ(capture_.GetLocation().y, window.Y);
+    EXPECT_TRUE(capture_.GetLocation().x == window.X && capture_.GetLocation().y == window.Y);
 }
 
 TEST_F(CompositorCapture, AWindowNoMonitorHoldsIsLeftToPrintingWhenItMayPrint) {
@@ -200,55 +138,42 @@ TEST_F(CompositorCapture, AWindowNoMonitorHoldsIsLeftToPrintingWhenItMayPrint) {
     LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     EXPECT_EQ(Run(target.get()), nullptr);
-    EXPECT_EQ(dwm_.registrations, 1);
-    EXPECT_EQ(dwm_.updates, 0);
+    EXPECT_EQ(dwm_.registrations * 10 + dwm_.updates, 10);
 
     // Not allowed to print: the part on the screen is copied from the thumbnail at the window.
     ExcludeOwnProgramFromPrinting();
     ASSERT_EQ(Run(target.get()), &capture_);
-    EXPECT_EQ(dwm_.destinationAtUpdate.left, window.X);
-    EXPECT_EQ(dwm_.destinationAtUpdate.top, window.Y);
+    EXPECT_TRUE(dwm_.destinationAtUpdate.left == window.X && dwm_.destinationAtUpdate.top == window.Y);
     ASSERT_TRUE(Image());
     const int width = screen.Width - 10, height = screen.Height - 10;
-    ASSERT_EQ(static_cast<int>(Image()->GetWidth()), width);
-    ASSERT_EQ(static_cast<int>(Image()->GetHeight()), height);
+    ASSERT_EQ(static_cast<int>(Image()->GetWidth() * 10000 + Image()->GetHeight()), width * 10000 + height);
     // Parts of the screen on no monitor stay transparent; everything on one shows the background.
     EXPECT_EQ(CountArgb(Image(), kBackground) + CountArgb(Image(), 0x00FFFFFF), width * height);
     EXPECT_GT(CountArgb(Image(), kBackground), width * height / 2);
 }
 
-TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) {
+TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindowAndAQuitMessageIsKept) {
     LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
-
     dwm_.registerResult = E_NOTIMPL;
     EXPECT_EQ(Run(target.get()), nullptr);
-    EXPECT_EQ(dwm_.registrations, 0);
-    EXPECT_NE(dwm_.destination, nullptr);
-
+    EXPECT_TRUE(dwm_.registrations == 0 && dwm_.destination != nullptr);
     dwm_.registerResult = S_OK;
     dwm_.sizeResult = E_FAIL;
     EXPECT_EQ(Run(target.get()), nullptr);
-    EXPECT_EQ(dwm_.registrations, 1);
-
     dwm_.sizeResult = S_OK;
-    dwm_.sourceSize = SIZE{0, 300};
-    EXPECT_EQ(Run(target.get()), nullptr);
-    dwm_.sourceSize = SIZE{400, -1};
-    EXPECT_EQ(Run(target.get()), nullptr);
-    EXPECT_EQ(dwm_.updates, 0);
-
+    for (const SIZE size : {SIZE{0, 300}, SIZE{400, -1}}) {
+        dwm_.sourceSize = size;
+        EXPECT_EQ(Run(target.get()), nullptr);
+    }
+    EXPECT_EQ(dwm_.registrations * 10 + dwm_.updates, 30);
     // Nothing of the rectangle on the capture's screen: the capture comes back without an image.
     dwm_.sourceSize.reset();
     capture_.SetScreenBounds(Rect(5000, 5000, 100, 100));
     EXPECT_EQ(Run(target.get()), &capture_);
     EXPECT_EQ(capture_.GetImage(), nullptr);
-    EXPECT_EQ(dwm_.registrations, 4);
-}
-
-TEST_F(CompositorCapture, AQuitMessageMetWhileRepaintingReachesTheOuterLoop) {
-    LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
-    qeltest::PumpFor(150);
+    // A quit message met while repainting reaches the outer loop.
+    capture_.SetScreenBounds(Rect());
     ::PostQuitMessage(7);
     ASSERT_EQ(Run(target.get()), &capture_);
     MSG msg;

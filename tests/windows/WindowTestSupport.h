@@ -29,16 +29,15 @@ inline RECT At(int x, int y, int width, int height) { return RECT{x, y, x + widt
 inline Gdiplus::ARGB Opaque(COLORREF c) { return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
 inline ::testing::AssertionResult RectIs(const Gdiplus::Rect& r, const RECT& e) {
-    if (r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height << ") instead of ("
-                                         << e.left << ", " << e.top << ", " << e.right - e.left << ", " << e.bottom - e.top << ")";
+    return (r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top ? ::testing::AssertionSuccess()
+                                                                                                       : ::testing::AssertionFailure())
+           << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height << ") against (" << e.left << ", " << e.top << ", " << e.right << ", " << e.bottom << ")";
 }
 
 inline RECT WindowInfoRect(HWND wnd) {
     WINDOWINFO info{};
     info.cbSize = sizeof(info);
-    ::GetWindowInfo(wnd, &info);
-    return info.rcWindow;
+    return ::GetWindowInfo(wnd, &info), info.rcWindow;
 }
 
 inline std::vector<HWND> Handles(const WindowRecordList& list) {
@@ -71,19 +70,14 @@ inline TestWindow Window(const wchar_t* className, const wchar_t* title, DWORD s
     return TestWindow(::CreateWindowExW(exStyle, className, title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                         parent, nullptr, ::GetModuleHandleW(nullptr), param));
 }
-inline TestWindow TopLevel(const wchar_t* title, RECT r) {
-    return Window(L"QelTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, r);
-}
-inline TestWindow Child(HWND parent, RECT r, DWORD style = WS_CHILD | WS_VISIBLE) {
-    return Window(L"QelTestWindow", L"", style, 0, r, parent);
-}
+inline TestWindow TopLevel(const wchar_t* title, RECT r) { return Window(L"QelTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, r); }
+inline TestWindow Child(HWND parent, RECT r, DWORD style = WS_CHILD | WS_VISIBLE) { return Window(L"QelTestWindow", L"", style, 0, r, parent); }
 
-// How a LookWindow paints on the screen and when asked to print itself.
+// How a LookWindow paints on the screen, and when asked to print itself (kPrintColour by default).
 struct WindowLook {
     COLORREF paint = kPaintColour;  // WM_PAINT
     bool answersPrint = true;       // WM_PRINTCLIENT answered at all; unanswered it prints black
-    bool printPattern = false;      // WM_PRINTCLIENT draws PatternRgb(0, x, y) instead of the print colour
-    COLORREF print = kPrintColour;
+    bool printPattern = false;      // WM_PRINTCLIENT draws PatternRgb(0, x, y) instead
 };
 
 inline LRESULT CALLBACK LookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -98,94 +92,64 @@ inline LRESULT CALLBACK LookProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     HDC dc = print ? reinterpret_cast<HDC>(wp) : ::BeginPaint(wnd, &ps);
     RECT client;
     ::GetClientRect(wnd, &client);
-    ::FillRect(dc, &client, qel::UniqueHbrush(::CreateSolidBrush(print ? look->print : look->paint)).get());
+    ::FillRect(dc, &client, qel::UniqueHbrush(::CreateSolidBrush(print ? kPrintColour : look->paint)).get());
     if (!print) ::EndPaint(wnd, &ps);
     return 0;
 }
 
 // A window of the test thread with a known look; destroyed with the object.
-class LookWindow {
-public:
-    LookWindow(RECT r, WindowLook look = WindowLook(), DWORD style = WS_POPUP | WS_VISIBLE, DWORD exStyle = 0,
+struct LookWindow {
+    LookWindow(RECT r, WindowLook l = WindowLook(), DWORD style = WS_POPUP | WS_VISIBLE, DWORD exStyle = 0,
                const wchar_t* title = L"Qel capture target")
-        : look_(std::make_unique<WindowLook>(look)),
-          wnd_(Window(L"QelWindowCaptureLook", title, style & ~WS_VISIBLE, exStyle, r, nullptr, LookProc, look_.get())) {
+        : look(std::make_unique<WindowLook>(l)),
+          wnd(Window(L"QelWindowCaptureLook", title, style & ~WS_VISIBLE, exStyle, r, nullptr, LookProc, look.get())) {
         // Shown without activation: Wine takes two seconds to destroy a window that was once active.
-        if (style & WS_VISIBLE) ::ShowWindow(wnd_.get(), SW_SHOWNOACTIVATE);
+        if (style & WS_VISIBLE) ::ShowWindow(wnd.get(), SW_SHOWNOACTIVATE);
     }
-    HWND get() const { return wnd_.get(); }
-    void Destroy() { wnd_.reset(); }
+    HWND get() const { return wnd.get(); }
 
-private:
-    std::unique_ptr<WindowLook> look_;  // read by the window procedure until the window is gone
-    TestWindow wnd_;
+    std::unique_ptr<WindowLook> look;  // read by the window procedure until the window is gone
+    TestWindow wnd;
 };
-
-// Makes wnd the foreground window and lets it reach the screen.
-inline void Foreground(HWND wnd) {
-    ::ShowWindow(wnd, SW_SHOW);
-    ::SetForegroundWindow(wnd);
-    ::BringWindowToTop(wnd);
-    qeltest::PumpFor(250);
-}
 
 inline std::wstring OwnExePath() {
     wchar_t path[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+    return ::GetModuleFileNameW(nullptr, path, MAX_PATH), path;
 }
-
-inline std::wstring ExeFolder() {
-    const std::wstring path = OwnExePath();
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
+inline std::wstring ExeFolder() { return OwnExePath().substr(0, OwnExePath().find_last_of(L"\\/") + 1); }
 
 // A helper program from the test folder, started with "<title>" and then the arguments; its window is
 // found by title. Asked to close at the end, and ended if it does not within a few seconds.
-class HelperProcess {
-public:
+struct HelperProcess {
     HelperProcess(const std::wstring& exe, const std::wstring& title, const std::wstring& arguments) {
         std::wstring commandLine = L"\"" + ExeFolder() + exe + L"\" \"" + title + L"\" " + arguments;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
         if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si, &pi)) return;
-        process_.reset(pi.hProcess);
+        process.reset(pi.hProcess);
         qel::UniqueKernelHandle thread(pi.hThread);
-        for (int i = 0; i < 400 && !(wnd_ = ::FindWindowW(nullptr, title.c_str())); ++i) ::Sleep(25);
+        for (int i = 0; i < 400 && !(window = ::FindWindowW(nullptr, title.c_str())); ++i) ::Sleep(25);
         qeltest::PumpFor(300);
     }
     ~HelperProcess() {
-        if (wnd_) ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
-        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_.get(), 1);
+        if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
+        if (process && ::WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 1);
     }
-    HelperProcess(const HelperProcess&) = delete;
-    HelperProcess& operator=(const HelperProcess&) = delete;
 
-    HWND window() const { return wnd_; }
-    HANDLE process() const { return process_.get(); }
-    DWORD id() const { return process_ ? ::GetProcessId(process_.get()) : 0; }
-
-private:
-    qel::UniqueKernelHandle process_;
-    HWND wnd_ = nullptr;
+    qel::UniqueKernelHandle process;
+    HWND window = nullptr;
 };
 
 // Puts the settings back as they were when the scope began.
-class SettingsScope {
-public:
-    SettingsScope() : saved_(CaptureSettings::Get()) {}
-    ~SettingsScope() { CaptureSettings::Get() = saved_; }
-    SettingsScope(const SettingsScope&) = delete;
-    SettingsScope& operator=(const SettingsScope&) = delete;
-
-private:
-    CaptureSettings saved_;
+struct SettingsScope {
+    const CaptureSettings saved = CaptureSettings::Get();
+    ~SettingsScope() { CaptureSettings::Get() = saved; }
 };
 
 // A compositor that answers as the test says and records what it is asked. By default it composes
 // and, as under Wine, answers no window attribute. Its thumbnail draws nothing: what the screen then
-// shows of the destination window is its background.
+// shows of the destination window is its background, drawn in the pure blue colorization colour.
 class FakeCompositor : public qel::DwmApi {
 public:
     BOOL composition = TRUE;
@@ -195,57 +159,40 @@ public:
     DWORD cloaked = 0;                    // DWMWA_CLOAKED
     HRESULT registerResult = S_OK, sizeResult = S_OK;
     std::optional<SIZE> sourceSize;  // default: the source window's size
-    DWORD colorization = 0xFF0000FF;
 
-    int compositionQueries = 0, attributeQueries = 0, registrations = 0, unregistrations = 0, updates = 0;
+    int registrations = 0, unregistrations = 0, updates = 0;
     bool destinationAliveAtEveryUnregister = true;
     HWND destination = nullptr, source = nullptr;
     RECT destinationAtUpdate{};  // screen rectangle of the destination window when the properties came
-    DWM_THUMBNAIL_PROPERTIES properties{};
 
-    HRESULT IsCompositionEnabled(BOOL* enabled) override {
-        ++compositionQueries;
-        *enabled = composition;
-        return S_OK;
-    }
+    HRESULT IsCompositionEnabled(BOOL* enabled) override { return *enabled = composition, S_OK; }
     HRESULT GetWindowAttribute(HWND wnd, DWORD attribute, void* value, DWORD size) override {
         if (target && wnd != target) return E_NOTIMPL;
-        ++attributeQueries;
         if (FAILED(attributeResult)) return attributeResult;
         if (attribute == DWMWA_EXTENDED_FRAME_BOUNDS && size == sizeof(RECT)) return *static_cast<RECT*>(value) = frame, S_OK;
         if (attribute == DWMWA_CLOAKED && size == sizeof(DWORD)) return *static_cast<DWORD*>(value) = cloaked, S_OK;
         return E_INVALIDARG;
     }
     HRESULT RegisterThumbnail(HWND to, HWND from, HTHUMBNAIL* thumbnail) override {
-        destination = to;
-        source = from;
+        destination = to, source = from;
         if (FAILED(registerResult)) return registerResult;
-        *thumbnail = reinterpret_cast<HTHUMBNAIL>(static_cast<ULONG_PTR>(0x5000 + ++registrations));
-        return S_OK;
+        return *thumbnail = reinterpret_cast<HTHUMBNAIL>(static_cast<ULONG_PTR>(0x5000 + ++registrations)), S_OK;
     }
     HRESULT QueryThumbnailSourceSize(HTHUMBNAIL, SIZE* size) override {
-        if (FAILED(sizeResult)) return sizeResult;
         RECT r{};
         ::GetWindowRect(source, &r);
-        *size = sourceSize ? *sourceSize : SIZE{r.right - r.left, r.bottom - r.top};
-        return S_OK;
+        return *size = sourceSize ? *sourceSize : SIZE{r.right - r.left, r.bottom - r.top}, sizeResult;
     }
-    HRESULT UpdateThumbnailProperties(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES* p) override {
+    HRESULT UpdateThumbnailProperties(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES*) override {
         ++updates;
-        properties = *p;
-        ::GetWindowRect(destination, &destinationAtUpdate);
-        return S_OK;
+        return ::GetWindowRect(destination, &destinationAtUpdate), S_OK;
     }
     HRESULT UnregisterThumbnail(HTHUMBNAIL) override {
         ++unregistrations;
         destinationAliveAtEveryUnregister = destinationAliveAtEveryUnregister && ::IsWindow(destination);
         return S_OK;
     }
-    HRESULT GetColorizationColor(DWORD* colour, BOOL* opaque) override {
-        *colour = colorization;
-        *opaque = TRUE;
-        return S_OK;
-    }
+    HRESULT GetColorizationColor(DWORD* colour, BOOL* opaque) override { return *colour = 0xFF0000FF, *opaque = TRUE, S_OK; }
 };
 
 // The records' compositor: composition off until the test turns it on, window attributes answered.
@@ -257,8 +204,6 @@ struct FakeDwm : FakeCompositor {
 struct CompositorScope {
     explicit CompositorScope(qel::DwmApi* api) { qel::SetDwmForTesting(api); }
     ~CompositorScope() { qel::SetDwmForTesting(nullptr); }
-    CompositorScope(const CompositorScope&) = delete;
-    CompositorScope& operator=(const CompositorScope&) = delete;
 };
 
 // How many pixels of area (the whole image when empty) are exactly argb.
@@ -270,22 +215,6 @@ inline int CountArgb(Gdiplus::Image* image, Gdiplus::ARGB argb, Gdiplus::Rect ar
     for (int i = 0; bits.ok() && i < area.Width * area.Height; ++i)
         count += reinterpret_cast<const Gdiplus::ARGB*>(bits.scan0() + (i / area.Width) * bits.data().Stride)[i % area.Width] == argb;
     return bits.ok() ? count : -1;
-}
-
-// Live GDI objects of this process, found by probing every handle slot: Wine accepts a handle given
-// without its generation bits, and reports no GDI counts otherwise.
-inline int CountGdiObjects() {
-    int count = 0;
-    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot) count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
-    return count;
-}
-
-// Open kernel handles of this process, found by probing handle values.
-inline int CountKernelHandles() {
-    int count = 0;
-    DWORD flags = 0;
-    for (ULONG_PTR value = 4; value < 4 * 16384; value += 4) count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
-    return count;
 }
 
 }  // namespace wintest

@@ -1,16 +1,20 @@
-// The placement, growth, colour and corner rules of window capture, on made-up monitor lists.
+// Window capture: the placement and corner rules on made-up monitor lists, print-window capture of real
+// windows, and the per-process permissions.
 #include <gtest/gtest.h>
 
 #include <utility>
 
-#include "GdiplusHandles.h"
+#include "WindowTestSupport.h"
+#include "capture/Capture.h"
 #include "capture/ImageHelpers.h"
 #include "windows/WindowCapture.h"
+#include "windows/WindowDetails.h"
 
-namespace {
-
+using namespace wintest;
 using Gdiplus::Rect;
 using namespace WindowCapture;
+
+namespace {
 
 MonitorEntry Monitor(Rect bounds, Rect workingArea) { return MonitorEntry{bounds, workingArea, nullptr}; }
 MonitorEntry Monitor(Rect bounds) { return Monitor(bounds, bounds); }
@@ -59,24 +63,72 @@ TEST(WindowCaptureRules, CornerTestAgreesWithAUnitedGdiplusRegion) {
     }
 }
 
-TEST(WindowCaptureRules, GrowthExclusionsAndCornersOfSmallImages) {
-    auto expect = [](const Rect& r, int x, int y, int w, int h) {
-        EXPECT_TRUE(r.X == x && r.Y == y && r.Width == w && r.Height == h) << r.X << "," << r.Y << " " << r.Width << "x" << r.Height;
-    };
-    // Grown by the borders when maximised, by the growth only from Windows 10 otherwise.
-    const POINT at{100, 50};
-    const SIZE source{800, 600}, borders{4, 3}, growth{7, 2};
-    expect(ThumbnailCaptureRectangle(at, source, true, borders, false, growth), 96, 47, 808, 606);
-    expect(ThumbnailCaptureRectangle(at, source, true, borders, true, growth), 96, 47, 808, 606);
-    expect(ThumbnailCaptureRectangle(at, source, false, borders, true, growth), 93, 48, 814, 604);
-    expect(ThumbnailCaptureRectangle(at, source, false, borders, false, growth), 100, 50, 800, 600);
-    // Exclusions match whole descriptions exactly.
-    EXPECT_FALSE(ProductPermitted({L"IntelliJ IDEA", L"Citrix ICA Client"}, L"Citrix ICA Client"));
-    for (const wchar_t* other : {L"intellij idea", L"IntelliJ IDEA ", L"IntelliJ", L""})
-        EXPECT_TRUE(ProductPermitted({L"IntelliJ IDEA"}, other)) << other;
+TEST(WindowCaptureRules, CornersOfSmallImagesStayInside) {
     // Corner pixels of an image smaller than the corners stay inside it.
     const std::vector<int> rows{5, 3, 2, 1, 1};
     EXPECT_EQ(CornerPixels(100, 50, rows).size(), 48u);
     for (const POINT& p : CornerPixels(3, 2, rows)) EXPECT_TRUE(p.x >= 0 && p.x < 3 && p.y >= 0 && p.y < 2);
     EXPECT_TRUE(CornerPixels(0, 0, rows).empty());
+}
+
+namespace {
+
+std::unique_ptr<Gdiplus::Bitmap> Print(HWND wnd, ICapture* cursorSource = nullptr) {
+    WindowDetails record(wnd);
+    return qel::EnsureGdiplus() ? WindowCapture::CapturePrintWindow(record, cursorSource) : nullptr;
+}
+
+}  // namespace
+
+TEST(PrintWindowCapture, AWindowWithoutShapeGivesItsOwnPixelsIn24BitsEvenWhenCovered) {
+    LookWindow target(At(200, 150, 320, 240), WindowLook{kPaintColour, true, true});
+    // A window over most of it: printing does not read the screen.
+    LookWindow cover(At(180, 130, 300, 200), WindowLook{RGB(0, 0, 255)}, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
+    qeltest::PumpFor(200);
+    auto image = Print(target.get());
+    ASSERT_TRUE(image && image->GetPixelFormat() == PixelFormat24bppRGB);
+    ASSERT_EQ(image->GetWidth() * 1000 + image->GetHeight(), 320240u);
+    int wrong = 0;
+    for (int i = 0; i < 320 * 240; ++i) wrong += PixelAt(image.get(), i % 320, i / 320) != (0xFF000000u | PatternRgb(0, i % 320, i / 320));
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(PrintWindowCapture, AShapedWindowIsTransparentOutsideItsRegion) {
+    LookWindow target(At(300, 200, 240, 160));
+    ASSERT_NE(::SetWindowRgn(target.get(), ::CreateEllipticRgn(0, 0, 240, 160), TRUE), 0);
+    qel::UniqueHrgn shape(::CreateEllipticRgn(0, 0, 240, 160));
+    qeltest::PumpFor(200);
+    auto image = Print(target.get());
+    ASSERT_TRUE(image && image->GetPixelFormat() == PixelFormat32bppARGB);
+    ASSERT_EQ(image->GetWidth() * 1000 + image->GetHeight(), 240160u);
+    int inside = 0, wrong = 0;
+    for (int i = 0; i < 240 * 160; ++i) {
+        const Gdiplus::ARGB p = PixelAt(image.get(), i % 240, i / 240);
+        const bool in = ::PtInRegion(shape.get(), i % 240, i / 240);
+        inside += in;
+        wrong += in ? p != Opaque(kPrintColour) : (p >> 24) != 0;
+    }
+    EXPECT_TRUE(inside > 20000 && inside < 240 * 160 - 5000) << inside;
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(PrintWindowCapture, TheCursorOfTheSourceIsDrawnWhereItIsOnTheScreen) {
+    LookWindow target(At(400, 300, 200, 150));
+    qeltest::PumpFor(200);
+    // A solid black square cursor with its top-left corner at (450, 320).
+    BYTE andMask[32 * 4] = {}, xorMask[32 * 4] = {};
+    qel::UniqueHicon cursor(::CreateCursor(::GetModuleHandleW(nullptr), 0, 0, 32, 32, andMask, xorMask));
+    ASSERT_TRUE(cursor);
+    Capture source;
+    source.SetCursor(cursor.get());
+    source.SetCursorLocation(POINT{450, 320});
+    auto image = Print(target.get(), &source);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(CountArgb(image.get(), 0xFF000000, Rect(50, 20, 32, 32)) + CountArgb(image.get(), 0xFF000000), 2 * 32 * 32);
+    EXPECT_EQ(CountArgb(Print(target.get()).get(), 0xFF000000), 0);
+}
+
+TEST(WindowCapturePermissions, ExcludedProgramsOnlyAreRefused) {
+    EXPECT_FALSE(WindowCapture::PrintWindowPermitted(ExeFolder() + L"capture_target_idea.exe"));
+    EXPECT_TRUE(WindowCapture::PrintWindowPermitted(L"") && WindowCapture::ThumbnailCapturePermitted(ExeFolder() + L"none.exe"));
 }
