@@ -1,5 +1,5 @@
-# The capture's image model and helpers, and a soak of repeated full-screen captures.
+# The capture's image model and helpers.
 qel_add_test(capture_image_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureImageTests.cpp ${CMAKE_CURRENT_LIST_DIR}/SoakTests.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CaptureImageTests.cpp
   LIBS QelPictavoCore
   LAYOUTS single)

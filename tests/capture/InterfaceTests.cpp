@@ -3,16 +3,15 @@
 
 #include <QelPictavo/PictavoUtil.h>
 
-#include <algorithm>
 #include <thread>
 
 #include "ScreenInput.h"
-#include "ScreenTestWindows.h"
+#include "WindowTestSupport.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
 #include "windows/ScreenCopy.h"
 
-using namespace screentest;
+using namespace wintest;
 
 namespace {
 
@@ -27,7 +26,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWhenAsked) {
+TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWhenTheSettingAllows) {
     qel::UniqueHicon cursor = MakeTestCursor();
     PatternScreens screens;
     int index = 0;
@@ -40,18 +39,15 @@ TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWh
         ::SetCursorPos(p.x, p.y);
         qeltest::PumpFor(150);
         const POINT at{p.x - kHotspotX, p.y - kHotspotY};
-        auto withCursor = [&](int sx, int sy) { return UnderTestCursor(at, sx, sy) ? kCursorColor : ExpectedScreenPixel(sx, sy); };
-        // Without the cursor, with it, and asked for it while the setting is off.
-        for (int run = 0; run < 3; ++run) {
-            CaptureSettings::Get().CaptureMousePointer = run != 2;
-            UniqueDib dib(CPictavoUtil().CaptureFullScreen(run > 0));
-            ASSERT_NE(dib, nullptr);
-            ASSERT_EQ(dib->biBitCount, 32);
+        // Asked for the cursor, with the setting on and then off.
+        for (const bool setting : {true, false}) {
+            CaptureSettings::Get().CaptureMousePointer = setting;
+            UniqueDib dib(CPictavoUtil().CaptureFullScreen(true));
+            ASSERT_TRUE(dib && dib->biBitCount == 32);
             ASSERT_EQ(dib->biWidth * 10000 + dib->biHeight, m.bounds.Width * 10000 + m.bounds.Height);
             std::string first;
-            const int wrong = run == 1 ? CountDibMismatches(dib.get(), m.bounds.X, m.bounds.Y, withCursor, &first)
-                                       : CountDibMismatches(dib.get(), m.bounds.X, m.bounds.Y, ExpectedScreenPixel, &first);
-            EXPECT_EQ(wrong, 0) << "run " << run << ": " << first;
+            auto expected = [&](int sx, int sy) { return setting && UnderTestCursor(at, sx, sy) ? kCursorColor : ExpectedScreenPixel(sx, sy); };
+            EXPECT_EQ(CountDibMismatches(dib.get(), m.bounds.X, m.bounds.Y, expected, &first), 0) << setting << ": " << first;
         }
         CaptureSettings::Get().CaptureMousePointer = true;
     }
@@ -60,18 +56,14 @@ TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWh
 namespace {
 
 // A popup menu with an open submenu, shown by a thread of its own so this one can capture it.
-class OpenMenu {
-public:
+struct OpenMenu {
     explicit OpenMenu(POINT at) : thread_([this, at] { Run(at); }) {
         for (int i = 0; i < 100 && !owner_; ++i) ::Sleep(20);
     }
     ~OpenMenu() {
-        ::PostMessageW(owner_, WM_CANCELMODE, 0, 0);
-        ::PostMessageW(owner_, WM_CLOSE, 0, 0);
+        ::PostMessageW(owner_, WM_CANCELMODE, 0, 0), ::PostMessageW(owner_, WM_CLOSE, 0, 0);
         thread_.join();
     }
-
-private:
     void Run(POINT at) {
         HWND wnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr, nullptr, nullptr);
         qel::UniqueHmenu menu(::CreatePopupMenu());
@@ -79,8 +71,7 @@ private:
         for (const wchar_t* item : {L"Alpha item", L"Beta item"}) ::AppendMenuW(sub, MF_STRING, 20, item);
         ::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"Open submenu");
         for (const wchar_t* item : {L"First command", L"Second command", L"Third command"}) ::AppendMenuW(menu.get(), MF_STRING, 10, item);
-        ::ShowWindow(wnd, SW_SHOW);
-        ::SetForegroundWindow(wnd);
+        ::ShowWindow(wnd, SW_SHOW), ::SetForegroundWindow(wnd);
         owner_ = wnd;
         ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, wnd, nullptr);
         ::DestroyWindow(wnd);
@@ -100,47 +91,44 @@ std::vector<RECT> VisibleMenus() {
 
 }  // namespace
 
-TEST_F(CaptureInterface, MenuWithOpenSubmenuIsCutOutOnEveryMonitor) {
+TEST_F(CaptureInterface, MenuWithOpenSubmenuIsCutOut) {
     PatternScreens screens;
-    for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
-        const POINT at{m.bounds.X + 100, m.bounds.Y + 100};
-        // The menu's loop holds the mouse, so the pointer is placed on the first item before it opens.
-        qeltest::MoveMouse(POINT{at.x + 20, at.y + 8});
+    // On the monitor that is not the primary one: at negative coordinates in the left layout.
+    const MonitorList& monitors = ScreenGeometry::ListMonitors();
+    const Gdiplus::Rect& m = (monitors.front().bounds.X == 0 ? monitors.back() : monitors.front()).bounds;
+    const POINT at{m.X + 100, m.Y + 100};
+    // The menu's loop holds the mouse, so the pointer is placed on the first item before it opens.
+    qeltest::MoveMouse(POINT{at.x + 20, at.y + 8});
+    qeltest::PumpFor(100);
+    OpenMenu menu(at);
+    for (int i = 0; i < 50 && VisibleMenus().empty(); ++i) qeltest::PumpFor(20);
+    for (WORD key : {VK_DOWN, VK_RIGHT}) {  // real keys, which the menu's own loop sees: open the submenu
+        qeltest::PressKey(key);
         qeltest::PumpFor(100);
-        OpenMenu menu(at);
-        for (int i = 0; i < 50 && VisibleMenus().empty(); ++i) qeltest::PumpFor(20);
-        for (WORD key : {VK_DOWN, VK_RIGHT}) {  // real keys, which the menu's own loop sees: open the submenu
-            qeltest::PressKey(key);
-            qeltest::PumpFor(100);
-        }
-        for (int i = 0; i < 60 && VisibleMenus().size() < 2; ++i) qeltest::PumpFor(50);
-        qeltest::PumpFor(300);
-        const std::vector<RECT> menus = VisibleMenus();
-        ASSERT_EQ(menus.size(), 2u);
-        RECT box;
-        ::UnionRect(&box, &menus[0], &menus[1]);
-
-        UniqueDib dib(CPictavoUtil().CaptureMenuObject(0));
-        ASSERT_NE(dib, nullptr);
-        ASSERT_EQ(dib->biWidth, box.right - box.left);
-        ASSERT_EQ(dib->biHeight, box.bottom - box.top);
-        // Against the screen as it is now: inside either menu its exact pixels, elsewhere transparent.
-        std::unique_ptr<Gdiplus::Bitmap> screen =
-            ScreenGeometry::CopyScreenRectangle(nullptr, Gdiplus::Rect(box.left, box.top, dib->biWidth, dib->biHeight));
-        ASSERT_NE(screen, nullptr);
-        int wrong = 0, transparent = 0;
-        for (int y = 0; y < dib->biHeight; ++y) {
-            for (int x = 0; x < dib->biWidth; ++x) {
-                const POINT sp{box.left + x, box.top + y};
-                const bool inside = ::PtInRect(&menus[0], sp) || ::PtInRect(&menus[1], sp);
-                const Gdiplus::ARGB got = DibArgb(dib.get(), x, y);
-                wrong += inside ? got != (PixelAt(screen.get(), x, y) | 0xFF000000u) : (got >> 24) != 0;
-                transparent += !inside;
-            }
-        }
-        EXPECT_EQ(wrong, 0) << "on the monitor at " << m.bounds.X << "," << m.bounds.Y;
-        EXPECT_GT(transparent, 0);  // the submenu is shorter than the box
     }
+    for (int i = 0; i < 60 && VisibleMenus().size() < 2; ++i) qeltest::PumpFor(50);
+    qeltest::PumpFor(300);
+    const std::vector<RECT> menus = VisibleMenus();
+    ASSERT_EQ(menus.size(), 2u);
+    RECT box;
+    ::UnionRect(&box, &menus[0], &menus[1]);
+
+    UniqueDib dib(CPictavoUtil().CaptureMenuObject(0));
+    ASSERT_TRUE(dib && dib->biWidth == box.right - box.left && dib->biHeight == box.bottom - box.top);
+    // Against the screen as it is now: inside either menu its exact pixels, elsewhere transparent.
+    std::unique_ptr<Gdiplus::Bitmap> screen = ScreenGeometry::CopyScreenRectangle(nullptr, Gdiplus::Rect(box.left, box.top, dib->biWidth, dib->biHeight));
+    ASSERT_NE(screen, nullptr);
+    int wrong = 0, transparent = 0;
+    for (int i = 0; i < dib->biWidth * dib->biHeight; ++i) {
+        const int x = i % dib->biWidth, y = i / dib->biWidth;
+        const POINT sp{box.left + x, box.top + y};
+        const bool inside = ::PtInRect(&menus[0], sp) || ::PtInRect(&menus[1], sp);
+        const Gdiplus::ARGB got = DibArgb(dib.get(), x, y);
+        wrong += inside ? got != (PixelAt(screen.get(), x, y) | 0xFF000000u) : (got >> 24) != 0;
+        transparent += !inside;
+    }
+    EXPECT_EQ(wrong, 0) << "on the monitor at " << m.X << "," << m.Y;
+    EXPECT_GT(transparent, 0);  // the submenu is shorter than the box
 }
 
 namespace {
@@ -150,19 +138,6 @@ struct HostUtil : CPictavoUtil {
     using CPictavoUtil::DoCaptureFromWnd;
 };
 
-qel::UniqueHwnd SolidWindow(const wchar_t* className, DWORD exStyle, RECT r, COLORREF color) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = className;
-    wc.hbrBackground = ::CreateSolidBrush(color);  // the class keeps it for the test's life
-    ::RegisterClassW(&wc);
-    qel::UniqueHwnd wnd(::CreateWindowExW(exStyle, className, L"", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                          nullptr, nullptr, wc.hInstance, nullptr));
-    ::ShowWindow(wnd.get(), SW_SHOWNOACTIVATE);
-    return wnd;
-}
-
 }  // namespace
 
 TEST_F(CaptureInterface, WindowCopiesAreClippedToTheWorkAreaOnlyBelowTheTaskbarAndShapedByTheirRegion) {
@@ -170,68 +145,31 @@ TEST_F(CaptureInterface, WindowCopiesAreClippedToTheWorkAreaOnlyBelowTheTaskbarA
     const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
     RECT saved{}, work{0, 0, cx, cy - 40};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &saved, 0);
-    qel::UniqueHwnd taskbar = SolidWindow(L"Shell_TrayWnd", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, {0, cy - 40, cx, cy}, RGB(0, 0, 128));
+    TestWindow taskbar = Window(L"Shell_TrayWnd", L"", WS_POPUP, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, {0, cy - 40, cx, cy});
+    ::ShowWindow(taskbar.get(), SW_SHOWNOACTIVATE);
     ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
     // Both reach 60 pixels below the work area, 20 of them past the screen.
-    qel::UniqueHwnd below = SolidWindow(L"QelBelowTaskbar", WS_EX_TOOLWINDOW, {200, cy - 200, 500, cy + 20}, RGB(200, 30, 30));
-    ::SetWindowPos(below.get(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    qel::UniqueHwnd above = SolidWindow(L"QelAboveTaskbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, {600, cy - 200, 900, cy + 20}, RGB(30, 200, 30));
+    LookWindow below({200, cy - 200, 500, cy + 20}, WindowLook{RGB(200, 30, 30)}, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW);
+    LookWindow above({600, cy - 200, 900, cy + 20}, WindowLook{RGB(30, 200, 30)}, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     // An ellipse on the last monitor.
     const Gdiplus::Rect m = ScreenGeometry::ListMonitors().back().bounds;
-    qel::UniqueHwnd shaped = SolidWindow(L"QelShaped", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, {m.X + 300, m.Y + 200, m.X + 500, m.Y + 300},
-                                         RGB(10, 120, 250));
+    LookWindow shaped({m.X + 300, m.Y + 200, m.X + 500, m.Y + 300}, WindowLook{RGB(10, 120, 250)}, WS_POPUP | WS_VISIBLE,
+                      WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     RECT box;
     HRGN ellipse = ::CreateEllipticRgn(0, 0, 200, 100);
     ::GetRgnBox(ellipse, &box);
     ::SetWindowRgn(shaped.get(), ellipse, TRUE);  // the window owns the region now
     qeltest::PumpFor(250);
-    EXPECT_EQ(CPictavoUtil::IsBehindTaskBar(below.get()), 1);
-    EXPECT_EQ(CPictavoUtil::IsWindowOnWorkArea(below.get()), 1);
-    EXPECT_EQ(CPictavoUtil::IsWindowOnWorkArea(above.get()), 0);
     UniqueDib clipped(HostUtil::DoCaptureFromWnd(CWnd::FromHandle(below.get()), 0));
     UniqueDib whole(HostUtil::DoCaptureFromWnd(CWnd::FromHandle(above.get()), 0));
     ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &saved, 0);
     ::SetCursorPos(m.X + 5, m.Y + 5);
     UniqueDib dib(HostUtil::DoCaptureFromWnd(CWnd::FromHandle(shaped.get()), 1));
     ASSERT_TRUE(clipped && whole && dib);
-    EXPECT_EQ(clipped->biWidth * 1000 + clipped->biHeight, 300160);
-    EXPECT_EQ(DibArgb(clipped.get(), 150, 159), 0xFFC81E1Eu);
-    EXPECT_EQ(whole->biHeight, 200);  // clipped to the screen only
-    EXPECT_EQ(DibArgb(whole.get(), 150, 199), 0xFF1EC81Eu);
+    EXPECT_TRUE(clipped->biWidth * 1000 + clipped->biHeight == 300160 && DibArgb(clipped.get(), 150, 159) == 0xFFC81E1Eu);
+    EXPECT_TRUE(whole->biHeight == 200 && DibArgb(whole.get(), 150, 199) == 0xFF1EC81Eu);  // clipped to the screen only
     // The region's bounding box, opaque inside the ellipse and transparent in its corners.
     ASSERT_EQ(dib->biWidth * 1000 + dib->biHeight, (box.right - box.left) * 1000 + box.bottom - box.top);
     EXPECT_EQ(DibArgb(dib.get(), 100, 50), 0xFF0A78FAu);
     EXPECT_EQ(DibArgb(dib.get(), 1, 1) >> 24 | DibArgb(dib.get(), dib->biWidth - 2, dib->biHeight - 2) >> 24, 0u);
-}
-
-TEST(CaptureInterfaceQueries, DibSectionsAndWindowLookups) {
-    qel::UniqueHbitmap indexed(CPictavoUtil::CreateDIBBitmap(16, 8, 8, BI_RGB, nullptr));
-    ASSERT_TRUE(indexed);
-    {
-        qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
-        qel::SelectScope select(dc.get(), indexed.get());
-        RGBQUAD table[256];
-        ASSERT_EQ(::GetDIBColorTable(dc.get(), 0, 256, table), 256u);
-        EXPECT_TRUE(std::all_of(std::begin(table), std::end(table), [](RGBQUAD q) { return (q.rgbRed | q.rgbGreen | q.rgbBlue) == 0; }));
-    }
-    const unsigned long masks[3] = {0xFF0000, 0xFF00, 0xFF};
-    EXPECT_FALSE(qel::UniqueHbitmap(CPictavoUtil::CreateDIBBitmap(16, 8, 32, BI_BITFIELDS, nullptr)));
-    EXPECT_TRUE(qel::UniqueHbitmap(CPictavoUtil::CreateDIBBitmap(16, 8, 32, BI_BITFIELDS, masks)));
-
-    // A window with a child: the deepest visible window under a point, the parent at its free part.
-    qel::UniqueHwnd parent = SolidWindow(L"QelLookupParent", WS_EX_TOOLWINDOW, {100, 100, 400, 300}, RGB(1, 2, 3));
-    HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, parent.get(), nullptr, nullptr, nullptr);
-    const HWND desktop = ::GetDesktopWindow();
-    EXPECT_EQ(CPictavoUtil::GetWindowFromPoint(desktop, POINT{130, 130}, nullptr), child);
-    EXPECT_EQ(CPictavoUtil::GetWindowFromPoint(desktop, POINT{300, 250}, nullptr), parent.get());
-    EXPECT_EQ(CPictavoUtil::GetWindowFromPoint(desktop, POINT{130, 130}, parent.get()), desktop);
-    EXPECT_EQ(CPictavoUtil::GetTopMostLevelParentWindow(child), nullptr);
-    ::SetWindowPos(parent.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    EXPECT_EQ(CPictavoUtil::GetTopMostLevelParentWindow(child), parent.get());
-    // A region over the right part only: bounds and hit-testing follow it.
-    ::SetWindowRgn(parent.get(), ::CreateRectRgn(100, 0, 300, 200), TRUE);
-    const RECT bound = CPictavoUtil::GetWindowBoundRectangle(parent.get());
-    EXPECT_EQ(bound.left * 1000 + bound.right, 200400);
-    EXPECT_EQ(bound.bottom, 300);
-    EXPECT_EQ(CPictavoUtil::GetWindowFromPoint(desktop, POINT{130, 130}, nullptr), desktop);
 }

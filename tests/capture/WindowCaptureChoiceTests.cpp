@@ -22,13 +22,11 @@ TEST(WindowCaptureChoiceRules, AutomaticChoiceScansModulesOnlyIfNeededAndTheBlac
         int method;
         bool scans;
     };
+    // The cases the real programs below do not reach. Compositor off: print-window unless ruled out or the
+    // program uses the presentation framework. Compositor on: the compositor unless ruled out; a modern app always.
     const Case cases[] = {
-        // Compositor off: print-window unless ruled out for the process or it uses the presentation framework.
-        {false, false, true, true, false, kPrintWindow, true},  {false, false, true, true, true, kScreenCopy, true},
-        {false, false, false, true, true, kScreenCopy, false},  {false, true, true, true, true, kScreenCopy, false},
-        // Compositor on: the compositor unless ruled out; a modern app always.
-        {true, false, true, true, true, kCompositor, false},    {true, false, true, false, false, kPrintWindow, false},
-        {true, false, false, true, false, kCompositor, false},  {true, false, false, false, false, kScreenCopy, false},
+        {false, false, true, true, false, kPrintWindow, true}, {false, true, true, true, true, kScreenCopy, false},
+        {true, false, true, true, true, kCompositor, false},   {true, false, false, false, false, kScreenCopy, false},
         {true, true, false, false, false, kCompositor, false},
     };
     int n = 0;
