@@ -100,7 +100,7 @@ protected:
         monitors_ = MonitorRects();
     }
     void TearDown() override { CaptureSettings::Get().CaptureDelay = 100; }
-    std::unique_ptr<TargetApp> TargetOn(const RECT& monitor) { return std::make_unique<TargetApp>(monitor); }
+    static std::unique_ptr<TargetApp> TargetOn(const RECT& monitor) { return std::make_unique<TargetApp>(monitor); }
     std::vector<RECT> monitors_;
 };
 
@@ -187,51 +187,25 @@ TEST_F(WindowPick, EnterOrAClickGivesTheHandleUnderTheCursorAndSpaceSwitchesMode
 }
 
 // The keys, on a form made and run as the session does, so that its state can be read afterwards.
-class FormKeys : public WindowPick {
-protected:
-    void SetUp() override {
-        WindowPick::SetUp();
-        app_ = TargetOn(monitors_.back());
-        ASSERT_NE(ScreenGeometry::CaptureRectangle(&capture_, capture_.GetScreenBounds()), nullptr);
-        RetrieveWindowDetails worker(&holder_);
-        worker.Start();
-        worker.Join();
-    }
-    int Run(int mode, std::function<void(HWND)> script, std::unique_ptr<CaptureForm>* keep = nullptr) {
-        capture_.GetDetails()->SetCaptureMode(mode);
-        auto form = std::make_unique<CaptureForm>(&capture_, &holder_);
-        InputScript input([&] {
-            if (HWND overlay = WaitForOverlay()) script(overlay);
-        });
-        const int ran = form->RunForm();
-        form->DestroyWindow();  // the form is read afterwards; its window goes now, as the session's would
-        input.Join();
-        if (keep) *keep = std::move(form);
-        return ran;
-    }
-    static int Count(const ScreenCopy& shot, const RECT& area, DWORD color, int tolerance) {
-        int n = 0;
-        for (LONG y = area.top; y < area.bottom; ++y)
-            for (LONG x = area.left; x < area.right; ++x) n += shot.Contains(x, y) && Near(shot.At(x, y), color, tolerance);
-        return n;
-    }
+TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
+    auto app = TargetOn(monitors_.back());
+    Capture capture;
+    WindowRecordList windows;
+    WindowListHolder holder(&windows);
+    ASSERT_NE(ScreenGeometry::CaptureRectangle(&capture, capture.GetScreenBounds()), nullptr);
+    RetrieveWindowDetails worker(&holder);
+    worker.Start();
+    worker.Join();
+    capture.GetDetails()->SetCaptureMode(4);
+    CaptureForm form(&capture, &holder);
 
-    std::unique_ptr<TargetApp> app_;
-    Capture capture_;
-    WindowRecordList windows_;
-    WindowListHolder holder_{&windows_};
-};
-
-TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
-    const RECT c = app_->child_;
-    const RECT labelArea{c.left, c.top, c.left + 300, c.top + 22};
+    const RECT c = app->child_, labelArea{c.left, c.top, c.left + 300, c.top + 22};
     ScreenCopy plain, details;
     HWND overlayWnd = nullptr, fromPointDropped = nullptr, fromPointRestored = nullptr;
     POINT start{}, right1{}, right10{}, down1{};
-    std::unique_ptr<CaptureForm> form;
-    const bool cursorVisible = capture_.IsCursorVisible();
-    ASSERT_EQ(Run(4, [&](HWND overlay) {
-        overlayWnd = overlay;
+    const bool cursorVisible = capture.IsCursorVisible();
+    InputScript input([&] {
+        if (!(overlayWnd = WaitForOverlay())) return;
         MoveTo(Centre(c), 800);
         plain = CopyScreen(labelArea);
         Key('D', 400);
@@ -252,13 +226,22 @@ TEST_F(FormKeys, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
         Key(VK_DOWN);
         ::GetCursorPos(&down1);
         Key(VK_ESCAPE);
-    }, &form), 1);
+    });
+    ASSERT_EQ(form.RunForm(), 1);
+    form.DestroyWindow();  // as the session's would, before the form is read
+    input.Join();
 
     // D shows the details label, M toggles the cursor, F drops the overlay behind the window and restores it.
-    EXPECT_TRUE(Count(plain, labelArea, 0xFF8C00, 40) == 0 && Count(details, labelArea, 0xFF8C00, 40) > 10);
-    EXPECT_TRUE(form->ShowsDetails() && capture_.IsCursorVisible() != cursorVisible);
-    EXPECT_TRUE(fromPointDropped == app_->childWnd_ && fromPointRestored == overlayWnd);
+    const auto orange = [&](const ScreenCopy& shot) {
+        int n = 0;
+        for (LONG y = labelArea.top; y < labelArea.bottom; ++y)
+            for (LONG x = labelArea.left; x < labelArea.right; ++x) n += shot.Contains(x, y) && Near(shot.At(x, y), 0xFF8C00, 40);
+        return n;
+    };
+    EXPECT_TRUE(orange(plain) == 0 && orange(details) > 10);
+    EXPECT_TRUE(form.ShowsDetails() && capture.IsCursorVisible() != cursorVisible);
+    EXPECT_TRUE(fromPointDropped == app->childWnd_ && fromPointRestored == overlayWnd);
     // Arrows step one pixel, ten with Ctrl.
     EXPECT_TRUE(right1.x == start.x + 1 && right10.x == start.x + 11 && down1.y == start.y + 1);
-    EXPECT_TRUE(!form->IsAccepted() && form->ModalResult() == 2);
+    EXPECT_TRUE(!form.IsAccepted() && form.ModalResult() == 2);
 }
