@@ -4,9 +4,9 @@ target_compile_definitions(framework_test_exported PRIVATE FWTEST_EXPORTED_BUILD
 target_link_libraries(framework_test_exported PRIVATE QelFramework)
 qel_warnings(framework_test_exported)
 
-# Types, real windows and their painting: run alone on the display.
+# Real windows and their painting: run alone on the display.
 qel_add_test(framework_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ArrayTests.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowTests.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowTests.cpp
           ${CMAKE_CURRENT_LIST_DIR}/GdiTests.cpp
   LIBS QelFramework framework_test_exported
   LAYOUTS single

@@ -1,5 +1,6 @@
-// Pure rules of the selection: easing curves and rectangle animators, the magnifier's placement on
-// monitors anywhere in the virtual screen, the labels' wording, and the region shaping of a capture.
+// Pure rules of the selection: animation at extreme coordinates, the magnifier's placement on monitors
+// anywhere in the virtual screen, the labels' wording, and the region shaping of a capture. Ordinary
+// glides are checked on the screen, where the highlight must land exactly on the window.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -15,9 +16,6 @@ using namespace CaptureFormLayout;
 
 namespace {
 
-constexpr EasingType kTypes[] = {EasingType::Step,  EasingType::Linear,  EasingType::Sine,   EasingType::Quadratic,
-                                 EasingType::Cubic, EasingType::Quartic, EasingType::Quintic};
-constexpr EasingMode kModes[] = {EasingMode::EaseIn, EasingMode::EaseOut, EasingMode::EaseInOut};
 const Gdiplus::Rect kNoSelection(0, 0, 0, 0);
 const Gdiplus::Rect kFreshTarget(INT_MAX, INT_MAX, 0, 0);
 
@@ -29,48 +27,6 @@ const Gdiplus::Rect kFreshTarget(INT_MAX, INT_MAX, 0, 0);
 }
 
 }  // namespace
-
-// Out is in mirrored, in-out is in at double speed then mirrored; every curve runs from 0 to 1 without going back.
-TEST(Easing, EveryCurveRunsFromZeroToOneWithoutGoingBackAndItsModesMirrorEachOther) {
-    for (const EasingType type : kTypes)
-        for (const EasingMode mode : kModes) {
-            const auto ease = [&](double t, EasingMode m) { return Easing::Ease(t, type, m); };
-            SCOPED_TRACE(testing::Message() << int(type) << "/" << int(mode));
-            EXPECT_TRUE(std::abs(ease(0.0, mode)) < 1e-15 && std::abs(ease(1.0, mode) - 1.0) < 1e-15);
-            for (int i = 1; i <= 64; ++i) EXPECT_TRUE(ease(i / 64.0, mode) >= ease((i - 1) / 64.0, mode) - 1e-15) << i;
-            if (type == EasingType::Step) continue;
-            EXPECT_NEAR(ease(0.3, EasingMode::EaseOut), 1.0 - ease(0.7, EasingMode::EaseIn), 1e-12);
-            EXPECT_NEAR(ease(0.3, EasingMode::EaseInOut), ease(0.6, EasingMode::EaseIn) / 2, 1e-12);
-        }
-    EXPECT_EQ(Easing::Ease(0.25, EasingType::Quadratic, EasingMode::EaseIn), 0.0625);
-    EXPECT_NEAR(Easing::Ease(0.25, EasingType::Sine, EasingMode::EaseOut), std::sin(std::atan(1.0) / 2), 1e-12);  // pi / 8
-    // Step jumps at one half; unknown types give 0, unknown modes ease in.
-    EXPECT_TRUE(Easing::Ease(0.4999999, EasingType::Step, EasingMode::EaseOut) == 0.0 &&
-                Easing::Ease(0.5, EasingType::Step, EasingMode::EaseOut) == 1.0);
-    for (int raw : {-1, 7, 1000}) EXPECT_EQ(Easing::Ease(0.7, static_cast<EasingType>(raw), EasingMode::EaseInOut), 0.0);
-    EXPECT_EQ(Easing::Ease(0.25, EasingType::Cubic, static_cast<EasingMode>(42)), 0.015625);
-}
-
-TEST(RectangleAnimator, FollowsItsCurveTruncatingAndRetargetRunsFromWhereItStands) {
-    // Two frames: f(0.5) = 1 - 0.5^5 = 0.96875; 96.875 and -96.875 toward zero.
-    RectangleAnimator two(Gdiplus::Rect(0, 0, 100, 10), Gdiplus::Rect(100, -100, 0, 10), 2);
-    EXPECT_TRUE(SameRect(two.Next(), Gdiplus::Rect(96, -96, 4, 10)));
-    EXPECT_TRUE(SameRect(two.Next(), Gdiplus::Rect(100, -100, 0, 10)));
-    EXPECT_FALSE(two.HasNext() || two.NextFrame());
-    EXPECT_TRUE(SameRect(two.Next(), Gdiplus::Rect(100, -100, 0, 10)));  // and then stays
-
-    RectangleAnimator a(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(1000, 500, 200, 100), 11);
-    a.QueueLeg(Gdiplus::Rect(7, 7, 7, 7), 4, EasingType::Linear, EasingMode::EaseIn);
-    for (int i = 0; i < 3; ++i) a.Next();
-    const Gdiplus::Rect here = a.Current(), target(-50, -60, 10, 20);
-    ASSERT_TRUE(here.X > 0 && here.X < 1000);
-    a.Retarget(target, 5);  // drops the queued leg
-    EXPECT_TRUE(SameRect(a.First(), here) && SameRect(a.FinalTarget(), target));
-    int frames = 0;
-    for (; a.HasNext(); ++frames) a.Next();
-    EXPECT_EQ(frames, 5);
-    EXPECT_TRUE(SameRect(a.Current(), target));
-}
 
 TEST(RectangleAnimator, ExtremeCoordinatesLandExactlyWithoutOverflow) {
     const int extremes[] = {INT_MIN, INT_MIN + 1, -2000000000, -120, 0, 120, 2000000000, INT_MAX};
