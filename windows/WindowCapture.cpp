@@ -246,17 +246,18 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     properties.fVisible = TRUE;
     properties.fSourceClientAreaOnly = FALSE;
     qel::Dwm().UpdateThumbnailProperties(thumbnail.get(), &properties);
-    thumbnailWnd->ShowWindow(SW_SHOW);
-
-    captureRect = Intersection(captureRect, capture->GetScreenBounds());
-    constexpr DWORD kRepaintMs = 100;
-    ICapture* cursorSource = capture->IsCursorVisible() ? capture : nullptr;
-
+    // The background is chosen before the window shows, so that its very first paint has it: under Wine
+    // the paints that follow the first one of a just-shown window sometimes never reach the display.
     // Without an answer the background stays white, as the window starts.
     DWORD colorization = 0xFFFFFFFF;
     BOOL opaqueBlend = FALSE;
     if (FAILED(qel::Dwm().GetColorizationColor(&colorization, &opaqueBlend))) colorization = 0xFFFFFFFF;
     thumbnailWnd->m_crBackground = ThumbnailBackground(colorization);
+    thumbnailWnd->ShowWindow(SW_SHOW);
+
+    captureRect = Intersection(captureRect, capture->GetScreenBounds());
+    constexpr DWORD kRepaintMs = 100;
+    ICapture* cursorSource = capture->IsCursorVisible() ? capture : nullptr;
     thumbnailWnd->InvalidateRect(nullptr, TRUE);
 
     if (!window.IsModernAppWindow()) WindowDetails::BringToFront(target);
