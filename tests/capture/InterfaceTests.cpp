@@ -44,7 +44,7 @@ TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWh
             CaptureSettings::Get().CaptureMousePointer = setting;
             UniqueDib dib(CPictavoUtil().CaptureFullScreen(true));
             ASSERT_TRUE(dib && dib->biBitCount == 32);
-            ASSERT_EQ(dib->biWidth * 10000 + dib->biHeight, m.bounds.Width * 10000 + m.bounds.Height);
+            ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(m.bounds.Width, m.bounds.Height));
             std::string first;
             auto expected = [&](int sx, int sy) { return setting && UnderTestCursor(at, sx, sy) ? kCursorColor : ExpectedScreenPixel(sx, sy); };
             EXPECT_EQ(CountDibMismatches(dib.get(), m.bounds.X, m.bounds.Y, expected, &first), 0) << setting << ": " << first;
@@ -166,10 +166,11 @@ TEST_F(CaptureInterface, WindowCopiesAreClippedToTheWorkAreaOnlyBelowTheTaskbarA
     ::SetCursorPos(m.X + 5, m.Y + 5);
     UniqueDib dib(HostUtil::DoCaptureFromWnd(CWnd::FromHandle(shaped.get()), 1));
     ASSERT_TRUE(clipped && whole && dib);
-    EXPECT_TRUE(clipped->biWidth * 1000 + clipped->biHeight == 300160 && DibArgb(clipped.get(), 150, 159) == 0xFFC81E1Eu);
+    EXPECT_EQ(qeltest::SizeOf(clipped.get()), qeltest::Size(300, 160));
+    EXPECT_EQ(DibArgb(clipped.get(), 150, 159), 0xFFC81E1Eu);
     EXPECT_TRUE(whole->biHeight == 200 && DibArgb(whole.get(), 150, 199) == 0xFF1EC81Eu);  // clipped to the screen only
     // The region's bounding box, opaque inside the ellipse and transparent in its corners.
-    ASSERT_EQ(dib->biWidth * 1000 + dib->biHeight, (box.right - box.left) * 1000 + box.bottom - box.top);
+    ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(box.right - box.left, box.bottom - box.top));
     EXPECT_EQ(DibArgb(dib.get(), 100, 50), 0xFF0A78FAu);
     EXPECT_EQ(DibArgb(dib.get(), 1, 1) >> 24 | DibArgb(dib.get(), dib->biWidth - 2, dib->biHeight - 2) >> 24, 0u);
 }

@@ -129,7 +129,7 @@ TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsAndModulesDecideTheMethodForR
         // target, once brought to the front, over the top-most thumbnail window.
         EXPECT_EQ(dwm.registrations + dwm.updates, c.expected == kThumbnail ? 2 : 0) << n;
         EXPECT_TRUE(c.expected == kThumbnail || SoleColour(image) == 0xFF000000u) << n;
-        EXPECT_EQ(static_cast<int>(image->GetWidth() * 1000 + image->GetHeight()), (c.expected == kScreen ? 300 : 400) * 1000 + 300) << n;
+        EXPECT_EQ(qeltest::SizeOf(image), qeltest::Size(c.expected == kScreen ? 300 : 400, 300)) << n;
         EXPECT_TRUE(capture_->GetLocation().x == (c.expected == kScreen ? 0 : -100) && capture_->GetDetails()->GetTitle() == title) << n;
         EXPECT_TRUE(c.compositor != kFailing || dwm.source == program.window) << n;
     }

@@ -2,6 +2,7 @@
 // Small helpers shared by the test executables.
 #include <windows.h>
 #include <string>
+#include <utility>
 
 namespace qeltest {
 
@@ -11,5 +12,14 @@ std::string Layout();
 std::wstring OutputPath(const std::wstring& name);
 // Pumps the calling thread's messages for about ms milliseconds.
 void PumpFor(DWORD ms);
+
+// Width and height as one value, so that a size check reads as one and a failure prints both.
+using Size = std::pair<long, long>;
+template <class Image>
+Size SizeOf(Image* image) {
+    return {static_cast<long>(image->GetWidth()), static_cast<long>(image->GetHeight())};
+}
+inline Size SizeOf(const BITMAPINFOHEADER* dib) { return {dib->biWidth, dib->biHeight}; }
+inline Size SizeOf(BITMAPINFOHEADER* dib) { return SizeOf(static_cast<const BITMAPINFOHEADER*>(dib)); }
 
 }  // namespace qeltest

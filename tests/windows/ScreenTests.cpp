@@ -68,7 +68,7 @@ void ExpectCopy(Capture& capture, const Rect& r, Gdiplus::PixelFormat format) {
     ASSERT_EQ(ScreenGeometry::CaptureRectangle(&capture, r), &capture);
     EXPECT_TRUE(capture.GetLocation().x == r.X && capture.GetLocation().y == r.Y);
     auto* image = static_cast<Gdiplus::Bitmap*>(capture.GetImage());
-    ASSERT_EQ(image->GetWidth() * 10000 + image->GetHeight(), static_cast<UINT>(r.Width * 10000 + r.Height));
+    ASSERT_EQ(qeltest::SizeOf(image), qeltest::Size(r.Width, r.Height));
     EXPECT_EQ(image->GetPixelFormat(), format);
     qel::BitmapBitsLock bits(image, Rect(0, 0, r.Width, r.Height), Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
     ASSERT_TRUE(bits.ok());
