@@ -10,6 +10,15 @@
 namespace host {
 namespace {
 
+size_t BitsOffset(const BITMAPINFOHEADER* dib) {
+    size_t offset = dib->biSize;
+    if (dib->biCompression == BI_BITFIELDS) offset += 3 * sizeof(DWORD);
+    if (dib->biBitCount <= 8) offset += (dib->biClrUsed ? dib->biClrUsed : (1u << dib->biBitCount)) * sizeof(RGBQUAD);
+    return offset;
+}
+
+}  // namespace
+
 bool PngEncoder(CLSID* clsid) {
     UINT count = 0, bytes = 0;
     if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
@@ -24,15 +33,6 @@ bool PngEncoder(CLSID* clsid) {
     }
     return false;
 }
-
-size_t BitsOffset(const BITMAPINFOHEADER* dib) {
-    size_t offset = dib->biSize;
-    if (dib->biCompression == BI_BITFIELDS) offset += 3 * sizeof(DWORD);
-    if (dib->biBitCount <= 8) offset += (dib->biClrUsed ? dib->biClrUsed : (1u << dib->biBitCount)) * sizeof(RGBQUAD);
-    return offset;
-}
-
-}  // namespace
 
 size_t PackedDibSize(const BITMAPINFOHEADER* dib) {
     if (!dib || dib->biWidth <= 0 || dib->biHeight == 0 || dib->biBitCount == 0 || dib->biBitCount > 32) return 0;

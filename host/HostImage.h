@@ -5,6 +5,8 @@
 
 namespace host {
 
+// GDI+'s PNG encoder; false when GDI+ has none (or is not started).
+bool PngEncoder(CLSID* clsid);
 // Bytes of a packed DIB: header, masks, colour table and bits. 0 when the header is not plausible.
 size_t PackedDibSize(const BITMAPINFOHEADER* dib);
 // Writes a 32-bit packed DIB as a PNG with its alpha channel.
