@@ -254,25 +254,20 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     if (FAILED(qel::Dwm().GetColorizationColor(&colorization, &opaqueBlend))) colorization = 0xFFFFFFFF;
     thumbnailWnd->m_crBackground = ThumbnailBackground(colorization);
     thumbnailWnd->ShowWindow(SW_SHOW);
-
-    captureRect = Intersection(captureRect, capture->GetScreenBounds());
-    constexpr DWORD kRepaintMs = 100;
-    ICapture* cursorSource = capture->IsCursorVisible() ? capture : nullptr;
     thumbnailWnd->InvalidateRect(nullptr, TRUE);
 
     if (!window.IsModernAppWindow()) WindowDetails::BringToFront(target);
-    // Lets the thumbnail window and the target repaint before the screen is read. A display server may
-    // map a newly shown window a moment late and drop what was drawn into it before, so the messages are
-    // answered for a short while, then the thumbnail window paints once more and that reaches the screen.
-    thumbnailWnd->UpdateWindow();
+    // The thumbnail window and the target repaint, and the thumbnail is drawn, while the messages are
+    // answered for a short while before the screen is read.
+    constexpr DWORD kRepaintMs = 100;
     const DWORD repaintStart = ::GetTickCount();
     do {
         AfxDispatchPendingMessages();
         ::Sleep(10);
     } while (::GetTickCount() - repaintStart < kRepaintMs);
-    thumbnailWnd->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
-    AfxDispatchPendingMessages();
 
+    captureRect = Intersection(captureRect, capture->GetScreenBounds());
+    ICapture* cursorSource = capture->IsCursorVisible() ? capture : nullptr;
     std::unique_ptr<Gdiplus::Bitmap> image = ScreenGeometry::CopyScreenRectangle(cursorSource, captureRect);
     if (image && !OsVersion::IsWindows8OrLater()) {
         const LONG exStyle = ::GetWindowLongW(target, GWL_EXSTYLE);
