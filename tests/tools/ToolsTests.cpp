@@ -43,6 +43,39 @@ TEST(ToolRules, LabelAboveThePrimaryGoesBelowItsAreaOnlyWithoutRoom) {
     EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -500, 300, -400}, SIZE{200, 13}, RECT{0, -1000, 1000, 0}).y, -518);
 }
 
+// Worked examples: labels count both edges; the red pixel's label; the picker's label beside the right or
+// the bottom edge alone, on a monitor left of the primary too.
+TEST(ToolRules, LabelTextsAndPickerLabelBesideOneEdge) {
+    EXPECT_EQ(qel::AreaLabelText(RECT{10, 10, 20, 30}), L"Left : 10 Top : 10 Width : 11 Height : 21");
+    EXPECT_EQ(qel::PickLabelText(RGB(255, 0, 0)), L"R:255 G:0 B:0");
+    const auto at = [](POINT p, const RECT& bounds) {
+        const POINT box = qel::PickLabelPosition(p, 100, bounds);
+        return std::make_pair(box.x, box.y);
+    };
+    const RECT screen{0, 0, 1000, 800}, left{-1280, 0, 0, 1024};
+    EXPECT_EQ(at(POINT{400, 400}, screen), std::make_pair(430L, 430L));
+    EXPECT_EQ(at(POINT{900, 400}, screen), std::make_pair(770L, 430L));
+    EXPECT_EQ(at(POINT{400, 780}, screen), std::make_pair(430L, 726L));
+    EXPECT_EQ(at(POINT{-100, 500}, left), std::make_pair(-230L, 530L));
+}
+
+// The window regions of a 100 x 60 rectangle, probed at the edges of every arm and band.
+TEST(ToolRules, FrameAndBracketsOfAHundredBySixty) {
+    const qel::FrameShape thin = qel::FlashFrameShape(100, 60, true), thick = qel::FlashFrameShape(100, 60, false);
+    // Thin: 4 pixels on the left and top, 3 on the right and bottom, in a 108 x 68 window.
+    const std::pair<POINT, bool> thinProbes[] = {{{3, 10}, true},   {{4, 10}, false}, {{104, 10}, false}, {{105, 10}, true},
+                                                 {{107, 10}, true}, {{108, 10}, false}, {{10, 3}, true},  {{10, 4}, false},
+                                                 {{10, 64}, false}, {{10, 65}, true}, {{10, 67}, true},   {{10, 68}, false}};
+    for (const auto& [p, in] : thinProbes) EXPECT_EQ(InShape(thin, p.x, p.y), in) << "thin " << p.x << "," << p.y;
+    // Brackets: 8 thick left and top, 7 right and bottom; arms of 24 from the top-left corner and 27 from
+    // the bottom-right one, in a 116 x 76 window.
+    const std::pair<POINT, bool> thickProbes[] = {
+        {{23, 0}, true}, {{24, 0}, false}, {{88, 0}, false}, {{89, 0}, true},   {{115, 0}, true},  {{116, 0}, false},
+        {{0, 23}, true}, {{0, 24}, false}, {{0, 48}, false}, {{0, 49}, true},   {{0, 75}, true},   {{0, 76}, false},
+        {{7, 10}, true}, {{8, 10}, false}, {{108, 70}, true}, {{108, 68}, false}, {{109, 10}, true}, {{115, 60}, true}};
+    for (const auto& [p, in] : thickProbes) EXPECT_EQ(InShape(thick, p.x, p.y), in) << "brackets " << p.x << "," << p.y;
+}
+
 // Solid windows keep their colour + 1 in their user data, pattern windows 0. The pixels are computed
 // into one DIB: thousands of brushes would take seconds.
 LRESULT CALLBACK BackdropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -137,7 +170,9 @@ TEST_F(AreaSelector, FixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsByClickOr
         {{rightmost.right - 2, 500}, {lastX - w, 425, lastX, 576}},
         {{tallest.left + 500, tallest.bottom - 1}, {tallest.left + 400, lastY - h, tallest.left + 601, lastY}},
     };
-    for (bool escape : {false, true}) {
+    // A left click accepts; a right click or Escape cancels.
+    for (int ending : {VK_LBUTTON, VK_RBUTTON, VK_ESCAPE}) {
+        const bool cancel = ending != VK_LBUTTON;
         // The window sees the mouse where it is when it appears: on the centre the rectangle stays.
         MoveTo(200, 175);
         CMouseCaptureWnd wnd(eRecordFixedArea, CRect(100, 100, 301, 251));
@@ -153,7 +188,7 @@ TEST_F(AreaSelector, FixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsByClickOr
         const RECT inside{103, 103, 298, 248};
         EXPECT_EQ(CountDifferences(before_, shown, &inside), 0u);
         EXPECT_EQ(ChangedOutside(RECT{100, 60, 600, 300}), 0u);
-        if (!escape) SaveScreenPng(RECT{60, 60, 700, 320}, L"area-fixed.png");
+        if (!cancel) SaveScreenPng(RECT{60, 60, 700, 320}, L"area-fixed.png");
 
         for (const auto& s : steps) {
             MoveTo(s.cursor.x, s.cursor.y);
@@ -162,16 +197,26 @@ TEST_F(AreaSelector, FixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsByClickOr
             const CRect& e = s.expected;
             EXPECT_EQ(ChangedOutside(RECT{e.left, e.top - 40, std::max(e.right, e.left + 500), e.bottom + 40}), 0u);
         }
-        escape ? PressKey(VK_ESCAPE) : Click();
-        EXPECT_EQ(RunLoop(wnd), escape ? 2 : 1);
-        EXPECT_TRUE(escape || wnd.GetCaptureArea() == steps[4].expected);
+        ending == VK_ESCAPE ? PressKey(VK_ESCAPE) : Click(ending == VK_LBUTTON);
+        EXPECT_EQ(RunLoop(wnd), cancel ? 2 : 1) << ending;
+        EXPECT_TRUE(cancel || wnd.GetCaptureArea() == steps[4].expected);
         PumpFor(200);
-        EXPECT_EQ(CountDifferences(before_, CopyScreen(screen_)), 0u) << escape;
+        EXPECT_EQ(CountDifferences(before_, CopyScreen(screen_)), 0u) << ending;
         wnd.DestroyWindow();
     }
 }
 
 TEST_F(AreaSelector, NewAreaIsTheNormalisedRectangleOfADragAcrossMonitors) {
+    {  // Escape before a drag cancels with no area.
+        CMouseCaptureWnd early(eRecordNewArea, CRect(0, 0, 0, 0));
+        ASSERT_TRUE(early.CreateShiftWindow());
+        PumpFor(200);
+        PressKey(VK_ESCAPE);
+        EXPECT_EQ(RunLoop(early), 2);
+        EXPECT_TRUE(early.GetCaptureArea().IsRectEmpty());
+        early.DestroyWindow();
+        PumpFor(200);
+    }
     CMouseCaptureWnd wnd(eRecordNewArea, CRect(0, 0, 0, 0));
     ASSERT_TRUE(wnd.CreateShiftWindow());
     PumpFor(200);
@@ -264,6 +309,10 @@ TEST_F(FlashingFrame, FlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMovable) {
     int flashedSamples = 0, plainSamples = 0;
     for (int i = 0; i < 12; ++i) (Changed(45) ? flashedSamples : plainSamples)++;
     EXPECT_TRUE(flashedSamples > 0 && plainSamples > 0) << flashedSamples << " of 12 flashed";
+    // Stopped while flashed, after an odd number of ticks, it paints the plain look back.
+    bool flashed = false;
+    for (int i = 0; i < 12 && !flashed; ++i) flashed = Changed(30) > 0;
+    ASSERT_TRUE(flashed);
     wnd.StopFlashing();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Changed(110), 0u) << i;
     // A drag on the frame moves it only while movable, and never off the screen.
@@ -343,7 +392,7 @@ protected:
     std::optional<CWinApp> app_;
 };
 
-// Red on the primary monitor, green on each other one (left of the primary too).
+// Red on the primary monitor, picked by a left click; green on each other one (left of the primary too), by a right click.
 TEST_F(ColourPicker, ClickAndEscapePickTheColourUnderTheTipOnEveryMonitorEnterRefusesAndTheLabelStaysOnScreen) {
     std::vector<std::pair<POINT, COLORREF>> spots{{{400, 400}, RGB(255, 0, 0)}};
     for (const RECT& m : monitors_)
@@ -361,7 +410,7 @@ TEST_F(ColourPicker, ClickAndEscapePickTheColourUnderTheTipOnEveryMonitorEnterRe
             ::GetCursorInfo(&cursor);
             label = CopyScreen(RECT{p.x, p.y, p.x + 300, p.y + 80});
             SaveScreenPng(RECT{p.x - 120, p.y - 120, p.x + 320, p.y + 120}, rgb == 0xFF0000 ? L"pick-red.png" : L"pick-other.png");
-            Click();
+            Click(rgb == 0xFF0000);
         }), colour);
         EXPECT_EQ(cursor.hCursor, eyedropper);
         // The label box starts 30 pixels right of and below the cursor: a light top edge, yellow inside,
