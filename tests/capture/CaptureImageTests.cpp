@@ -1,12 +1,15 @@
-// The capture's image, cursor and details.
+// The capture's image, cursor and details, and the image helpers under them.
 #include <gtest/gtest.h>
 
 #include <QelPictavo/PictavoUtil.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "GdiplusHandles.h"
 #include "capture/Capture.h"
+#include "capture/ImageHelpers.h"
 #include "tests/windows/ScreenTestWindows.h"
 
 namespace {
@@ -115,4 +118,84 @@ TEST(CaptureModel, CursorIsAPrivateCopyAndNeverLeaksAndLentDetailsAreNotFreed) {
     const unsigned long masks[3] = {0xFF0000, 0xFF00, 0xFF};
     EXPECT_FALSE(qel::UniqueHbitmap(CPictavoUtil::CreateDIBBitmap(16, 8, 32, BI_BITFIELDS, nullptr)));
     EXPECT_TRUE(qel::UniqueHbitmap(CPictavoUtil::CreateDIBBitmap(16, 8, 32, BI_BITFIELDS, masks)));
+}
+
+// Parts are exact; every copy keeps resolution and property items; formats outside the four kept ones
+// become 32-bit ARGB when they carry alpha, else 24-bit RGB.
+TEST(ImageHelpers, CloneAreaKeepsResolutionAndPropertiesAndMapsFormats) {
+    auto source = MakePattern(40, 30, PixelFormat24bppRGB);
+    ASSERT_TRUE(source);
+    source->SetResolution(150.0f, 72.0f);
+    char text[] = "pictavo";
+    Gdiplus::PropertyItem description{PropertyTagImageDescription, sizeof(text), PropertyTagTypeASCII, text};
+    // Wine's GDI+ accepts property items without storing them: the check runs where they are stored.
+    const bool properties = source->SetPropertyItem(&description) == Gdiplus::Ok &&
+                            source->GetPropertyItemSize(PropertyTagImageDescription) > sizeof(text);
+    std::printf("property items %s\n", properties ? "stored and checked" : "not stored here, not checked");
+    for (const Rect& area : {Rect(), Rect(5, 4, 20, 10), Rect(30, 20, 50, 50)}) {
+        std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(source.get(), 0, area));
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(copy->GetPixelFormat(), PixelFormat24bppRGB);
+        EXPECT_TRUE(copy->GetHorizontalResolution() == 150.0f && copy->GetVerticalResolution() == 72.0f);
+        EXPECT_TRUE(!properties || copy->GetPropertyItemSize(PropertyTagImageDescription) > sizeof(text)) << area.X;
+        const Rect want = area.Width ? Rect(area.X, area.Y, std::min(area.Width, 40 - area.X), std::min(area.Height, 30 - area.Y))
+                                     : Rect(0, 0, 40, 30);
+        ASSERT_EQ(qeltest::SizeOf(copy.get()), qeltest::Size(want.Width, want.Height));
+        for (int i = 0; i < want.Width * want.Height; ++i)
+            ASSERT_EQ(PixelAt(copy.get(), i % want.Width, i / want.Width), Pattern(want.X + i % want.Width, want.Y + i / want.Width));
+    }
+    auto deep = MakePattern(16, 8, PixelFormat64bppARGB);
+    ASSERT_TRUE(deep);
+    std::unique_ptr<Bitmap> wide(ImageHelpers::CloneArea(deep.get(), 0, Rect()));
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->GetPixelFormat(), PixelFormat32bppARGB);
+    const FourColours palette;
+    auto indexed = MakeIndexed<Bitmap>(palette);
+    ASSERT_TRUE(indexed);
+    for (const Rect& area : {Rect(), Rect(2, 3, 4, 4)}) {
+        std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(indexed.get(), 0, area));
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(copy->GetPixelFormat(), PixelFormat24bppRGB);
+        EXPECT_EQ(PixelAt(copy.get(), 2, 1), palette.entries[(area.X + area.Y + 3) % 4]);
+    }
+}
+
+// Alpha dropped by a 24-bit target lands on opaque white; a 32-bit copy keeps it as it is.
+TEST(ImageHelpers, CloneAreaToTwentyFourBitsPutsTransparencyOnWhite) {
+    auto source = MakePattern(10, 10, PixelFormat32bppARGB);
+    ASSERT_TRUE(source);
+    source->SetPixel(0, 0, Gdiplus::Color(0x00000000));
+    source->SetPixel(4, 4, Gdiplus::Color(0x80000000));
+    for (const Rect& area : {Rect(), Rect(3, 3, 2, 2)}) {
+        std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(source.get(), PixelFormat24bppRGB, area));
+        ASSERT_TRUE(copy);
+        const int o = area.X;
+        EXPECT_EQ(PixelAt(copy.get(), 3 - o, 3 - o), Pattern(3, 3));
+        EXPECT_NEAR(PixelAt(copy.get(), 4 - o, 4 - o) & 0xFF, 0x7F, 2);  // half black on white
+        EXPECT_EQ(PixelAt(copy.get(), 0, 0), o == 0 ? 0xFFFFFFFFu : Pattern(3, 3));
+    }
+    std::unique_ptr<Bitmap> same(ImageHelpers::CloneArea(source.get(), 0, Rect()));
+    ASSERT_TRUE(same);
+    EXPECT_EQ(PixelAt(same.get(), 4, 4), 0x80000000u);
+}
+
+// Counting ignores alpha, in every format the count reads; a rectangle is inside a region only with
+// its far corners, which lie one pixel outside it.
+TEST(ImageHelpers, CountColorIgnoresAlphaAndRegionsNeedAllFourCorners) {
+    for (Gdiplus::PixelFormat format : {PixelFormat32bppARGB, PixelFormat24bppRGB, PixelFormat16bppRGB565, PixelFormat64bppARGB}) {
+        auto bitmap = MakePattern(20, 10, format);
+        ASSERT_TRUE(bitmap);
+        bitmap->SetPixel(0, 0, Gdiplus::Color(0x00000000));  // transparent black where the format keeps alpha
+        bitmap->SetPixel(19, 9, Gdiplus::Color(0xFF000000));
+        bitmap->SetPixel(4, 5, Gdiplus::Color(0xFFFF00FF));
+        EXPECT_EQ(ImageHelpers::CountColor(bitmap.get(), 0xFF000000), 2u) << std::hex << format;
+        EXPECT_EQ(ImageHelpers::CountColor(bitmap.get(), 0x00FF00FF), 1u) << std::hex << format;
+    }
+    EXPECT_EQ(ImageHelpers::CountColor(nullptr, 0), 0u);
+    Gdiplus::Region region(Rect(0, 0, 100, 100));
+    EXPECT_FALSE(ImageHelpers::RegionContainsRectangle(&region, 0, 0, 100, 100));
+    EXPECT_TRUE(ImageHelpers::RegionContainsRectangle(&region, 0, 0, 99, 99));
+    region.Union(Rect(100, 0, 50, 60));  // two monitors of different heights
+    EXPECT_TRUE(ImageHelpers::RegionContainsRectangle(&region, 80, 10, 60, 40));
+    EXPECT_FALSE(ImageHelpers::RegionContainsRectangle(&region, 80, 10, 60, 60));
 }
