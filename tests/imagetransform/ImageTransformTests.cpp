@@ -270,7 +270,7 @@ BITMAPINFOHEADER RandomHeader(std::mt19937& rng) {
 
 // Each block ends right at a no-access page (4-aligned; the 0..3 bytes of slack hold 0xA5), so a read or
 // write past it crashes the test; a refused block must come back byte for byte.
-TEST(MalformedInput, HundredThousandHeadersThroughEveryOperation) {
+TEST(MalformedInput, HundredThousandMalformedHeadersThroughEveryOperation) {
     SYSTEM_INFO si;
     ::GetSystemInfo(&si);
     auto* base = static_cast<uint8_t*>(::VirtualAlloc(nullptr, kArenaBytes + si.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
@@ -284,9 +284,9 @@ TEST(MalformedInput, HundredThousandHeadersThroughEveryOperation) {
         regions.emplace_back(::CreateRectRgnIndirect(&r));
     regions.emplace_back(::CreateEllipticRgn(2, 1, 60, 30));
     auto valid = MakeDib(23, 9, kBgra, false, rng);
-    int accepted = 0;
-    const int rounds = 100000;
-    for (int i = 0; i < rounds; ++i) {
+    // Until a hundred thousand malformed headers have gone through, with well-formed ones among them.
+    int accepted = 0, refused = 0;
+    for (int i = 0; refused < 100000; ++i) {
         BITMAPINFOHEADER h;
         do h = RandomHeader(rng);
         while (PromisedSize(h) > kArenaBytes);
@@ -301,6 +301,7 @@ TEST(MalformedInput, HundredThousandHeadersThroughEveryOperation) {
         const auto unchanged = [&] { return std::equal(snapshot.begin(), snapshot.end(), block); };
         const bool thirtyTwo = wellFormed && h.biBitCount == 32;
         accepted += wellFormed;
+        refused += !wellFormed;
         const POINT origin{LONG(rng() % 60) - 30, LONG(rng() % 40) - 20};
         const RECT area{LONG(rng() % 50) - 10, LONG(rng() % 30) - 10, LONG(rng() % 50), LONG(rng() % 30)};
         // As the source and as the target of a conversion.
@@ -323,9 +324,7 @@ TEST(MalformedInput, HundredThousandHeadersThroughEveryOperation) {
         ASSERT_TRUE(std::all_of(block + size, block + rounded, [](uint8_t b) { return b == 0xA5; }) &&
                     (wellFormed || unchanged())) << "round " << i;
     }
-    // The mix must exercise both sides.
-    EXPECT_GT(accepted, rounds / 10);
-    EXPECT_LT(accepted, rounds * 9 / 10);
+    EXPECT_GT(accepted, 10000);
 }
 
 TEST(MalformedInput, HandlesThatAreNoBitmapsAndImpossibleSizes) {
