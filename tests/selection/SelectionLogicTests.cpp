@@ -1,16 +1,19 @@
-// Pure rules of the selection: animation at extreme coordinates, the magnifier's placement on monitors
-// anywhere in the virtual screen, the labels' wording, and the region shaping of a capture. Ordinary
-// glides are checked on the screen, where the highlight must land exactly on the window.
+// Pure rules of the selection: the easing curves, animator legs and retargeting, animation at extreme
+// coordinates, the remote-session frame counts, text measuring, the magnifier's placement on monitors
+// anywhere in the virtual screen, the labels' placement and wording, and the region shaping of a capture.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 #include "GdiplusHandles.h"
 #include "capture/CaptureSession.h"
+#include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
 #include "selection/Animators.h"
 #include "selection/CaptureFormLayout.h"
+#include "selection/OverlayHelpers.h"
 
 using namespace CaptureFormLayout;
 
@@ -28,6 +31,69 @@ const Gdiplus::Rect kFreshTarget(INT_MAX, INT_MAX, 0, 0);
 
 }  // namespace
 
+// Values worked out by hand at t = 1/4, 1/2, 3/4; the sines are 1 - cos(pi/8), sin(pi/8), (1 - sqrt(1/2)) / 2...
+TEST(Easing, EveryTypeAndModeGivesItsCurveValue) {
+    using T = EasingType;
+    using M = EasingMode;
+    const double c8 = 0.9238795325112867, s8 = 0.3826834323650898, r2 = 0.7071067811865476;  // cos, sin pi/8; sqrt 1/2
+    const struct { T type; M mode; double f[3]; } table[] = {
+        {T::Step, M::EaseIn, {0, 1, 1}}, {T::Step, M::EaseOut, {0, 1, 1}}, {T::Step, M::EaseInOut, {0, 1, 1}},
+        {T::Linear, M::EaseIn, {0.25, 0.5, 0.75}}, {T::Linear, M::EaseOut, {0.25, 0.5, 0.75}},
+        {T::Linear, M::EaseInOut, {0.25, 0.5, 0.75}},
+        {T::Sine, M::EaseIn, {1 - c8, 1 - r2, 1 - s8}}, {T::Sine, M::EaseOut, {s8, r2, c8}},
+        {T::Sine, M::EaseInOut, {(1 - r2) / 2, 0.5, (1 + r2) / 2}},
+        {T::Quadratic, M::EaseIn, {0.0625, 0.25, 0.5625}}, {T::Quadratic, M::EaseOut, {0.4375, 0.75, 0.9375}},
+        {T::Quadratic, M::EaseInOut, {0.125, 0.5, 0.875}},
+        {T::Cubic, M::EaseIn, {0.015625, 0.125, 0.421875}}, {T::Cubic, M::EaseOut, {0.578125, 0.875, 0.984375}},
+        {T::Cubic, M::EaseInOut, {0.0625, 0.5, 0.9375}},
+        {T::Quartic, M::EaseIn, {0.00390625, 0.0625, 0.31640625}},
+        {T::Quartic, M::EaseOut, {0.68359375, 0.9375, 0.99609375}}, {T::Quartic, M::EaseInOut, {0.03125, 0.5, 0.96875}},
+        {T::Quintic, M::EaseIn, {0.0009765625, 0.03125, 0.2373046875}},
+        {T::Quintic, M::EaseOut, {0.7626953125, 0.96875, 0.9990234375}},
+        {T::Quintic, M::EaseInOut, {0.015625, 0.5, 0.984375}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(testing::Message() << "type " << int(row.type) << ", mode " << int(row.mode));
+        EXPECT_NEAR(Easing::Ease(0.0, row.type, row.mode), 0.0, 1e-15);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(Easing::Ease(0.25 * (i + 1), row.type, row.mode), row.f[i], 1e-14) << i;
+        EXPECT_NEAR(Easing::Ease(1.0, row.type, row.mode), 1.0, 1e-15);
+    }
+    // Unknown types give 0; unknown modes ease in.
+    for (int raw : {-1, 7}) EXPECT_EQ(Easing::Ease(0.75, static_cast<T>(raw), M::EaseOut), 0.0);
+    EXPECT_EQ(Easing::Ease(0.75, T::Cubic, static_cast<M>(3)), 0.421875);
+}
+
+TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
+    // Two frames of the quintic ease-out: f(1/2) = 31/32; 96.875 and -96.875 truncate toward zero.
+    RectangleAnimator a(Gdiplus::Rect(0, 0, 100, 10), Gdiplus::Rect(100, -100, 0, 10), 2);
+    EXPECT_TRUE(SameRect(a.Next(), Gdiplus::Rect(96, -96, 4, 10)));
+    EXPECT_TRUE(SameRect(a.Next(), Gdiplus::Rect(100, -100, 0, 10)));
+    EXPECT_TRUE(!a.HasNext() && SameRect(a.Next(), Gdiplus::Rect(100, -100, 0, 10)) && a.CurrentFrame() == 2);
+    // Queued legs run with their own curve; switching starts the leg at frame 0, where it stands.
+    a.QueueLeg(Gdiplus::Rect(200, 0, 40, 20), 4, EasingType::Linear, EasingMode::EaseIn);
+    a.QueueLeg(Gdiplus::Rect(0, 0, 0, 0), 2, EasingType::Sine, EasingMode::EaseOut);
+    const Gdiplus::Rect expected[] = {{100, -100, 0, 10}, {125, -75, 10, 12}, {150, -50, 20, 15}, {175, -25, 30, 17},
+                                      {200, 0, 40, 20},   {200, 0, 40, 20},   {59, 0, 12, 6},      {0, 0, 0, 0}};
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_TRUE(a.HasNext()) << i;
+        EXPECT_TRUE(SameRect(a.Next(), expected[i])) << i;
+        if (i == 0) {
+            EXPECT_TRUE(a.Frames() == 4 && a.CurrentFrame() == 0 && a.GetEasingType() == EasingType::Linear);
+        }
+    }
+    EXPECT_TRUE(!a.HasNext() && !a.NextFrame() && a.GetEasingMode() == EasingMode::EaseOut);
+
+    // One quarter of the way (f = 0.7626953125), then toward a new target over two frames; the queued
+    // leg is dropped.
+    RectangleAnimator b(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(1000, 500, 200, 100), 4);
+    b.QueueLeg(Gdiplus::Rect(7, 7, 7, 7), 3, EasingType::Linear, EasingMode::EaseIn);
+    EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(762, 381, 152, 76)));
+    b.Retarget(Gdiplus::Rect(-50, -60, 10, 20), 2);
+    EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-24, -46, 15, 22)));  // -812, -441, -142, -56 times 31/32
+    EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-50, -60, 10, 20)));
+    EXPECT_FALSE(b.HasNext());
+}
+
 TEST(RectangleAnimator, ExtremeCoordinatesLandExactlyWithoutOverflow) {
     const int extremes[] = {INT_MIN, INT_MIN + 1, -2000000000, -120, 0, 120, 2000000000, INT_MAX};
     for (int first : extremes)
@@ -43,6 +109,47 @@ TEST(RectangleAnimator, ExtremeCoordinatesLandExactlyWithoutOverflow) {
     a.Retarget(Gdiplus::Rect(-404, 20, 384, 384), 16);
     while (a.HasNext()) a.Next();
     EXPECT_TRUE(SameRect(a.Current(), Gdiplus::Rect(-404, 20, 384, 384)));
+}
+
+TEST(RemoteSession, CutsAnimationsToOneFrameUnlessDisabled) {
+    CaptureSettings& settings = CaptureSettings::Get();
+    const CaptureSettings saved = settings;
+    const bool systemRemote = ::GetSystemMetrics(SM_REMOTESESSION) != 0;
+    settings.DisableRemoteOptimization = settings.ForceRemoteOptimization = false;
+    EXPECT_TRUE(IsRemoteSession() == systemRemote && AnimationFrames(11) == (systemRemote ? 1 : 11));
+    settings.ForceRemoteOptimization = true;
+    EXPECT_TRUE(IsRemoteSession() && AnimationFrames(11) == 1 && AnimationFrames(16) == 1);
+    // One frame: the last value at once.
+    RectangleAnimator jump(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(-7, 900, 30, 40), AnimationFrames(11));
+    EXPECT_TRUE(SameRect(jump.Next(), Gdiplus::Rect(-7, 900, 30, 40)) && !jump.HasNext());
+    settings.DisableRemoteOptimization = true;  // wins over forcing, and over the system
+    EXPECT_TRUE(!IsRemoteSession() && AnimationFrames(11) == 11 && AnimationFrames(16) == 16);
+    settings.DisableRemoteOptimization = saved.DisableRemoteOptimization;
+    settings.ForceRemoteOptimization = saved.ForceRemoteOptimization;
+}
+
+TEST(MeasureText, EightPointSizeRoundedHalfUp) {
+    EXPECT_TRUE(RoundToPixels(41.5) == 42 && RoundToPixels(41.4) == 41 && RoundToPixels(41.49999) == 41 &&
+                RoundToPixels(0.5) == 1 && RoundToPixels(13.0) == 13);
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    const Gdiplus::FontFamily* family = Gdiplus::FontFamily::GenericSansSerif();
+    ASSERT_TRUE(family && family->IsAvailable());
+    // Each text measured here on the screen's DC at 8 points; the helper rounds each side half up. Some of
+    // the texts must have a fraction of a half or more, or rounding down would pass too.
+    qel::WindowDc dc(nullptr);
+    Gdiplus::Graphics graphics(dc.get());
+    const Gdiplus::Font font(family, 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    int roundedUp = 0;
+    for (const wchar_t* text : {L"1", L"17", L"199", L"1920 x 1080", L"-3 x 1079", L"#1A2B0 - Notes", L"W", L"Wii"}) {
+        Gdiplus::RectF m;
+        ASSERT_EQ(graphics.MeasureString(text, -1, &font, Gdiplus::RectF(0, 0, 1000, 500), nullptr, &m), Gdiplus::Ok);
+        const Gdiplus::Size got = MeasureText(family, text);
+        EXPECT_TRUE(got.Width == int(m.Width + 0.5) && got.Height == int(m.Height + 0.5) && m.Width > 3)
+            << got.Width << " x " << got.Height << " for " << m.Width << " x " << m.Height;
+        roundedUp += (m.Width - int(m.Width) >= 0.5) + (m.Height - int(m.Height) >= 0.5);
+    }
+    EXPECT_GT(roundedUp, 0);
+    EXPECT_TRUE(MeasureText(nullptr, L"1").Width == 0 && MeasureText(family, nullptr).Height == 0);
 }
 
 // The corners of a monitor that does not start at the overlay's origin (the second monitor of a
@@ -86,7 +193,31 @@ TEST(ZoomerPlacement, KeepsATargetThatStillFitsAndAvoidsTheSelection) {
     EXPECT_FALSE(PlaceZoomer(edge, POINT{INT_MAX - 500, INT_MAX - 500}, kFreshTarget, kNoSelection).keep);
 }
 
-TEST(Labels, WordedForTheModeAndTheWindow) {
+TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheMode) {
+    const Gdiplus::Size text(20, 12);
+    EXPECT_FALSE(WidthLabel(Gdiplus::Rect(100, 200, 26, 50), text).shown);
+    // a = 11, x0 = 100 + 13 - 11 = 102: the line runs from the left edge to x0 and from 124 to the right edge.
+    const DimensionLabel w = WidthLabel(Gdiplus::Rect(100, 200, 27, 50), text);
+    EXPECT_TRUE(w.shown && SameRect(w.box, Gdiplus::Rect(105, 185, 17, 12)) && w.text.Equals(Gdiplus::Point(105, 185)));
+    EXPECT_TRUE(w.line[0].from.Equals({100, 192}) && w.line[0].to.Equals({102, 192}) && w.line[1].from.Equals({124, 192}) &&
+                w.line[1].to.Equals({127, 192}) && w.ticks[0].from.Equals({100, 189}) && w.ticks[1].to.Equals({127, 195}));
+    EXPECT_FALSE(HeightLabel(Gdiplus::Rect(100, 200, 50, 18), text).shown);
+    // b = 7, y0 = 200 + 9 - 7 = 202, x1 = 100 - 20 + 1 = 81, line at x = 92.
+    const DimensionLabel h = HeightLabel(Gdiplus::Rect(100, 200, 50, 19), text);
+    EXPECT_TRUE(h.shown && SameRect(h.box, Gdiplus::Rect(81, 204, 17, 11)) && h.text.Equals(Gdiplus::Point(81, 204)));
+    EXPECT_TRUE(h.line[0].from.Equals({92, 200}) && h.line[0].to.Equals({92, 202}) && h.line[1].from.Equals({92, 216}) &&
+                h.line[1].to.Equals({92, 219}) && h.ticks[0].from.Equals({89, 200}) && h.ticks[1].to.Equals({95, 219}));
+    // The coordinate label sits 5 pixels right of and below the cursor, 3 narrower than its text.
+    EXPECT_TRUE(SameRect(CoordinateLabelBox(POINT{-40, 7}, text), Gdiplus::Rect(-35, 12, 17, 12)));
+
+    // Read-out: 12 x min(h / 2mh, w / 2mw) points with mw = 60, mh = 15, nothing below 4, at most 20.
+    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 40, 1000), 60.0f, 15.0f), 4.0f);
+    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 39, 1000), 60.0f, 15.0f), 0.0f);
+    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 10), 60.0f, 15.0f), 4.0f);
+    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 9), 60.0f, 15.0f), 0.0f);
+    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 100, 45), 60.0f, 15.0f), 10.0f);  // width: 10, height: 18
+    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 30), 60.0f, 15.0f), 12.0f);  // height: 12, width: 100
+    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 60.0f, 15.0f), 20.0f);
     EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 0.0f, 0.0f), 0.0f);  // unmeasured text: no division
     // Regions count both edges, windows (mode 4 only) show their size.
     const Gdiplus::Rect c(5, 6, 199, 99);
@@ -125,7 +256,7 @@ bool SameColour(BITMAPINFOHEADER* a, BITMAPINFOHEADER* b, int x, int y, int tole
 
 }  // namespace
 
-TEST(Shapes, EllipseAndRoundedRectangleShapesClearTheCornersAndKeepTheInsideUpright) {
+TEST(Shapes, EllipseShapeClearsTheCornersAndKeepsTheInsideUpright) {
     ASSERT_TRUE(qel::EnsureGdiplus());
     // Well inside the ellipse: opaque with the source's colour; well outside: transparent. Rim pixels keep
     // the source's colour at whatever coverage the renderer gives them.
@@ -145,22 +276,7 @@ TEST(Shapes, EllipseAndRoundedRectangleShapesClearTheCornersAndKeepTheInsideUpri
     EXPECT_EQ(wrong, 0);
     EXPECT_NEAR(covered, 15708, 400);  // close to the ellipse's area, pi * 100 * 50
 
-    // The rounded rectangle: corners of a circle of radius 10 (an eighth of the shorter side), with a pixel
-    // and a half of slack for the rim; the straight edges are not rounded.
-    source = PositionImage(160, 80);
-    shaped.reset(ShapeDib(source.get(), 3));
-    ASSERT_TRUE(shaped && shaped->biWidth == 160 && shaped->biHeight == 80);
-    EXPECT_TRUE(PixelAt(shaped.get(), 3, 40)[3] == 255 && SameColour(shaped.get(), source.get(), 80, 5));
-    wrong = 0;
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x)
-            for (int mirror = 0; mirror < 4; ++mirror) {
-                const double d = std::hypot(x + 0.5 - 10, y + 0.5 - 10);
-                const BYTE alpha = PixelAt(shaped.get(), mirror & 1 ? 159 - x : x, mirror & 2 ? 79 - y : y)[3];
-                wrong += (d > 11.5 && alpha != 0) || (d < 8.5 && alpha != 255);
-            }
-    EXPECT_EQ(wrong, 0);
-
+    // (The rounded rectangle is pinned on a real capture, cut from the frozen screen.)
     // Only ellipses and rounded rectangles of our own 32-bit images are shaped; one pixel is still an image.
     for (int shape : {0, 1, 4, 5, 6}) EXPECT_EQ(ShapeDib(source.get(), shape), nullptr) << shape;
     EXPECT_EQ(ShapeDib(nullptr, 2), nullptr);
