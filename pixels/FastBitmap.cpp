@@ -100,10 +100,11 @@ bool FastBitmap::InArea(int x, int y) const { return x >= 0 && x < area_.Width &
 
 void FastBitmap::SetResolution(float horizontal, float vertical) { bitmap_->SetResolution(horizontal, vertical); }
 
-ptrdiff_t FastBitmap::Offset(int x, int y, int bytesPerPixel) const {
-    // A stray coordinate must not reach memory outside the locked buffer.
-    if (!pointer_ || !InArea(x, y)) return -1;
-    return static_cast<ptrdiff_t>(y) * stride_ + static_cast<ptrdiff_t>(x) * bytesPerPixel;
+BYTE* FastBitmap::PixelAddress(int x, int y, int bytesPerPixel) const {
+    // A stray coordinate must not reach memory outside the locked buffer. Bottom-up buffers have a
+    // negative stride, so rows may lie below the first one.
+    if (!pointer_ || !InArea(x, y)) return nullptr;
+    return pointer_ + static_cast<ptrdiff_t>(y) * stride_ + static_cast<ptrdiff_t>(x) * bytesPerPixel;
 }
 
 // --- 8 bits per pixel, indexed -------------------------------------------------------------------
@@ -132,20 +133,20 @@ const ARGB* FastChunkyBitmap::PaletteEntries() const {
 void FastChunkyBitmap::ReadPixel(int, int, BYTE*) {}
 
 ARGB FastChunkyBitmap::ReadPixel(int x, int y) {
-    const ptrdiff_t o = Offset(x, y, 1);
-    if (o < 0) return 0;
-    const BYTE index = pointer_[o];
+    BYTE* const p = PixelAddress(x, y, 1);
+    if (!p) return 0;
+    const BYTE index = p[0];
     return index < PaletteCount() ? PaletteEntries()[index] : 0;
 }
 
 void FastChunkyBitmap::WritePixel(int, int, const BYTE*) {}
 
 void FastChunkyBitmap::WritePixel(int x, int y, ARGB color) {
-    const ptrdiff_t o = Offset(x, y, 1);
-    if (o < 0) return;
+    BYTE* const p = PixelAddress(x, y, 1);
+    if (!p) return;
     const auto cached = colorCache_.find(color);
     if (cached != colorCache_.end()) {
-        pointer_[o] = cached->second;
+        p[0] = cached->second;
         return;
     }
     const UINT count = std::min<UINT>(PaletteCount(), 256);
@@ -153,7 +154,7 @@ void FastChunkyBitmap::WritePixel(int x, int y, ARGB color) {
     for (UINT i = 0; i < count; ++i) {
         if (entries[i] == color) {
             colorCache_.emplace(color, static_cast<BYTE>(i));
-            pointer_[o] = static_cast<BYTE>(i);
+            p[0] = static_cast<BYTE>(i);
             return;
         }
     }
@@ -163,65 +164,65 @@ void FastChunkyBitmap::WritePixel(int x, int y, ARGB color) {
 // --- 24 bits per pixel ---------------------------------------------------------------------------
 
 void Fast24RgbBitmap::ReadPixel(int x, int y, BYTE* color) {
-    const ptrdiff_t o = Offset(x, y, 3);
-    if (o < 0) return;
-    color[redByte_] = pointer_[o + redByte_];
-    color[greenByte_] = pointer_[o + greenByte_];
-    color[blueByte_] = pointer_[o + blueByte_];
+    BYTE* const p = PixelAddress(x, y, 3);
+    if (!p) return;
+    color[redByte_] = p[redByte_];
+    color[greenByte_] = p[greenByte_];
+    color[blueByte_] = p[blueByte_];
 }
 
 ARGB Fast24RgbBitmap::ReadPixel(int x, int y) {
-    const ptrdiff_t o = Offset(x, y, 3);
-    if (o < 0) return 0;
-    return MakeArgb(255, pointer_[o + redByte_], pointer_[o + greenByte_], pointer_[o + blueByte_]);
+    BYTE* const p = PixelAddress(x, y, 3);
+    if (!p) return 0;
+    return MakeArgb(255, p[redByte_], p[greenByte_], p[blueByte_]);
 }
 
 void Fast24RgbBitmap::WritePixel(int x, int y, const BYTE* color) {
-    const ptrdiff_t o = Offset(x, y, 3);
-    if (o < 0) return;
-    pointer_[o + redByte_] = color[redByte_];
-    pointer_[o + greenByte_] = color[greenByte_];
-    pointer_[o + blueByte_] = color[blueByte_];
+    BYTE* const p = PixelAddress(x, y, 3);
+    if (!p) return;
+    p[redByte_] = color[redByte_];
+    p[greenByte_] = color[greenByte_];
+    p[blueByte_] = color[blueByte_];
 }
 
 void Fast24RgbBitmap::WritePixel(int x, int y, ARGB color) {
-    const ptrdiff_t o = Offset(x, y, 3);
-    if (o < 0) return;
-    pointer_[o + redByte_] = Channel(color, 16);
-    pointer_[o + greenByte_] = Channel(color, 8);
-    pointer_[o + blueByte_] = Channel(color, 0);
+    BYTE* const p = PixelAddress(x, y, 3);
+    if (!p) return;
+    p[redByte_] = Channel(color, 16);
+    p[greenByte_] = Channel(color, 8);
+    p[blueByte_] = Channel(color, 0);
 }
 
 // --- 32 bits per pixel ---------------------------------------------------------------------------
 
 void Fast32RgbBitmap::ReadPixel(int x, int y, BYTE* color) {
-    const ptrdiff_t o = Offset(x, y, 4);
-    if (o < 0) return;
-    color[redSlot_] = pointer_[o + redByte_];
-    color[greenSlot_] = pointer_[o + greenByte_];
-    color[blueSlot_] = pointer_[o + blueByte_];
+    BYTE* const p = PixelAddress(x, y, 4);
+    if (!p) return;
+    color[redSlot_] = p[redByte_];
+    color[greenSlot_] = p[greenByte_];
+    color[blueSlot_] = p[blueByte_];
 }
 
 ARGB Fast32RgbBitmap::ReadPixel(int x, int y) {
-    const ptrdiff_t o = Offset(x, y, 4);
-    if (o < 0) return 0;
+    BYTE* const p = PixelAddress(x, y, 4);
+    if (!p) return 0;
     // The stored alpha is not read: callers compare colours, not coverage.
-    return MakeArgb(255, pointer_[o + redByte_], pointer_[o + greenByte_], pointer_[o + blueByte_]);
+    return MakeArgb(255, p[redByte_], p[greenByte_], p[blueByte_]);
 }
 
 void Fast32RgbBitmap::WritePixel(int x, int y, const BYTE* color) {
-    const ptrdiff_t o = Offset(x, y, 4);
-    if (o < 0) return;
-    pointer_[o + redByte_] = color[redSlot_];
-    pointer_[o + greenByte_] = color[greenSlot_];
-    pointer_[o + blueByte_] = color[blueSlot_];
+    BYTE* const p = PixelAddress(x, y, 4);
+    if (!p) return;
+    p[redByte_] = color[redSlot_];
+    p[greenByte_] = color[greenSlot_];
+    p[blueByte_] = color[blueSlot_];
 }
 
 void Fast32RgbBitmap::WritePixel(int x, int y, ARGB color) {
-    const ptrdiff_t o = Offset(x, y, 4);
-    if (o < 0) return;
+    BYTE* const p = PixelAddress(x, y, 4);
+    if (!p) return;
     // The pixel's alpha stays: clearing a corner whitens it without changing its coverage.
-    pointer_[o + redByte_] = Channel(color, 16);
-    pointer_[o + greenByte_] = Channel(color, 8);
-    pointer_[o + blueByte_] = Channel(color, 0);
+    p[redByte_] = Channel(color, 16);
+    p[greenByte_] = Channel(color, 8);
+    p[blueByte_] = Channel(color, 0);
 }

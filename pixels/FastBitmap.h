@@ -85,8 +85,8 @@ public:
 protected:
     FastBitmap(Gdiplus::Bitmap* bitmap, Gdiplus::Rect area);
     bool InArea(int x, int y) const;
-    // Byte offset of (x, y) in the locked buffer, or -1 when the pixel is outside it or nothing is locked.
-    ptrdiff_t Offset(int x, int y, int bytesPerPixel) const;
+    // Address of (x, y) in the locked buffer, or null when the pixel is outside it or nothing is locked.
+    BYTE* PixelAddress(int x, int y, int bytesPerPixel) const;
 
     int alphaByte_ = 3, redByte_ = 2, greenByte_ = 1, blueByte_ = 0;
     int redSlot_ = 0, greenSlot_ = 1, blueSlot_ = 2, alphaSlot_ = 3;

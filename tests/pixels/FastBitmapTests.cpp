@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -70,6 +71,22 @@ TEST(FastBitmap, ChannelOrdersOfTwentyFourAndThirtyTwoBits) {
     // 24-bit arrays are blue, green, red; 32-bit arrays red, green, blue; a 32-bit write keeps alpha.
     EXPECT_TRUE(PixelOf(*rgb24, 2, 0) == 0xFFCCBBAAu && PixelOf(*argb32, 2, 0) == 0x00AABBCCu);
     EXPECT_TRUE(PixelOf(*rgb24, 1, 1) == 0xFFFFFFFFu && PixelOf(*argb32, 1, 1) == 0x80FFFFFFu);
+}
+
+// Over a bottom-up buffer the rows lie at a negative stride: every row is reached, none outside.
+TEST(FastBitmap, BottomUpBuffersAreReadAndWrittenRowByRow) {
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    std::vector<uint32_t> rows(4 * 3);
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = 0xFF000000u | uint32_t(i);
+    Bitmap view(4, 3, -16, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(&rows[8]));  // top row last
+    {
+        auto pixels = FastBitmap::Create(&view);
+        ASSERT_TRUE(pixels);
+        EXPECT_EQ(pixels->ReadPixel(1, 0), 0xFF000009u);
+        EXPECT_EQ(pixels->ReadPixel(3, 2), 0xFF000003u);
+        pixels->WritePixel(2, 1, ARGB(0xFFABCDEF));
+    }
+    EXPECT_EQ(rows[6], 0xFFABCDEFu);
 }
 
 TEST(FastBitmap, IndexedWritesOnlyColoursOfThePalette) {
