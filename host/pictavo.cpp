@@ -149,7 +149,8 @@ std::vector<Command> Commands() {
         {L"window-at", L"X Y                 the deepest visible window at a screen point", 2,
          [](const Options& o) {
              long long x = 0, y = 0;
-             if (!ParseInt(o.args[0], &x) || !ParseInt(o.args[1], &y)) return 2;
+             if (!ParseInt(o.args[0], &x) || !ParseInt(o.args[1], &y))
+                 return std::fwprintf(stderr, L"X and Y are numbers\n"), 2;
              POINT pt{static_cast<LONG>(x), static_cast<LONG>(y)};
              HWND wnd = CPictavoUtil::GetWindowFromPoint(::GetDesktopWindow(), pt, nullptr);
              wchar_t cls[256] = L"";
@@ -160,7 +161,7 @@ std::vector<Command> Commands() {
         {L"window-info", L"HWND                bound rectangle, top-most parent, taskbar relations", 1,
          [](const Options& o) {
              HWND wnd = ParseHwnd(o.args[0]);
-             if (!::IsWindow(wnd)) return 1;
+             if (!::IsWindow(wnd)) return std::fwprintf(stderr, L"not a window\n"), 1;
              std::wprintf(L"bounds ");
              PrintRect(CPictavoUtil::GetWindowBoundRectangle(wnd));
              std::wprintf(L"topmost-parent %p\n", static_cast<void*>(CPictavoUtil::GetTopMostLevelParentWindow(wnd)));
@@ -171,7 +172,7 @@ std::vector<Command> Commands() {
         {L"find-window", L"CLASS               the first top-level window of a class", 1,
          [](const Options& o) {
              HWND wnd = ::FindWindowW(o.args[0].c_str(), nullptr);
-             if (!wnd) return 1;
+             if (!wnd) return std::fwprintf(stderr, L"no window of class %ls\n", o.args[0].c_str()), 1;
              std::wprintf(L"%p\n", static_cast<void*>(wnd));
              return 0;
          }},
@@ -222,7 +223,9 @@ int Run(int argc, wchar_t** argv) {
         if (given < c.argCount || given > std::max(c.argCount, c.maxArgCount)) return Usage(commands), 2;
         o.args.assign(argv + i, argv + argc);
         if (o.delayMs) ::Sleep(o.delayMs);
-        return c.run(o);
+        const int status = c.run(o);
+        if (status == 2) Usage(commands);
+        return status;
     }
     return Usage(commands), 2;
 }

@@ -57,8 +57,11 @@ TEST(HostProgram, WritesTheMonitorUnderTheCursorAsPngAndReportsFailuresByStatus)
         EXPECT_EQ(static_cast<LONG>(image.GetHeight()), info.rcMonitor.bottom - info.rcMonitor.top);
         EXPECT_EQ(image.GetPixelFormat(), PixelFormat32bppARGB);
     }
-    EXPECT_EQ(RunHost(L"window-copy 0x1"), 1);   // not a window: nothing captured
-    EXPECT_EQ(RunHost(L"no-such-command"), 2);
-    EXPECT_EQ(RunHost(L"--delay x fullscreen"), 2);
+    EXPECT_EQ(RunHost(L"monitors"), 0);
+    // Nothing to capture or find: 1; arguments it cannot take: 2.
+    for (const wchar_t* nothing : {L"window-copy 0x1", L"window-info 0x1", L"find-window NoSuchClassAnywhere"})
+        EXPECT_EQ(RunHost(nothing), 1) << nothing;
+    for (const wchar_t* bad : {L"no-such-command", L"--delay x fullscreen", L"window-at 1 x", L"region --shape star", L"fullscreen extra"})
+        EXPECT_EQ(RunHost(bad), 2) << bad;
     Gdiplus::GdiplusShutdown(token);
 }
