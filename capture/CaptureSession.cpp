@@ -193,8 +193,8 @@ bool CaptureSession::SelectionStep() {
                 const Gdiplus::Rect onScreen(selection_.X + bounds.X, selection_.Y + bounds.Y, selection_.Width,
                                              selection_.Height);
                 if (!ScreenGeometry::CaptureRectangle(capture_.get(), onScreen)) return false;
-            } else {
-                capture_->Crop(selection_);
+            } else if (!capture_->Crop(selection_)) {
+                return false;  // the whole frozen screen is not the selection
             }
         }
         form.reset();
