@@ -21,6 +21,8 @@ using Gdiplus::Rect;
 constexpr DWORD kHidden = WS_POPUP;
 
 constexpr Gdiplus::ARGB kBackground = 0xFF7F7FFF;  // pure blue colorization half-way to white
+constexpr COLORREF kBackdropColour = RGB(90, 60, 30);
+constexpr Gdiplus::ARGB kBackdrop = 0xFF5A3C1E;
 constexpr bool kBefore8 = QEL_EXPECTED_WINDOWS < 8;
 constexpr bool kFrom10 = QEL_EXPECTED_WINDOWS >= 10;
 
@@ -33,7 +35,7 @@ protected:
         // A backdrop of a known colour under everything, so that what lies outside the thumbnail shows.
         const Rect screen = ScreenGeometry::VirtualScreenBounds();
         backdrop_ = std::make_unique<LookWindow>(At(screen.X, screen.Y, screen.Width, screen.Height),
-                                                 WindowLook{RGB(90, 60, 30)}, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW);
+                                                 WindowLook{kBackdropColour}, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW);
         qeltest::PumpFor(150);
     }
 
@@ -71,24 +73,35 @@ protected:
 }  // namespace
 
 TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackgroundWithCornersOnlyBefore8) {
-    for (const DWORD exStyle : {DWORD{0}, DWORD{WS_EX_TOOLWINDOW}}) {
-        LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden, exStyle);
+    struct Case {
+        DWORD exStyle;
+        SIZE growth;
+    };
+    for (const Case c : {Case{0, {0, 0}}, Case{WS_EX_TOOLWINDOW, {0, 0}}, Case{0, {3, 5}}}) {
+        CaptureSettings::Get().WindowFrameGrowth = c.growth;
+        LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden, c.exStyle);
         qeltest::PumpFor(150);
         ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
         EXPECT_TRUE(capture_.GetLocation().x == 300 && capture_.GetLocation().y == 200);
-        ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(400, 300));
+        // From Windows 10 the copy reaches past the thumbnail by the frame growth on every side.
+        const SIZE g = kFrom10 ? c.growth : SIZE{0, 0};
+        const int width = 400 + 2 * g.cx, height = 300 + 2 * g.cy;
+        ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(width, height));
         // Before Windows 8 the corners of a window that is not a tool window come back white on a
         // 32-bit image, twelve in each.
-        const bool corners = kBefore8 && exStyle == 0;
-        EXPECT_EQ(CountArgb(Image(), kBackground), 400 * 300 - (corners ? 4 * 12 : 0));
+        const bool corners = kBefore8 && c.exStyle == 0;
+        EXPECT_EQ(CountArgb(Image(), kBackground, Rect(g.cx, g.cy, 400, 300)), 400 * 300 - (corners ? 4 * 12 : 0));
+        EXPECT_EQ(CountArgb(Image(), kBackdrop), width * height - 400 * 300);
         EXPECT_EQ(Image()->GetPixelFormat(), corners ? PixelFormat32bppARGB : PixelFormat24bppRGB);
-        for (const Rect& corner : {Rect(0, 0, 8, 8), Rect(392, 0, 8, 8), Rect(0, 292, 8, 8), Rect(392, 292, 8, 8)})
+        for (const Rect& corner : {Rect(0, 0, 8, 8), Rect(width - 8, 0, 8, 8), Rect(0, height - 8, 8, 8), Rect(width - 8, height - 8, 8, 8)})
             EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF, corner), corners ? 12 : 0);
     }
 }
 
 TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbnail) {
     ExcludeOwnProgramFromPrinting();
+    // Not for maximised windows, not even from Windows 10.
+    CaptureSettings::Get().WindowFrameGrowth = SIZE{3, 5};
     // Maximised by its style alone, never shown: a window shown maximised and hidden again at once may
     // stay on the display for a while, over the thumbnail. Its borders lie on the screen.
     LookWindow target(At(100, 100, 800, 600), WindowLook(), WS_OVERLAPPEDWINDOW);
@@ -101,11 +114,19 @@ TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbna
     const int b = static_cast<int>(info.cxWindowBorders);
     ASSERT_TRUE(b > 0 && static_cast<int>(info.cyWindowBorders) == b);
     const Rect record = WindowDetails(target.get()).WindowRectangle();
+    ASSERT_EQ(record.X, 100 + b);
     ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
-    // On every version the copy reaches one border further on each side; corners are never cleared.
-    ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(800 + 2 * b, 600 + 2 * b));
+    // Before Windows 8 the thumbnail stands one border up and left of the record's rectangle.
+    const int at = kBefore8 ? 100 : 100 + b;
+    EXPECT_TRUE(dwm_.destinationAtUpdate.left == at && dwm_.destinationAtUpdate.top == at)
+        << dwm_.destinationAtUpdate.left << "," << dwm_.destinationAtUpdate.top;
+    // On every version the copy reaches one border further on each side; the corners, lying on the
+    // backdrop, are never cleared.
+    const int width = 800 + 2 * b, height = 600 + 2 * b;
+    ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(width, height));
     EXPECT_EQ(CountArgb(Image(), kBackground, Rect(b, b, 800, 600)), 800 * 600);
-    EXPECT_EQ(CountArgb(Image(), kBackground), 800 * 600);
+    EXPECT_EQ(CountArgb(Image(), kBackdrop), width * height - 800 * 600);
+    EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
     EXPECT_TRUE(capture_.GetLocation().x == record.X && capture_.GetLocation().y == record.Y);
 }
 

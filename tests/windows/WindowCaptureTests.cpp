@@ -112,6 +112,41 @@ TEST(PrintWindowCapture, AShapedWindowIsTransparentOutsideItsRegion) {
     EXPECT_EQ(wrong, 0);
 }
 
+TEST(PrintWindowCapture, AMaximisedWindowLosesItsBordersAndNothingElse) {
+    LookWindow target(At(100, 100, 400, 300), WindowLook{kPaintColour, true, true}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    ::ShowWindow(target.get(), SW_MAXIMIZE);
+    qeltest::PumpFor(300);
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(::IsZoomed(target.get()) && ::GetWindowInfo(target.get(), &info));
+    const int bx = static_cast<int>(info.cxWindowBorders), by = static_cast<int>(info.cyWindowBorders);
+    ASSERT_TRUE(bx > 0 && by > 0);
+    // What the window prints of itself as a whole, borders included.
+    const int width = info.rcWindow.right - info.rcWindow.left, height = info.rcWindow.bottom - info.rcWindow.top;
+    BITMAPINFO bmi{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
+    qel::UniqueHbitmap whole(::CreateDIBSection(dc.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(whole);
+    {
+        qel::SelectScope select(dc.get(), whole.get());
+        ASSERT_TRUE(::PrintWindow(target.get(), dc.get(), 0));
+    }
+    auto image = Print(target.get());
+    ASSERT_TRUE(image);
+    ASSERT_EQ(qeltest::SizeOf(image.get()), qeltest::Size(width - 2 * bx, height - 2 * by));
+    // Each pixel is the whole print's one border in; a client pixel of the pattern shows it is the window's own.
+    int wrong = 0, pattern = 0;
+    for (int y = 0; y < height - 2 * by; ++y)
+        for (int x = 0; x < width - 2 * bx; ++x) {
+            const DWORD printed = static_cast<const DWORD*>(bits)[(y + by) * width + x + bx];
+            wrong += PixelAt(image.get(), x, y) != (0xFF000000u | printed);
+            pattern += printed == PatternRgb(0, 300, 200);
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(pattern, 1);
+}
+
 TEST(PrintWindowCapture, TheCursorOfTheSourceIsDrawnWhereItIsOnTheScreen) {
     LookWindow target(At(400, 300, 200, 150));
     qeltest::PumpFor(200);
