@@ -5,6 +5,9 @@
 #include <QelPictavo/PictavoUtil.h>
 #include <psapi.h>
 
+#include <utility>
+
+#include "ScreenInput.h"
 #include "capture/Capture.h"
 #include "capture/CaptureSession.h"
 #include "capture/WindowCaptureChoice.h"
@@ -113,6 +116,7 @@ TEST_F(WindowCaptureChoiceOnWindows, ExclusionListsAndModulesDecideTheMethodForR
         {L"capture_target_plain.exe", kNone, kPrint},        {L"capture_target_idea.exe", kNone, kScreen},
         {L"capture_target_plain.exe", kNone, kScreen, L" framework"}, {L"capture_target_idea.exe", kWorking, kThumbnail},
         {L"capture_target_citrix.exe", kWorking, kPrint},    {L"capture_target_idea.exe", kFailing, kScreen},
+        {L"capture_target_plain.exe", kWorking, kThumbnail},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -167,6 +171,86 @@ TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItSho
     EXPECT_TRUE(!CaptureActiveWindowStep(&none) && !none.GetImage());
     expectSession(ScreenGeometry::VirtualScreenBounds());
     EXPECT_FALSE(CaptureActiveWindowStep(nullptr));
+}
+
+namespace {
+
+// The visible unowned top-level window of a process, or null.
+HWND MainWindowOf(DWORD processId) {
+    std::pair<DWORD, HWND> found{processId, nullptr};
+    ::EnumWindows(
+        [](HWND wnd, LPARAM p) {
+            auto* f = reinterpret_cast<std::pair<DWORD, HWND>*>(p);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(wnd, &owner);
+            if (owner != f->first || !::IsWindowVisible(wnd) || ::GetWindow(wnd, GW_OWNER)) return TRUE;
+            return f->second = wnd, FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+}  // namespace
+
+TEST_F(WindowCaptureChoiceOnWindows, TheExportedCallTakesTheForegroundNotepadAndTheWholeScreenWhenThereIsNone) {
+    const RECT screen = qeltest::VirtualScreen();
+    auto expectWholeScreen = [&screen](const char* what) {
+        UniqueDib dib(CPictavoUtil().CaptureActiveWindow(0));
+        ASSERT_TRUE(dib) << what;
+        EXPECT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(screen.right - screen.left, screen.bottom - screen.top)) << what;
+    };
+    {
+        // Parked where the system keeps minimised windows. Wine hides such a window from the display and
+        // takes the foreground from it once its messages run, so it is asked at once.
+        LookWindow own(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel parked");
+        Foreground(own.get());
+        ::SetWindowPos(own.get(), nullptr, -32000, 100, 420, 280, SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(::GetForegroundWindow() == own.get() && !::IsIconic(own.get()));
+        expectWholeScreen("parked");
+        own.wnd.reset();
+        qeltest::PumpFor(200);
+        ASSERT_EQ(::GetForegroundWindow(), nullptr);
+        expectWholeScreen("destroyed");
+    }
+
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    wchar_t commandLine[] = L"notepad.exe";
+    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    HWND notepad = nullptr;
+    for (int i = 0; i < 400 && !(notepad = MainWindowOf(pi.dwProcessId)); ++i) ::Sleep(25);
+    ASSERT_TRUE(notepad);
+    ::SetWindowPos(notepad, nullptr, 200, 150, 500, 350, SWP_NOZORDER);
+    Foreground(notepad);
+    ASSERT_EQ(::GetForegroundWindow(), notepad);
+    RECT r{};
+    ::GetWindowRect(notepad, &r);
+    {
+        UniqueDib dib(CPictavoUtil().CaptureActiveWindow(0));
+        const qeltest::ScreenCopy shown = qeltest::CopyScreen(r);
+        ASSERT_TRUE(dib);
+        ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(r.right - r.left, r.bottom - r.top));
+        // The window as the screen shows it; only the blinking caret may differ.
+        int differ = 0;
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x) differ += (DibArgb(dib.get(), x - r.left, y - r.top) & 0xFFFFFF) != shown.At(x, y);
+        EXPECT_LT(differ, 100);
+    }
+
+    // Minimising may hand the foreground to another window; a minimised window can take it back.
+    ::ShowWindow(notepad, SW_MINIMIZE);
+    ::SetForegroundWindow(notepad);
+    qeltest::PumpFor(300);
+    ASSERT_TRUE(::IsIconic(notepad) && ::GetForegroundWindow() == notepad);
+    expectWholeScreen("minimised");
+
+    ::TerminateProcess(process.get(), 0);
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
+    qeltest::PumpFor(200);
+    ASSERT_FALSE(::IsWindow(::GetForegroundWindow()));
+    expectWholeScreen("process ended");
 }
 
 // Windows, GDI objects, kernel handles and memory: the capture's only leak check.
