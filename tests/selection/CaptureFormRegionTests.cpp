@@ -5,6 +5,8 @@
 #include <QelPictavo/PictavoUtil.h>
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 
 #include "CaptureFormTestSupport.h"
 #include "ScreenTestWindows.h"
@@ -68,6 +70,13 @@ TEST_F(RegionCapture, DragGivesTheFrozenScreenWithBothCornersOnEveryMonitor) {
         UniqueDib dib = Capture(0, 1, [&] { if (WaitForOverlay()) Drag(a, b); });
         ExpectFrozenRegion(dib.get(), a, b);
     }
+    // A one-pixel drag gives 2 x 2; shape codes without a shape of their own give the plain rectangle.
+    const POINT c = On(1, 420, 350), d{c.x + 1, c.y + 1}, e = On(1, 590, 417);
+    for (const int shape : {1, 0, 4}) {
+        UniqueDib dib = Capture(0, shape, [&] { if (WaitForOverlay()) Drag(c, shape == 1 ? d : e); });
+        SCOPED_TRACE(shape);
+        ExpectFrozenRegion(dib.get(), c, shape == 1 ? d : e);
+    }
     if (monitors_.size() < 2) return;
     // Up and to the left across the border of the two monitors.
     const RECT& second = monitors_[1];
@@ -77,23 +86,50 @@ TEST_F(RegionCapture, DragGivesTheFrozenScreenWithBothCornersOnEveryMonitor) {
     ExpectFrozenRegion(dib.get(), a, b);
 }
 
-// The shape's pixel rules are checked on the image directly; here, that a shape code reaches the capture.
-TEST_F(RegionCapture, AnEllipseIsTransparentOutsideAndAClickKeepsTheFormOpen) {
-    const POINT a = On(1, 200, 150), b = On(1, 399, 249);  // 200 x 100
+// Shaped regions: opaque frozen pixels inside, transparent outside, the frozen colour at whatever
+// coverage the rim gets. The ellipse's rim is checked loosely (its rules are pinned on the image directly);
+// the rounded rectangle's corners are arcs of radius 10, an eighth of the shorter side.
+TEST_F(RegionCapture, EllipseAndRoundedRectangleAreCutFromTheFrozenScreenAndAClickKeepsTheFormOpen) {
+    const POINT a = On(1, 200, 150);
     bool openAfterClick = false;
-    UniqueDib dib = Capture(0, 2, [&] {
+    UniqueDib ellipse = Capture(0, 2, [&] {
         if (!WaitForOverlay()) return;
         MoveTo(a, 100);
         Click();
         ::Sleep(400);
         openAfterClick = OverlayAt(a) != nullptr;
-        Drag(a, b);
+        Drag(a, POINT{a.x + 199, a.y + 99});
     });
     EXPECT_TRUE(openAfterClick);
-    ASSERT_TRUE(dib && dib->biWidth == 200 && dib->biHeight == 100);
-    for (const POINT corner : {POINT{0, 0}, POINT{199, 0}, POINT{0, 99}, POINT{199, 99}})
-        EXPECT_EQ(DibPixel(dib.get(), corner.x, corner.y) >> 24, 0u);
-    EXPECT_EQ(DibPixel(dib.get(), 100, 50), Frozen(a.x + 100, a.y + 50));
+    UniqueDib rounded = Capture(0, 3, [&] { if (WaitForOverlay()) Drag(a, POINT{a.x + 159, a.y + 79}); });
+    for (const BITMAPINFOHEADER* dib : {ellipse.get(), rounded.get()}) {
+        const bool isEllipse = dib == ellipse.get();
+        const int w = isEllipse ? 200 : 160, h = isEllipse ? 100 : 80;
+        ASSERT_TRUE(dib && dib->biWidth == w && dib->biHeight == h) << isEllipse;
+        int wrong = 0, outside = 0;
+        std::string first;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                // Beyond the rim (1), on it (0) or within it (-1), from the pixel's centre.
+                int where = -1;
+                const double cx = x + 0.5, cy = y + 0.5;
+                if (isEllipse) {
+                    const double e = std::pow((cx - 100) / 100, 2) + std::pow((cy - 50) / 50, 2);
+                    where = e > 1.1 ? 1 : e < 0.9 ? -1 : 0;
+                } else if ((x < 10 || x >= 150) && (y < 10 || y >= 70)) {
+                    const double d = std::hypot(cx - (x < 10 ? 10 : 150), cy - (y < 10 ? 10 : 70));
+                    where = d > 10.75 ? 1 : d < 9.25 ? -1 : 0;
+                }
+                const DWORD got = DibPixel(dib, x, y), frozen = Frozen(a.x + x, a.y + y);
+                outside += where == 1;
+                const bool ok = where == 1    ? got >> 24 == 0
+                                : where == -1 ? got == frozen
+                                              : got >> 24 == 0 || Near(got, frozen, 2);
+                if (!ok && !wrong++) first = std::to_string(x) + ", " + std::to_string(y);
+            }
+        EXPECT_TRUE(wrong == 0 && outside > (isEllipse ? 2000 : 30)) << wrong << " wrong, first at " << first << "; "
+                                                                      << outside << " outside";
+    }
 }
 
 TEST_F(RegionCapture, EnterTwiceSelectsFromTheCursorAndEscapeCancels) {
@@ -178,7 +214,7 @@ TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
 
 // What the overlay itself shows, read back from the screen while it is up. Screenshots are saved for a
 // person to look at.
-TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairSelectionAndMagnifierThatZToggles) {
+TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagnifierThatZToggles) {
     const RECT mon = monitors_.back();
     const POINT p{mon.left + (mon.right - mon.left) / 2 - 300, mon.top + (mon.bottom - mon.top) / 2 - 250};
     const POINT q{p.x + 300, p.y + 200};
@@ -188,17 +224,16 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairSelectionAndMagnifierT
     // it while it fits: start on the monitor watched.
     MoveMouse(p.x, p.y);
     const RECT zoomer{p.x + 20, p.y + 20, p.x + 20 + side, p.y + 20 + side};
-    ScreenCopy idle, dragging, zoomerOff;
+    ScreenCopy idle, dragging, zoomerOff, nextOff, nextOn;
     bool offSetting = true;
     UniqueDib dib = Capture(0, 1, [&] {
         if (!WaitForOverlay()) return;
         MoveTo(p, 900);  // the magnifier grows out of the cursor over 16 frames
         idle = CopyScreen(mon);
         SaveScreenPng(mon, L"overlay-crosshair.png");
-        Key('Z', 900);  // the magnifier off, for this and later captures, and on again
+        Key('Z', 900);  // the magnifier off, for this and later captures
         zoomerOff = CopyScreen(zoomer);
         offSetting = CaptureSettings::Get().ZoomerEnabled;
-        Key('Z', 900);
         MouseButton(MOUSEEVENTF_LEFTDOWN);
         ::Sleep(80);
         MoveTo(q, 900);
@@ -207,7 +242,18 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairSelectionAndMagnifierT
         Key(VK_ESCAPE);
         MouseButton(MOUSEEVENTF_LEFTUP);
     });
-    ASSERT_TRUE(dib == nullptr && !idle.pixels.empty() && !dragging.pixels.empty() && !zoomerOff.pixels.empty());
+    // The next capture starts without it; Z brings it back.
+    MoveMouse(p.x, p.y);
+    UniqueDib next = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(p, 900);
+        nextOff = CopyScreen(zoomer);
+        Key('Z', 900);
+        nextOn = CopyScreen(zoomer);
+        Key(VK_ESCAPE);
+    });
+    ASSERT_TRUE(dib == nullptr && next == nullptr && !idle.pixels.empty() && !dragging.pixels.empty() &&
+                !zoomerOff.pixels.empty() && !nextOff.pixels.empty() && !nextOn.pixels.empty());
 
     // Background: the frozen screen wherever nothing is drawn over it.
     int background = 0, backgroundWrong = 0;
@@ -231,18 +277,48 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairSelectionAndMagnifierT
     const int pixel = side / CaptureFormLayout::kZoomerSourceSide;
     EXPECT_EQ(idle.At(centre.x, centre.y), FrozenRgb(p.x, p.y));
     EXPECT_EQ(idle.At(centre.x + pixel * 5, centre.y + pixel * 5), FrozenRgb(p.x + 5, p.y + 5));
-    int magnified = 0, shownOff = 0;
+    int magnified = 0, shownOff = 0, shownNextOff = 0, magnifiedNext = 0;
     for (LONG y = zoomer.top; y < zoomer.bottom; y += 2)
         for (LONG x = zoomer.left; x < zoomer.right; x += 2) {
             magnified += idle.At(x, y) != FrozenRgb(x, y);
             shownOff += zoomerOff.At(x, y) != FrozenRgb(x, y);
+            shownNextOff += nextOff.At(x, y) != FrozenRgb(x, y);
+            magnifiedNext += nextOn.At(x, y) == idle.At(x, y) && idle.At(x, y) != FrozenRgb(x, y);
         }
     EXPECT_TRUE(magnified > 1000 && shownOff == 0 && !offSetting) << magnified << " " << shownOff;
-    EXPECT_TRUE(CaptureSettings::Get().ZoomerEnabled);
+    EXPECT_TRUE(shownNextOff == 0 && magnifiedNext > magnified * 9 / 10 && CaptureSettings::Get().ZoomerEnabled)
+        << shownNextOff << " " << magnifiedNext;
+
+    // Pixels of a label: its box fill blended over the frozen screen, or text ink anti-aliased into it.
+    struct Ink { int fill = 0, ink = 0, other = 0; };
+    const auto label = [](const ScreenCopy& shot, const RECT& r, DWORD fill, int alpha, DWORD ink) {
+        Ink n;
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x) {
+                const DWORD got = shot.At(x, y), under = alpha ? Blend(FrozenRgb(x, y), fill, alpha) : fill;
+                bool between = true;  // each channel between the fill and the ink
+                for (int sh = 0; sh <= 16; sh += 8) {
+                    const int g = got >> sh & 0xFF, u = under >> sh & 0xFF, i = ink >> sh & 0xFF;
+                    between &= g >= std::min(u, i) - 4 && g <= std::max(u, i) + 4;
+                }
+                n.fill += Near(got, under, 3);
+                n.ink += Near(got, ink, 8);
+                n.other += !between;
+            }
+        return n;
+    };
+    // The coordinate label: a box from 5 pixels right of and below the cursor, its text drawn in it.
+    const Ink coordinate = label(idle, RECT{p.x + 7, p.y + 7, p.x + 35, p.y + 16}, 0xD9F0E3, 0xC8, 0x2E8B57);
+    EXPECT_TRUE(coordinate.fill > 60 && coordinate.ink > 5 && coordinate.other == 0)
+        << coordinate.fill << " " << coordinate.ink << " " << coordinate.other;
 
     // The selection: its fill blended over the frozen screen; outside it and its labels, the frozen screen.
     int fillWrong = 0;
     for (LONG y = p.y + 3; y < p.y + 40; ++y)
         for (LONG x = p.x + 3; x < p.x + 80; ++x) fillWrong += !Near(dragging.At(x, y), Blend(FrozenRgb(x, y), 0x3CB371, 0x32), 3);
     EXPECT_TRUE(fillWrong == 0 && dragging.At(p.x - 40, p.y - 40) == FrozenRgb(p.x - 40, p.y - 40)) << fillWrong;
+    // The size read-out, "301 x 201" in bold across the selection's middle.
+    const Ink readout = label(dragging, RECT{p.x + 120, p.y + 92, p.x + 180, p.y + 108}, 0x3CB371, 0x32, 0x20B2AA);
+    EXPECT_TRUE(readout.fill > 100 && readout.ink > 30 && readout.other == 0)
+        << readout.fill << " " << readout.ink << " " << readout.other;
 }

@@ -200,7 +200,7 @@ TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor)
     CaptureForm form(&capture, &holder);
 
     const RECT c = app->child_, labelArea{c.left, c.top, c.left + 300, c.top + 22};
-    ScreenCopy plain, details;
+    ScreenCopy plain, details, detailsOff;
     HWND overlayWnd = nullptr, fromPointDropped = nullptr, fromPointRestored = nullptr;
     POINT start{}, right1{}, right10{}, down1{};
     const bool cursorVisible = capture.IsCursorVisible();
@@ -211,6 +211,8 @@ TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor)
         Key('D', 400);
         details = CopyScreen(labelArea);
         SaveScreenPng(RECT{c.left - 40, c.top - 40, c.right + 40, c.bottom + 40}, L"overlay-window-details.png");
+        Key('D', 400);
+        detailsOff = CopyScreen(labelArea);
         Key('M');
         Key('F', 300);
         fromPointDropped = ::WindowFromPoint(Centre(c));
@@ -231,15 +233,15 @@ TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor)
     form.DestroyWindow();  // as the session's would, before the form is read
     input.Join();
 
-    // D shows the details label, M toggles the cursor, F drops the overlay behind the window and restores it.
+    // D shows the details label and hides it again, M toggles the cursor, F drops the overlay behind the window and restores it.
     const auto orange = [&](const ScreenCopy& shot) {
         int n = 0;
         for (LONG y = labelArea.top; y < labelArea.bottom; ++y)
             for (LONG x = labelArea.left; x < labelArea.right; ++x) n += shot.Contains(x, y) && Near(shot.At(x, y), 0xFF8C00, 40);
         return n;
     };
-    EXPECT_TRUE(orange(plain) == 0 && orange(details) > 10);
-    EXPECT_TRUE(form.ShowsDetails() && capture.IsCursorVisible() != cursorVisible);
+    EXPECT_TRUE(orange(plain) == 0 && orange(details) > 10 && orange(detailsOff) == 0) << orange(details);
+    EXPECT_TRUE(!form.ShowsDetails() && capture.IsCursorVisible() != cursorVisible);
     EXPECT_TRUE(fromPointDropped == app->childWnd_ && fromPointRestored == overlayWnd);
     // Arrows step one pixel, ten with Ctrl.
     EXPECT_TRUE(right1.x == start.x + 1 && right10.x == start.x + 11 && down1.y == start.y + 1);
