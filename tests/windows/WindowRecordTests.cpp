@@ -189,17 +189,60 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndChildrenAreReadAsDeepA
         for (HWND top : tops) positions.push_back(IndexOf(final, top));
         EXPECT_TRUE(positions.back() != -1 && std::is_sorted(positions.rbegin(), positions.rend()));
 
-        // Handed over frozen: the rectangle read by the worker stays.
+        // Handed over frozen: the rectangle read by the worker stays. A record of our own keeps the
+        // rectangle it read for 2 s after the move, then reads the new one.
         auto it = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->Handle() == tops[0]; });
         ASSERT_NE(it, list.end());
         WindowDetails* record = it->get();
+        WindowDetails live(tops[0]);
+        const DWORD read = GetTickCount();
+        ASSERT_TRUE(RectIs(live.WindowRectangle(), At(10, 10, 400, 300)));
         MoveWindow(tops[0], 300, 300, 200, 200, FALSE);
-        Sleep(2100);
+        Sleep(1500);
+        EXPECT_TRUE(RectIs(live.WindowRectangle(), At(10, 10, 400, 300))) << GetTickCount() - read << " ms after";
+        Sleep(600);
         EXPECT_TRUE(RectIs(record->WindowRectangle(), At(10, 10, 400, 300)));
+        EXPECT_TRUE(RectIs(live.WindowRectangle(), At(300, 300, 200, 200)));
         // With the windows gone, only what was read in advance is left to find.
         windows.clear();
         for (int d = 0; d < 4 && record; ++d) record = Find(record->GetChildren(), chain[d]);
         ASSERT_NE(record, nullptr) << "three levels below the top were read";
         EXPECT_EQ(record->GetChildren().empty(), !deep) << deep;
     }
+}
+
+namespace {
+
+// Counts its hooks; its body waits until the gate opens.
+struct GatedThread : CQelBaseThread {
+    ~GatedThread() override {
+        if (Joinable()) ::SetEvent(gate.get()), Join();
+    }
+    bool OnStart() override { return ++starts, accept; }
+    DWORD Run() override { return ::WaitForSingleObject(gate.get(), 10000); }
+    void OnStopping() override { ++stoppings; }
+    void OnStopped() override { ++stopped; }
+
+    bool accept = true;
+    int starts = 0, stoppings = 0, stopped = 0;
+    qel::UniqueKernelHandle gate{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+}  // namespace
+
+TEST(WorkerThread, StartWhileRunningStartsNothingNewAndJoinWithoutAThreadOnlyEnds) {
+    GatedThread never;
+    never.Join();
+    EXPECT_TRUE(never.stoppings == 0 && never.stopped == 1 && never.State() == CQelBaseThread::kNotStarted);
+    never.accept = false;
+    EXPECT_TRUE(!never.Start() && never.starts == 1 && never.ThreadId() == 0u) << "declined: no thread";
+
+    GatedThread worker;
+    ASSERT_TRUE(worker.Start());
+    for (int i = 0; i < 400 && worker.State() != CQelBaseThread::kRunning; ++i) ::Sleep(5);
+    const DWORD id = worker.ThreadId();
+    EXPECT_TRUE(worker.Start() && worker.starts == 1 && worker.ThreadId() == id && worker.State() == CQelBaseThread::kRunning);
+    ::SetEvent(worker.gate.get());
+    worker.Join();
+    EXPECT_TRUE(worker.State() == CQelBaseThread::kFinished && worker.stoppings == 1 && worker.stopped == 1);
 }
