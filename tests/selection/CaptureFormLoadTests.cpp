@@ -1,4 +1,4 @@
-// The overlay with a few hundred windows on screen: usable while the enumeration worker still fills the
+// The overlay with 300 top-level windows on screen: usable while the enumeration worker still fills the
 // window list, the highlight finding the windows read so far, and every record released afterwards. The
 // windows belong to the overlay's own thread, as a host application's would.
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@ using namespace formtest;
 
 namespace {
 
-constexpr int kColumns = 12, kRows = 8;  // each with a chain of 4 children: 480 windows for the worker
+constexpr int kColumns = 20, kRows = 15;  // 300, each with a chain of 4 children: 1500 windows for the worker
 
 RECT Cell(int i) {
     const LONG x = 10 + i % kColumns * 90, y = 10 + i / kColumns * 70;
@@ -150,7 +150,7 @@ TEST(OverlayUnderLoad, HighlightFindsTheWindowsReadSoFarAndEveryRecordIsReleased
     for (int i = 0; i < 2; ++i) ASSERT_TRUE(cancelled());
     const size_t after = BusyHeapBlocks();
     std::printf("busy heap blocks %zu before, %zu after two captures\n", before, after);
-    // Each capture reads more than 480 windows; keeping their records would add well over a thousand blocks.
+    // Each capture reads more than 1500 windows; keeping their records would add well over a thousand blocks.
     EXPECT_LT(after, before + 200);
     CaptureSettings::Get().CaptureDelay = 100;
 }
