@@ -5,8 +5,6 @@
 #include <QelPictavo/PictavoUtil.h>
 #include <psapi.h>
 
-#include <utility>
-
 #include "ScreenInput.h"
 #include "capture/Capture.h"
 #include "capture/CaptureSession.h"
@@ -173,25 +171,6 @@ TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItSho
     EXPECT_FALSE(CaptureActiveWindowStep(nullptr));
 }
 
-namespace {
-
-// The visible unowned top-level window of a process, or null.
-HWND MainWindowOf(DWORD processId) {
-    std::pair<DWORD, HWND> found{processId, nullptr};
-    ::EnumWindows(
-        [](HWND wnd, LPARAM p) {
-            auto* f = reinterpret_cast<std::pair<DWORD, HWND>*>(p);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(wnd, &owner);
-            if (owner != f->first || !::IsWindowVisible(wnd) || ::GetWindow(wnd, GW_OWNER)) return TRUE;
-            return f->second = wnd, FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.second;
-}
-
-}  // namespace
-
 TEST_F(WindowCaptureChoiceOnWindows, TheExportedCallTakesTheForegroundNotepadAndTheWholeScreenWhenThereIsNone) {
     const RECT screen = qeltest::VirtualScreen();
     auto expectWholeScreen = [&screen](const char* what) {
@@ -220,8 +199,9 @@ TEST_F(WindowCaptureChoiceOnWindows, TheExportedCallTakesTheForegroundNotepadAnd
     ASSERT_TRUE(::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
     HWND notepad = nullptr;
-    for (int i = 0; i < 400 && !(notepad = MainWindowOf(pi.dwProcessId)); ++i) ::Sleep(25);
-    ASSERT_TRUE(notepad);
+    DWORD owner = 0;
+    for (int i = 0; i < 400 && !(notepad = ::FindWindowW(L"Notepad", nullptr)); ++i) ::Sleep(25);
+    ASSERT_TRUE(notepad && ::GetWindowThreadProcessId(notepad, &owner) && owner == pi.dwProcessId);
     ::SetWindowPos(notepad, nullptr, 200, 150, 500, 350, SWP_NOZORDER);
     Foreground(notepad);
     ASSERT_EQ(::GetForegroundWindow(), notepad);
