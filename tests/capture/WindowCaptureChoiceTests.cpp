@@ -198,6 +198,11 @@ TEST_F(WindowCaptureChoiceOnWindows, TheExportedCallTakesTheForegroundNotepadAnd
     wchar_t commandLine[] = L"notepad.exe";
     ASSERT_TRUE(::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    // Ended also when a check stops the test early.
+    struct EndOnExit {
+        HANDLE process;
+        ~EndOnExit() { ::TerminateProcess(process, 1); }
+    } endOnExit{process.get()};
     HWND notepad = nullptr;
     DWORD owner = 0;
     for (int i = 0; i < 400 && !(notepad = ::FindWindowW(L"Notepad", nullptr)); ++i) ::Sleep(25);
