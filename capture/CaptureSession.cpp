@@ -61,6 +61,7 @@ BITMAPINFOHEADER* CaptureSession::RunCapture() {
         }
     }
     imageLocation_ = capture_->GetLocation();
+    if (capture_->GetDetails()) imageTitle_ = capture_->GetDetails()->GetTitle();
     capture_.reset();
     return result.release();
 }

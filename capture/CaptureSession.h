@@ -6,6 +6,7 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <string>
 
 #include "capture/Capture.h"
 #include "capture/Dib.h"
@@ -40,6 +41,8 @@ public:
     HWND SelectedWindowHandle() const { return selected_ ? selected_->Handle() : nullptr; }
     // Where on the screen the returned image's top-left pixel was taken.
     POINT ImageLocation() const { return imageLocation_; }
+    // The title the capture carried, e.g. the window's text or "Screen".
+    const std::wstring& ImageTitle() const { return imageTitle_; }
 
 private:
     bool RunFlow();
@@ -61,6 +64,7 @@ private:
     std::unique_ptr<ICapture> capture_;
     UniqueDib scrollResult_;
     POINT imageLocation_{0, 0};
+    std::wstring imageTitle_;
     CaptureMode mode_;
     int shape_ = 1;
 };

@@ -150,16 +150,17 @@ TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItSho
         EXPECT_TRUE(capture.GetDetails()->GetTitle() == L"Qel other window" && capture.GetImage()->GetWidth() == 200u);
     }
 
-    // A capture session takes the window, or the whole screen when the step fails.
-    auto expectSession = [](const Rect& r) {
+    // A capture session takes the window with its title, or the whole screen titled "Screen" when the step fails.
+    auto expectSession = [](const Rect& r, const wchar_t* title) {
         CaptureSession session(CaptureModeActiveWindow);
         UniqueDib dib(session.RunCapture());
         ASSERT_TRUE(dib);
         EXPECT_TRUE(dib->biWidth == r.Width && dib->biHeight == r.Height && session.ImageLocation().x == r.X);
+        EXPECT_EQ(session.ImageTitle(), title);
     };
     LookWindow target(At(260, 180, 420, 280), WindowLook(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, L"Qel foreground");
     Foreground(target.get());
-    expectSession(WindowDetails(target.get()).WindowRectangle());
+    expectSession(WindowDetails(target.get()).WindowRectangle(), L"Qel foreground");
     ::ShowWindow(target.get(), SW_MINIMIZE);
     // Minimising may hand the foreground to another window; a minimised window can take it back.
     ::SetForegroundWindow(target.get());
@@ -167,7 +168,7 @@ TEST_F(WindowCaptureChoiceOnWindows, TheForegroundWindowIsCapturedOnlyWhileItSho
     ASSERT_TRUE(::IsIconic(target.get()) && ::GetForegroundWindow() == target.get());
     Capture none;
     EXPECT_TRUE(!CaptureActiveWindowStep(&none) && !none.GetImage());
-    expectSession(ScreenGeometry::VirtualScreenBounds());
+    expectSession(ScreenGeometry::VirtualScreenBounds(), L"Screen");
     EXPECT_FALSE(CaptureActiveWindowStep(nullptr));
 }
 
