@@ -38,15 +38,14 @@ bool WaitForOverlayGone(DWORD timeoutMs) {
 }
 
 InputScript::InputScript(std::function<void()> body)
-    : thread_([body = std::move(body)] {
+    : thread_([this, body = std::move(body)] {
           body();
-          // Whatever the script did, the loop on the test thread must end. Input sent last is still on
-          // its way (a posted key would overtake it), so the overlay gets time to close by itself first.
-          if (WaitForOverlayGone(3000)) return;
-          for (int i = 0; i < 50; ++i) {
-              const HWND overlay = OverlayAt(POINT{10, 10});
-              if (!overlay) return;
-              ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
+          // Whatever the script did, the loop on the test thread must end, even for an overlay that shows
+          // only now. Input sent last is still on its way (a posted key would overtake it), so the overlay
+          // gets time to close by itself first.
+          WaitForOverlayGone(3000);
+          while (!finished_) {
+              if (const HWND overlay = OverlayAt(POINT{10, 10})) ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
               ::Sleep(200);
           }
       }) {}

@@ -5,6 +5,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -33,11 +34,14 @@ class InputScript {
 public:
     explicit InputScript(std::function<void()> body);
     ~InputScript() { Join(); }
+    // Call once the call that runs the overlay has returned.
     void Join() {
+        finished_ = true;
         if (thread_.joinable()) thread_.join();
     }
 
 private:
+    std::atomic<bool> finished_{false};
     std::thread thread_;
 };
 
