@@ -19,7 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 qel_start_display dual "$build/displays/mainjob"
-qel_start_wine dual "$build/wine/dual"
+# A prefix of its own: notepad keeps its last window position in the prefix, and tests move it about.
+qel_start_wine dual "$build/wine/mainjob"
 
 bin=$build/bin
 pictavo() { (cd "$bin" && qel_wine ./pictavo.exe "$@" </dev/null); }
@@ -32,6 +33,10 @@ QelPictavoDll main job
 This notepad window is one of the capture targets.
 The window on the second monitor paints eight colour bars and a checkerboard.
 DOC
+# Notepad opens where its settings say: on the primary monitor, clear of the pattern window.
+for value in iWindowPosX:40 iWindowPosY:60 iWindowPosDX:900 iWindowPosDY:640; do
+  qel_wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${value%%:*}" /t REG_DWORD /d "${value#*:}" /f >/dev/null 2>&1
+done
 (cd "$out" && qel_wine notepad "$(winpath "$out/document.txt")" >/dev/null 2>&1 </dev/null) &
 notepad_pid=$!
 (cd "$bin" && qel_wine ./pictavo-pattern.exe 1480 200 800 500 "Known pattern" >"$out/pattern-hwnd.txt" 2>/dev/null </dev/null) &
@@ -56,7 +61,7 @@ shoot fullscreen-second --cursor fullscreen
 pattern=$(tr -d '\r\n' <"$out/pattern-hwnd.txt")
 [ -n "$pattern" ] && shoot pattern-window window-copy "0x$pattern"
 
-# Notepad stays where Wine put it; its top-left corner places the clicks below.
+# Notepad's top-left corner places the clicks below.
 left=0 top=0
 notepad=$(pictavo find-window Notepad | tr -d '\r')
 if [ -n "$notepad" ]; then
