@@ -15,9 +15,9 @@
 #include <random>
 #include <vector>
 
+#include "GdiplusHandles.h"
 #include "Handles.h"
 #include "capture/ImageHelpers.h"
-#include "GdiplusHandles.h"
 
 using QelImageTransform::CBitmapConverter;
 using QelImageTransform::CBitmapCreator;
@@ -51,7 +51,6 @@ double g_baseline = 1;  // memcpy of the 32-bit image, ms
 volatile uint8_t g_sink;  // keeps a copy nobody reads from being dropped
 
 void Report(const char* what, double ms) { std::printf("%-44s %8.2f ms  %6.2f x memcpy\n", what, ms, ms / g_baseline); }
-
 
 }  // namespace
 
@@ -100,7 +99,7 @@ int main() {
     Report("block copy of a quarter (ratio to all bytes)",
            Time([&] { CDIB32::TransformBlock(block.get(), POINT{kWidth / 4, kHeight / 4}, target.get(), POINT{0, 0}); }));
 
-    // The colour count of the image helpers, on a GDI+ bitmap over the same pixels (upside down, which a count does not mind).
+    // The image helpers' colour count, on a GDI+ bitmap over the same pixels (upside down: a count does not mind).
     if (!qel::EnsureGdiplus()) return 1;
     const int stride = kWidth * 4;
     Gdiplus::Bitmap view(kWidth, kHeight, stride, PixelFormat32bppARGB, Bits(target.get()));
