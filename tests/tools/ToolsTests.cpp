@@ -37,43 +37,36 @@ bool InShape(const qel::FrameShape& s, LONG x, LONG y) {
 }
 RECT Grown(const RECT& r, LONG by) { return RECT{r.left - by, r.top - by, r.right + by, r.bottom + by}; }
 
-// A label on a monitor above the primary: no layout here has one.
-TEST(ToolRules, LabelAboveThePrimaryGoesBelowItsAreaOnlyWithoutRoom) {
-    EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -990, 300, -900}, SIZE{200, 13}, RECT{0, -1000, 1000, 0}).y, -895);
-    EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -500, 300, -400}, SIZE{200, 13}, RECT{0, -1000, 1000, 0}).y, -518);
-}
-
-// Worked examples: labels count both edges; the red pixel's label; the picker's label beside the right or
-// the bottom edge alone, on a monitor left of the primary too.
-TEST(ToolRules, LabelTextsAndPickerLabelBesideOneEdge) {
+// Worked examples: a label above the primary (no layout here has a monitor there); labels count both
+// edges; the picker's label beside the right or the bottom edge alone, on a monitor left of the primary too.
+TEST(ToolRules, LabelPlacesAndTexts) {
+    const RECT above{0, -1000, 1000, 0}, screen{0, 0, 1000, 800}, left{-1280, 0, 0, 1024};
+    EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -990, 300, -900}, SIZE{200, 13}, above).y, -895);
+    EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -500, 300, -400}, SIZE{200, 13}, above).y, -518);
     EXPECT_EQ(qel::AreaLabelText(RECT{10, 10, 20, 30}), L"Left : 10 Top : 10 Width : 11 Height : 21");
     EXPECT_EQ(qel::PickLabelText(RGB(255, 0, 0)), L"R:255 G:0 B:0");
-    const auto at = [](POINT p, const RECT& bounds) {
-        const POINT box = qel::PickLabelPosition(p, 100, bounds);
-        return std::make_pair(box.x, box.y);
-    };
-    const RECT screen{0, 0, 1000, 800}, left{-1280, 0, 0, 1024};
-    EXPECT_EQ(at(POINT{400, 400}, screen), std::make_pair(430L, 430L));
-    EXPECT_EQ(at(POINT{900, 400}, screen), std::make_pair(770L, 430L));
-    EXPECT_EQ(at(POINT{400, 780}, screen), std::make_pair(430L, 726L));
-    EXPECT_EQ(at(POINT{-100, 500}, left), std::make_pair(-230L, 530L));
+    const struct { POINT cursor; RECT bounds; POINT box; } picks[] = {
+        {{900, 400}, screen, {770, 430}}, {{400, 780}, screen, {430, 726}}, {{-100, 500}, left, {-230, 530}}};
+    for (const auto& p : picks) {
+        const POINT box = qel::PickLabelPosition(p.cursor, 100, p.bounds);
+        EXPECT_TRUE(box.x == p.box.x && box.y == p.box.y) << p.cursor.x << "," << p.cursor.y;
+    }
 }
 
-// The window regions of a 100 x 60 rectangle, probed at the edges of every arm and band.
+// The window regions of a 100 x 60 rectangle, probed at the edges of every arm and band. Thin: 4 pixels on
+// the left and top, 3 on the right and bottom. Brackets: 8 and 7 thick, arms of 24 from the top-left corner
+// and 27 from the bottom-right one.
 TEST(ToolRules, FrameAndBracketsOfAHundredBySixty) {
-    const qel::FrameShape thin = qel::FlashFrameShape(100, 60, true), thick = qel::FlashFrameShape(100, 60, false);
-    // Thin: 4 pixels on the left and top, 3 on the right and bottom, in a 108 x 68 window.
-    const std::pair<POINT, bool> thinProbes[] = {{{3, 10}, true},   {{4, 10}, false}, {{104, 10}, false}, {{105, 10}, true},
-                                                 {{107, 10}, true}, {{108, 10}, false}, {{10, 3}, true},  {{10, 4}, false},
-                                                 {{10, 64}, false}, {{10, 65}, true}, {{10, 67}, true},   {{10, 68}, false}};
-    for (const auto& [p, in] : thinProbes) EXPECT_EQ(InShape(thin, p.x, p.y), in) << "thin " << p.x << "," << p.y;
-    // Brackets: 8 thick left and top, 7 right and bottom; arms of 24 from the top-left corner and 27 from
-    // the bottom-right one, in a 116 x 76 window.
-    const std::pair<POINT, bool> thickProbes[] = {
-        {{23, 0}, true}, {{24, 0}, false}, {{88, 0}, false}, {{89, 0}, true},   {{115, 0}, true},  {{116, 0}, false},
-        {{0, 23}, true}, {{0, 24}, false}, {{0, 48}, false}, {{0, 49}, true},   {{0, 75}, true},   {{0, 76}, false},
-        {{7, 10}, true}, {{8, 10}, false}, {{108, 70}, true}, {{108, 68}, false}, {{109, 10}, true}, {{115, 60}, true}};
-    for (const auto& [p, in] : thickProbes) EXPECT_EQ(InShape(thick, p.x, p.y), in) << "brackets " << p.x << "," << p.y;
+    const struct { bool thin; POINT p; bool in; } probes[] = {
+        {true, {3, 10}, true},     {true, {4, 10}, false},    {true, {104, 10}, false}, {true, {105, 10}, true},
+        {true, {107, 10}, true},   {true, {108, 10}, false},  {true, {10, 3}, true},    {true, {10, 4}, false},
+        {true, {10, 64}, false},   {true, {10, 67}, true},    {true, {10, 68}, false},  {false, {23, 0}, true},
+        {false, {24, 0}, false},   {false, {88, 0}, false},   {false, {89, 0}, true},   {false, {115, 0}, true},
+        {false, {116, 0}, false},  {false, {0, 23}, true},    {false, {0, 24}, false},  {false, {0, 48}, false},
+        {false, {0, 49}, true},    {false, {0, 75}, true},    {false, {0, 76}, false},  {false, {7, 10}, true},
+        {false, {8, 10}, false},   {false, {108, 68}, false}, {false, {108, 70}, true}, {false, {109, 10}, true}};
+    for (const auto& [thin, p, in] : probes)
+        EXPECT_EQ(InShape(qel::FlashFrameShape(100, 60, thin), p.x, p.y), in) << thin << " " << p.x << "," << p.y;
 }
 
 // Solid windows keep their colour + 1 in their user data, pattern windows 0. The pixels are computed
