@@ -8,14 +8,18 @@
 #define FWTEST_API __declspec(dllimport)
 #endif
 
+constexpr UINT WM_EXPORTED_ONLY = WM_APP + 1;  // answered 100 + wParam by the exported map alone
+
 class FWTEST_API CExportedTestWnd : public CWnd {
     DECLARE_DYNAMIC(CExportedTestWnd)
 public:
-    // Creates a hidden popup on a class registered from this module.
+    // Creates a hidden popup titled "exported" on a class registered from this module.
     BOOL CreateHidden();
-    int clicks = 0;
+    int clicks = 0, moves = 0;
 
 protected:
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg void OnMouseMove(UINT flags, CPoint point);
+    LRESULT OnExportedOnly(WPARAM wParam, LPARAM);
     DECLARE_MESSAGE_MAP()
 };
