@@ -5,7 +5,6 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include <memory>
 #include <string>
 
 #include "Handles.h"
@@ -13,20 +12,13 @@
 
 namespace {
 
-std::wstring BinFolder() {
-    wchar_t path[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p = path;
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-// Runs pictavo.exe with arguments; its exit status, or -1 when it could not run.
+// Runs pictavo.exe, found beside the test, with arguments; its exit status, or -1 when it could not run.
 int RunHost(const std::wstring& arguments) {
-    std::wstring command = L"\"" + BinFolder() + L"pictavo.exe\" " + arguments;
+    std::wstring command = L"pictavo.exe " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, BinFolder().c_str(), &si, &pi))
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return -1;
     qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
     if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
@@ -53,8 +45,8 @@ TEST(HostProgram, WritesTheMonitorUnderTheCursorAsPngAndReportsFailuresByStatus)
     {
         Gdiplus::Bitmap image(png.c_str());
         ASSERT_EQ(image.GetLastStatus(), Gdiplus::Ok);
-        EXPECT_EQ(static_cast<LONG>(image.GetWidth()), info.rcMonitor.right - info.rcMonitor.left);
-        EXPECT_EQ(static_cast<LONG>(image.GetHeight()), info.rcMonitor.bottom - info.rcMonitor.top);
+        const RECT& m = info.rcMonitor;
+        EXPECT_EQ(qeltest::SizeOf(&image), qeltest::Size(m.right - m.left, m.bottom - m.top));
         EXPECT_EQ(image.GetPixelFormat(), PixelFormat32bppARGB);
     }
     EXPECT_EQ(RunHost(L"monitors"), 0);
