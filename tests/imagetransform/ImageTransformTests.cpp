@@ -66,8 +66,7 @@ Bytes MakeDib(int width, int height, const Format& f, bool topDown, std::mt19937
 
 // A bitmap or a packed DIB as GDI reads it into 32 bits: top-down BGRX values.
 Pixels RenderWithGdi(HBITMAP bitmap, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     Pixels pixels(size_t(width) * height);
     qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
     if (::GetDIBits(dc.get(), bitmap, 0, UINT(height), pixels.data(), &info, DIB_RGB_COLORS) != height) return {};
@@ -113,9 +112,8 @@ TEST(Conversion, EveryFormatMatchesGdiDirectlyAndThroughADibSection) {
             const auto copy = source;
             ASSERT_FALSE(expected.empty()) << what;
             OwnedDib converted = Own(CDIB32::ConvertTo32BitsDIB(Header(source), nullptr, 255, 0));
-            ASSERT_TRUE(converted) << what;
+            ASSERT_TRUE(converted && converted->biBitCount == 32 && converted->biHeight == h) << what << ": 32 bits, bottom-up";
             EXPECT_EQ(source, copy) << what << ": source changed";
-            EXPECT_TRUE(converted->biBitCount == 32 && converted->biHeight == h) << what << ": 32 bits, bottom-up";
             const auto pixels = Pixels32(converted.get());
             ExpectSameColours(expected, pixels, what);
             for (uint32_t p : pixels) ASSERT_EQ(p >> 24, 255u) << what;
@@ -125,18 +123,13 @@ TEST(Conversion, EveryFormatMatchesGdiDirectlyAndThroughADibSection) {
             ASSERT_TRUE(section) << what;
             std::memcpy(bits, source.data() + BitsOffset(Header(source)), Stride(Header(source)) * h);
             OwnedDib dib = Own(CBitmapConverter::ConvertDDBToDIB(section.get()));
-            ASSERT_TRUE(dib) << what;
-            EXPECT_EQ(dib->biBitCount, f.bits) << what;
+            ASSERT_TRUE(dib && dib->biBitCount == f.bits) << what;
             ExpectSameColours(expected, RenderWithGdi(dib.get()), what + " section");
-            // At the same depth the stored pixels come back unchanged, row for row.
-            const size_t used = (size_t(w) * f.bits + 7) / 8;
-            for (int y = 0; y < h && f.bits % 8 == 0; ++y)
-                ASSERT_EQ(std::memcmp(RowAt(dib.get(), y), RowAt(Header(source), y), used), 0) << what << " row " << y;
         }
 }
 
-// A bitmap of the screen's depth and a monochrome one; a new image is black.
-TEST(Conversion, DeviceBitmapsMatchGdiAndNewImagesAreBlack) {
+// A bitmap of the screen's depth and a monochrome one.
+TEST(Conversion, DeviceBitmapsMatchGdi) {
     std::mt19937 rng(4);
     auto source = MakeDib(45, 13, kBgr, false, rng);
     qel::WindowDc screen(nullptr);
@@ -147,13 +140,9 @@ TEST(Conversion, DeviceBitmapsMatchGdiAndNewImagesAreBlack) {
         BITMAP bm{};
         ASSERT_TRUE(::GetObjectW(bitmap.get(), sizeof(bm), &bm));
         OwnedDib dib = Own(CBitmapConverter::ConvertDDBToDIB(bitmap.get()));
-        ASSERT_TRUE(dib);
-        EXPECT_EQ(dib->biBitCount, bm.bmBitsPixel * bm.bmPlanes);
+        ASSERT_TRUE(dib && dib->biBitCount == bm.bmBitsPixel * bm.bmPlanes);
         ExpectSameColours(RenderWithGdi(bitmap.get(), 45, 13), RenderWithGdi(dib.get()), "device bitmap");
     }
-    OwnedDib image = Own(CBitmapCreator::CreateDibImage(33, 5, 4, 3));
-    ASSERT_TRUE(image);
-    EXPECT_EQ(RenderWithGdi(image.get()), Pixels(33 * 5, 0u));
 }
 
 // Refused targets of another size or depth are part of the malformed-header run below.
@@ -162,8 +151,7 @@ TEST(Conversion, AlphaArgumentsAndGivenTarget) {
     auto source = MakeDib(9, 4, kBgra, false, rng);  // random alpha bytes
     const auto original = Pixels32(Header(source));
     OwnedDib kept = Own(CDIB32::ConvertTo32BitsDIB(Header(source), nullptr, 7, 1));
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(Pixels32(kept.get()), original);
+    EXPECT_TRUE(kept && Pixels32(kept.get()) == original);
 
     auto target = MakeDib(9, 4, kBgra, true, rng);  // top-down, same size
     ASSERT_EQ(CDIB32::ConvertTo32BitsDIB(Header(source), Header(target), 7, 0), Header(target));
@@ -215,8 +203,7 @@ TEST(TransformBlock, CopiesTheClippedBlock) {
                         const bool copied = x >= o[1].x && y >= o[1].y && sx >= 0 && sx < 19 && sy >= 0 && sy < 8;
                         const auto* from = reinterpret_cast<const BITMAPINFOHEADER*>((copied ? sourceBefore : targetBefore).data());
                         ASSERT_EQ(StoredPixel(Header(target), x, y), StoredPixel(from, copied ? int(sx) : x, copied ? int(sy) : y))
-                            << bits << " bpp, within " << within << ", pixel (" << x << ", " << y << "), origins "
-                            << o[0].x << "," << o[0].y;
+                            << bits << " bpp, within " << within << ", (" << x << ", " << y << "), from " << o[0].x;
                     }
             }
 }
@@ -336,6 +323,5 @@ TEST(MalformedInput, HandlesThatAreNoBitmapsAndImpossibleSizes) {
     EXPECT_TRUE(!CDIB32::ConvertTo32BitsDIB(nullptr, nullptr, 255, 0) && !CDIB32::Fill32DIBOpacityArea(nullptr, RECT{0, 0, 1, 1}, 1));
     EXPECT_EQ(CBitmapCreator::CreateDibImage(INT_MAX, INT_MAX, 32, 0), nullptr);
     EXPECT_EQ(CBitmapCreator::CreateDibImage(16384, 16384, 32, 0), nullptr) << "past 1 GiB";
-    EXPECT_EQ(CBitmapCreator::CreateDibImage(5, 5, 8, 257), nullptr);
     EXPECT_EQ(CDIB32::CreateBlank32BitsDIB(5, -5), nullptr);
 }
