@@ -3,7 +3,6 @@
 // with that version set for it in the prefix, so the version answers are the system's own.
 #include <gtest/gtest.h>
 
-#include "ScreenInput.h"
 #include "WindowTestSupport.h"
 #include "capture/Capture.h"
 #include "windows/OsVersion.h"
@@ -14,6 +13,7 @@ namespace {
 
 using namespace wintest;
 using Gdiplus::Rect;
+using XY = std::pair<long, long>;
 
 // Targets are hidden: the capture brings a visible target to the front, and on a display without a
 // window manager Wine then raises it over every top-most window, the thumbnail window included,
@@ -39,14 +39,6 @@ protected:
         qeltest::PumpFor(150);
     }
 
-    void TearDown() override {
-        if (!HasFailure()) return;
-        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::wstring test = L"compositor" + std::to_wstring(QEL_EXPECTED_WINDOWS) + L"-" + std::wstring(name.begin(), name.end());
-        qeltest::SaveImagePng(Image(), test + L"-capture.png");
-        qeltest::SaveScreenPng(qeltest::VirtualScreen(), test + L"-screen.png");
-    }
-
     // Runs the capture on wnd and checks that the thumbnail left nothing behind.
     ICapture* Run(HWND wnd) {
         WindowDetails record(wnd);
@@ -56,6 +48,8 @@ protected:
         return result;
     }
 
+    // Where the thumbnail window stood when the thumbnail was placed.
+    XY ThumbnailAt() const { return {dwm_.destinationAtUpdate.left, dwm_.destinationAtUpdate.top}; }
     Gdiplus::Bitmap* Image() { return static_cast<Gdiplus::Bitmap*>(capture_.GetImage()); }
 
     static void ExcludeOwnProgramFromPrinting() {
@@ -73,23 +67,19 @@ protected:
 }  // namespace
 
 TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackgroundWithCornersOnlyBefore8) {
-    struct Case {
-        DWORD exStyle;
-        SIZE growth;
-    };
-    for (const Case c : {Case{0, {0, 0}}, Case{WS_EX_TOOLWINDOW, {0, 0}}, Case{0, {3, 5}}}) {
-        CaptureSettings::Get().WindowFrameGrowth = c.growth;
-        LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden, c.exStyle);
+    for (const auto& [exStyle, growth] : {std::pair<DWORD, SIZE>{0, {0, 0}}, {WS_EX_TOOLWINDOW, {0, 0}}, {0, {3, 5}}}) {
+        CaptureSettings::Get().WindowFrameGrowth = growth;
+        LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden, exStyle);
         qeltest::PumpFor(150);
         ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
         EXPECT_TRUE(capture_.GetLocation().x == 300 && capture_.GetLocation().y == 200);
         // From Windows 10 the copy reaches past the thumbnail by the frame growth on every side.
-        const SIZE g = kFrom10 ? c.growth : SIZE{0, 0};
+        const SIZE g = kFrom10 ? growth : SIZE{0, 0};
         const int width = 400 + 2 * g.cx, height = 300 + 2 * g.cy;
         ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(width, height));
         // Before Windows 8 the corners of a window that is not a tool window come back white on a
         // 32-bit image, twelve in each.
-        const bool corners = kBefore8 && c.exStyle == 0;
+        const bool corners = kBefore8 && exStyle == 0;
         EXPECT_EQ(CountArgb(Image(), kBackground, Rect(g.cx, g.cy, 400, 300)), 400 * 300 - (corners ? 4 * 12 : 0));
         EXPECT_EQ(CountArgb(Image(), kBackdrop), width * height - 400 * 300);
         EXPECT_EQ(Image()->GetPixelFormat(), corners ? PixelFormat32bppARGB : PixelFormat24bppRGB);
@@ -118,8 +108,7 @@ TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbna
     ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
     // Before Windows 8 the thumbnail stands one border up and left of the record's rectangle.
     const int at = kBefore8 ? 100 : 100 + b;
-    EXPECT_TRUE(dwm_.destinationAtUpdate.left == at && dwm_.destinationAtUpdate.top == at)
-        << dwm_.destinationAtUpdate.left << "," << dwm_.destinationAtUpdate.top;
+    EXPECT_EQ(ThumbnailAt(), XY(at, at));
     // On every version the copy reaches one border further on each side; the corners, lying on the
     // backdrop, are never cleared.
     const int width = 800 + 2 * b, height = 600 + 2 * b;
@@ -130,7 +119,7 @@ TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbna
     EXPECT_TRUE(capture_.GetLocation().x == record.X && capture_.GetLocation().y == record.Y);
 }
 
-TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsIt) {
+TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsItOrLeftToPrinting) {
     // A window of the layout that does not fit, and where the monitor search puts its thumbnail.
     Rect window(1520, 100, 400, 300);
     POINT expected{0, 0};
@@ -143,28 +132,24 @@ TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsIt) {
     LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kHidden);
     qeltest::PumpFor(150);
     ASSERT_EQ(Run(target.get()), &capture_);
-    EXPECT_TRUE(dwm_.destinationAtUpdate.left == expected.x && dwm_.destinationAtUpdate.top == expected.y)
-        << dwm_.destinationAtUpdate.left << "," << dwm_.destinationAtUpdate.top;
+    EXPECT_EQ(ThumbnailAt(), XY(expected.x, expected.y));
     ASSERT_TRUE(Image());
     ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(window.Width, window.Height));
     EXPECT_EQ(CountArgb(Image(), kBackground), window.Width * window.Height - (kBefore8 ? 4 * 12 : 0));
     // The capture stays where the window is.
     EXPECT_TRUE(capture_.GetLocation().x == window.X && capture_.GetLocation().y == window.Y);
-}
 
-TEST_F(CompositorCapture, AWindowNoMonitorHoldsIsLeftToPrintingWhenItMayPrint) {
+    // No monitor holds a window larger than the screen: printing takes it when it may.
     CaptureSettings::Get().CornerClearEnabled = false;
     const Rect screen = ScreenGeometry::VirtualScreenBounds();
-    const Rect window(screen.X + 10, 10, screen.Width + 100, 1200);
-    LookWindow target(At(window.X, window.Y, window.Width, window.Height), WindowLook(), kHidden);
-    qeltest::PumpFor(150);
+    window = Rect(screen.X + 10, 10, screen.Width + 100, 1200);
+    ::MoveWindow(target.get(), window.X, window.Y, window.Width, window.Height, FALSE);
     EXPECT_EQ(Run(target.get()), nullptr);
-    EXPECT_TRUE(dwm_.registrations == 1 && dwm_.updates == 0) << dwm_.registrations << " " << dwm_.updates;
-
+    EXPECT_TRUE(dwm_.registrations == 2 && dwm_.updates == 1) << dwm_.registrations << " " << dwm_.updates;
     // Not allowed to print: the part on the screen is copied from the thumbnail at the window.
     ExcludeOwnProgramFromPrinting();
     ASSERT_EQ(Run(target.get()), &capture_);
-    EXPECT_TRUE(dwm_.destinationAtUpdate.left == window.X && dwm_.destinationAtUpdate.top == window.Y);
+    EXPECT_EQ(ThumbnailAt(), XY(window.X, window.Y));
     ASSERT_TRUE(Image());
     const int width = screen.Width - 10, height = screen.Height - 10;
     ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(width, height));
@@ -200,4 +185,27 @@ TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindowAn
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
+}
+
+// Records take their frame and cloaking from the compositor: composition counts as on from Windows 8
+// whatever it says, and nothing is cloaked before.
+TEST(CompositorRecords, FramesWhileComposingAndCloakedWindowsHiddenFrom8) {
+    TestWindow wnd = TopLevel(L"composited", At(200, 150, 300, 200));
+    const RECT info = WindowInfoRect(wnd.get());
+    FakeDwm dwm;
+    dwm.target = wnd.get();
+    dwm.frame = RECT{205, 152, 495, 345};
+    CompositorScope scope(&dwm);
+    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), kBefore8 ? info : dwm.frame));
+    dwm.composition = TRUE;
+    EXPECT_TRUE(WindowDetails::IsDwmEnabled() && RectIs(WindowDetails(wnd.get()).WindowRectangle(), dwm.frame));
+    dwm.frame.right = dwm.frame.left;  // an empty frame, then none: the window's own rectangle
+    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));
+    dwm.attributeResult = E_NOTIMPL;
+    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));
+    dwm.attributeResult = S_OK;
+    EXPECT_NE(IndexOf(Handles(WindowDetails::ListOnScreenWindows()), wnd.get()), -1);
+    dwm.cloaked = 1;
+    EXPECT_EQ(WindowDetails(wnd.get()).IsVisible(), kBefore8);
+    EXPECT_EQ(IndexOf(Handles(WindowDetails::ListOnScreenWindows()), wnd.get()) != -1, kBefore8);
 }

@@ -1,11 +1,10 @@
-# Window capture: the pure rules, print-window on real windows, and the compositor path through a
-# stand-in compositor under three system versions.
+# Window capture: the pure rules, print-window on real windows, and the compositor path (with the
+# records' use of the compositor) through a stand-in compositor under three system versions.
 
 qel_add_test(window_capture_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowCaptureTests.cpp
   LIBS QelPictavoCore
   LAYOUTS single)
-add_dependencies(window_capture_tests capture_target_idea)
 
 # One program per system version. Wine reports the version set for a program's file name under
 # AppDefaults; a fixture sets it before the programs start. Windows 10 also needs the manifest.

@@ -1,12 +1,9 @@
-// Window capture: the placement and corner rules on made-up monitor lists, print-window capture of real
-// windows, and the per-process permissions.
+// Window capture: the placement and corner rules on made-up monitor lists, and print-window capture of
+// real windows.
 #include <gtest/gtest.h>
-
-#include <utility>
 
 #include "WindowTestSupport.h"
 #include "capture/Capture.h"
-#include "capture/ImageHelpers.h"
 #include "windows/WindowCapture.h"
 #include "windows/WindowDetails.h"
 
@@ -14,94 +11,63 @@ using namespace wintest;
 using Gdiplus::Rect;
 using namespace WindowCapture;
 
-namespace {
-
-MonitorEntry Monitor(Rect bounds, Rect workingArea) { return MonitorEntry{bounds, workingArea, nullptr}; }
-MonitorEntry Monitor(Rect bounds) { return Monitor(bounds, bounds); }
-
-// 1280 x 1024 primary with 1920 x 1080 to its right: the second is taller, leaving a gap below the first.
-MonitorList Dual() { return {Monitor(Rect(0, 0, 1280, 1024)), Monitor(Rect(1280, 0, 1920, 1080))}; }
-
-void ExpectPlaced(const ThumbnailPlacement& p, LONG x, LONG y, bool fits) {
-    EXPECT_TRUE(p.location.x == x && p.location.y == y && p.fits == fits) << p.location.x << "," << p.location.y << " " << p.fits;
-}
-
-}  // namespace
-
 TEST(WindowCaptureRules, AThumbnailIsPlacedWhereAMonitorHoldsAllFourCornerPoints) {
-    const MonitorList single{Monitor(Rect(0, 0, 1920, 1080))};
-    ExpectPlaced(PlaceThumbnail(single, Rect(100, 50, 400, 300)), 100, 50, true);
-    ExpectPlaced(PlaceThumbnail(single, Rect(0, 0, 1919, 1079)), 0, 0, true);
-    // The corner point at X + Width of a window ending on the last column lies off the monitor.
-    ExpectPlaced(PlaceThumbnail(single, Rect(1520, 100, 400, 300)), 0, 0, true);
-    ExpectPlaced(PlaceThumbnail(Dual(), Rect(1000, 100, 600, 400)), 1000, 100, true);  // across the seam
-    ExpectPlaced(PlaceThumbnail(Dual(), Rect(1200, 700, 400, 340)), 0, 0, true);     // a corner in the gap
-    // Taskbar along the top of the first monitor, along the left of the second: working-area origins
-    // are tried, but the thumbnail goes to the monitor's origin.
-    const MonitorList monitors{Monitor(Rect(0, 0, 1280, 1024), Rect(0, 40, 1280, 984)),
-                               Monitor(Rect(1280, 0, 1920, 1080), Rect(1330, 0, 1870, 1080))};
-    ExpectPlaced(PlaceThumbnail(monitors, Rect(-50, 10, 600, 990)), 1280, 0, true);
-    ExpectPlaced(PlaceThumbnail(monitors, Rect(-50, 10, 600, 980)), 0, 0, true);
-    ExpectPlaced(PlaceThumbnail(monitors, Rect(100, 100, 1500, 1050)), 1280, 0, true);
-    // Nothing holds it: the window's own origin, not fitting.
-    ExpectPlaced(PlaceThumbnail(monitors, Rect(-300, 20, 1900, 1100)), -300, 20, false);
-    ExpectPlaced(PlaceThumbnail({}, Rect(10, 20, 30, 40)), 10, 20, false);
-}
-
-TEST(WindowCaptureRules, CornerTestAgreesWithAUnitedGdiplusRegion) {
-    ASSERT_TRUE(qel::EnsureGdiplus());
-    for (const MonitorList& monitors : {Dual(), MonitorList{Monitor(Rect(0, 0, 1920, 1080)), Monitor(Rect(-1280, 0, 1280, 1024))}}) {
-        Gdiplus::Region region(monitors.front().bounds);
-        region.Union(monitors.back().bounds);
-        for (int x : {-1281, -1280, -1, 0, 1, 1279, 1280, 1919, 1920, 3199, 3200})
-            for (int y : {-1, 0, 1023, 1024, 1079, 1080})
-                for (std::pair<int, int> size : {std::pair<int, int>{1, 1}, {0, 0}, {1, 57}, {641, 1}}) {
-                    const Rect r(x, y, size.first, size.second);
-                    ASSERT_EQ(CornersOnMonitors(monitors, r), ImageHelpers::RegionContainsRectangle(&region, r.X, r.Y, r.Width, r.Height))
-                        << r.X << "," << r.Y << " " << r.Width << "x" << r.Height;
-                }
+    const MonitorList single{{Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1080)}};
+    // 1280 x 1024 with a taskbar along its top, 1920 x 1080 right of it with one along its left: the
+    // working-area origins are tried, but the thumbnail goes to the monitor's origin.
+    const MonitorList dual{{Rect(0, 0, 1280, 1024), Rect(0, 40, 1280, 984)}, {Rect(1280, 0, 1920, 1080), Rect(1330, 0, 1870, 1080)}};
+    const struct {
+        const MonitorList* monitors;
+        Rect window;
+        LONG x, y;
+        bool fits;
+    } cases[] = {
+        {&single, Rect(100, 50, 400, 300), 100, 50, true},
+        {&single, Rect(0, 0, 1919, 1079), 0, 0, true},
+        {&single, Rect(1520, 100, 400, 300), 0, 0, true},  // the corner point at X + Width is off the monitor
+        {&dual, Rect(1000, 100, 600, 400), 1000, 100, true},  // across the seam
+        {&dual, Rect(1200, 700, 400, 340), 0, 0, true},       // a corner in the gap
+        {&dual, Rect(-50, 10, 600, 990), 1280, 0, true},
+        {&dual, Rect(-50, 10, 600, 980), 0, 0, true},
+        {&dual, Rect(100, 100, 1500, 1050), 1280, 0, true},
+        {&dual, Rect(-300, 20, 1900, 1100), -300, 20, false},  // nothing holds it: its own origin
+    };
+    for (const auto& c : cases) {
+        const ThumbnailPlacement p = PlaceThumbnail(*c.monitors, c.window);
+        EXPECT_TRUE(p.location.x == c.x && p.location.y == c.y && p.fits == c.fits) << c.window.X << "," << c.window.Y;
     }
-}
-
-TEST(WindowCaptureRules, CornersOfSmallImagesStayInside) {
     // Corner pixels of an image smaller than the corners stay inside it.
-    const std::vector<int> rows{5, 3, 2, 1, 1};
-    EXPECT_EQ(CornerPixels(100, 50, rows).size(), 48u);
-    for (const POINT& p : CornerPixels(3, 2, rows)) EXPECT_TRUE(p.x >= 0 && p.x < 3 && p.y >= 0 && p.y < 2);
-    EXPECT_TRUE(CornerPixels(0, 0, rows).empty());
+    for (const POINT& p : CornerPixels(3, 2, {5, 3, 2, 1, 1})) EXPECT_TRUE(p.x >= 0 && p.x < 3 && p.y >= 0 && p.y < 2);
 }
 
 namespace {
 
 std::unique_ptr<Gdiplus::Bitmap> Print(HWND wnd, ICapture* cursorSource = nullptr) {
     WindowDetails record(wnd);
-    return qel::EnsureGdiplus() ? WindowCapture::CapturePrintWindow(record, cursorSource) : nullptr;
+    return qel::EnsureGdiplus() ? CapturePrintWindow(record, cursorSource) : nullptr;
 }
 
 }  // namespace
 
-TEST(PrintWindowCapture, AWindowWithoutShapeGivesItsOwnPixelsIn24BitsEvenWhenCovered) {
-    LookWindow target(At(200, 150, 320, 240), WindowLook{kPaintColour, true, true});
-    // A window over most of it: printing does not read the screen.
-    LookWindow cover(At(180, 130, 300, 200), WindowLook{RGB(0, 0, 255)}, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
+TEST(PrintWindowCapture, APlainWindowGives24BitsOfItsOwnPixelsEvenWhenCoveredAndAShapedOneAlpha0Outside) {
+    LookWindow plain(At(200, 150, 320, 240), WindowLook{kPaintColour, true, true});
+    LookWindow shaped(At(600, 200, 240, 160));
+    ASSERT_NE(::SetWindowRgn(shaped.get(), ::CreateEllipticRgn(0, 0, 240, 160), TRUE), 0);
+    qel::UniqueHrgn shape(::CreateEllipticRgn(0, 0, 240, 160));
+    // A window over both: printing does not read the screen.
+    LookWindow cover(At(180, 130, 600, 200), WindowLook{RGB(0, 0, 255)}, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
     qeltest::PumpFor(200);
-    auto image = Print(target.get());
+    auto image = Print(plain.get());
     ASSERT_TRUE(image && image->GetPixelFormat() == PixelFormat24bppRGB);
     ASSERT_EQ(qeltest::SizeOf(image.get()), qeltest::Size(320, 240));
     int wrong = 0;
     for (int i = 0; i < 320 * 240; ++i) wrong += PixelAt(image.get(), i % 320, i / 320) != (0xFF000000u | PatternRgb(0, i % 320, i / 320));
     EXPECT_EQ(wrong, 0);
-}
 
-TEST(PrintWindowCapture, AShapedWindowIsTransparentOutsideItsRegion) {
-    LookWindow target(At(300, 200, 240, 160));
-    ASSERT_NE(::SetWindowRgn(target.get(), ::CreateEllipticRgn(0, 0, 240, 160), TRUE), 0);
-    qel::UniqueHrgn shape(::CreateEllipticRgn(0, 0, 240, 160));
-    qeltest::PumpFor(200);
-    auto image = Print(target.get());
+    image = Print(shaped.get());
     ASSERT_TRUE(image && image->GetPixelFormat() == PixelFormat32bppARGB);
     ASSERT_EQ(qeltest::SizeOf(image.get()), qeltest::Size(240, 160));
-    int inside = 0, wrong = 0;
+    int inside = 0;
     for (int i = 0; i < 240 * 160; ++i) {
         const Gdiplus::ARGB p = PixelAt(image.get(), i % 240, i / 240);
         const bool in = ::PtInRegion(shape.get(), i % 240, i / 240);
@@ -127,11 +93,8 @@ TEST(PrintWindowCapture, AMaximisedWindowLosesItsBordersAndNothingElse) {
     void* bits = nullptr;
     qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
     qel::UniqueHbitmap whole(::CreateDIBSection(dc.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ASSERT_TRUE(whole);
-    {
-        qel::SelectScope select(dc.get(), whole.get());
-        ASSERT_TRUE(::PrintWindow(target.get(), dc.get(), 0));
-    }
+    qel::SelectScope select(dc.get(), whole.get());
+    ASSERT_TRUE(whole && ::PrintWindow(target.get(), dc.get(), 0));
     auto image = Print(target.get());
     ASSERT_TRUE(image);
     ASSERT_EQ(qeltest::SizeOf(image.get()), qeltest::Size(width - 2 * bx, height - 2 * by));
@@ -150,20 +113,14 @@ TEST(PrintWindowCapture, AMaximisedWindowLosesItsBordersAndNothingElse) {
 TEST(PrintWindowCapture, TheCursorOfTheSourceIsDrawnWhereItIsOnTheScreen) {
     LookWindow target(At(400, 300, 200, 150));
     qeltest::PumpFor(200);
-    // A solid black square cursor with its top-left corner at (450, 320).
+    // A solid black square cursor with its top-left corner at (450, 320), 50 and 20 into the window.
     BYTE andMask[32 * 4] = {}, xorMask[32 * 4] = {};
     qel::UniqueHicon cursor(::CreateCursor(::GetModuleHandleW(nullptr), 0, 0, 32, 32, andMask, xorMask));
-    ASSERT_TRUE(cursor);
     Capture source;
     source.SetCursor(cursor.get());
     source.SetCursorLocation(POINT{450, 320});
     auto image = Print(target.get(), &source);
-    ASSERT_TRUE(image);
+    ASSERT_TRUE(cursor && image);
     EXPECT_EQ(CountArgb(image.get(), 0xFF000000, Rect(50, 20, 32, 32)) + CountArgb(image.get(), 0xFF000000), 2 * 32 * 32);
     EXPECT_EQ(CountArgb(Print(target.get()).get(), 0xFF000000), 0);
-}
-
-TEST(WindowCapturePermissions, ExcludedProgramsOnlyAreRefused) {
-    EXPECT_FALSE(WindowCapture::PrintWindowPermitted(ExeFolder() + L"capture_target_idea.exe"));
-    EXPECT_TRUE(WindowCapture::PrintWindowPermitted(L"") && WindowCapture::ThumbnailCapturePermitted(ExeFolder() + L"none.exe"));
 }

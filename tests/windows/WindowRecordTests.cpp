@@ -1,16 +1,14 @@
-// Window records against real windows of this process and of a second one, the compositor seam, and the
-// window-list worker (which also runs the thread class under it).
+// Window records against real windows of this process and of a second one, and the window-list worker
+// (which also runs the thread class under it). The compositor's part is checked in the compositor tests.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <memory>
-#include <utility>
 
 #include "WindowTestSupport.h"
 #include "module/ModuleState.h"
-#include "windows/OsVersion.h"
 #include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
 #include "windows/WindowListHolder.h"
@@ -104,20 +102,8 @@ TEST(WindowRecord, ProcessPathAndFileDescriptionOfAnotherProgram) {
     EXPECT_EQ(WindowDetails::ReplaceDevicePrefix(L"\\Device\\HarddiskVolume10\\a.exe", L"\\Device\\HarddiskVolume1", L"C:"), L"");
 }
 
-TEST(WindowRecord, BringToFrontAndRestoreUnMinimise) {
-    HelperProcess probe(L"capture_target_plain.exe", L"Qel probe front", L"200 200 320 240");
-    const HWND first = probe.window;
-    ASSERT_NE(first, nullptr);
-    ShowWindow(first, SW_MINIMIZE);
-    for (int i = 0; i < 40 && !IsIconic(first); ++i) qeltest::PumpFor(25);
+TEST(WindowRecord, RestoreUnMinimisesAndBringsToFrontWithoutWaitingOnceBack) {
     TestWindow ours = TopLevel(L"restored", At(200, 200, 300, 200));
-    SetForegroundWindow(ours.get());  // a minimised window may stay the foreground one under Wine
-    ASSERT_TRUE(IsIconic(first) && GetForegroundWindow() != first);
-    WindowDetails::BringToFront(first);
-    for (int i = 0; i < 40 && IsIconic(first); ++i) qeltest::PumpFor(25);
-    EXPECT_TRUE(!IsIconic(first) && GetForegroundWindow() == first);
-
-    // Restored and in front, with no wait once the window is back.
     ShowWindow(ours.get(), SW_MINIMIZE);
     WindowDetails record(ours.get());
     ASSERT_TRUE(record.IsMinimised());
@@ -125,25 +111,6 @@ TEST(WindowRecord, BringToFrontAndRestoreUnMinimise) {
     record.Restore();
     const DWORD waited = GetTickCount() - start;
     EXPECT_TRUE(!IsIconic(ours.get()) && !record.IsMinimised() && GetForegroundWindow() == ours.get() && waited < 1000u) << waited;
-}
-
-TEST(DwmSeam, RecordsTakeFramesFromACompositorThatAnswersAndFallBackOtherwise) {
-    ASSERT_FALSE(OsVersion::IsWindows8OrLater());
-    TestWindow wnd = TopLevel(L"composited", At(200, 150, 300, 200));
-    const RECT info = WindowInfoRect(wnd.get());
-    EXPECT_TRUE(!WindowDetails::IsDwmEnabled() && RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));  // Wine's compositor
-    FakeDwm dwm;
-    CompositorScope scope(&dwm);
-    dwm.frame = RECT{205, 152, 495, 345};
-    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info)) << "composition off: no frames";
-    dwm.composition = TRUE;
-    EXPECT_TRUE(WindowDetails::IsDwmEnabled() && RectIs(WindowDetails(wnd.get()).WindowRectangle(), dwm.frame));
-    dwm.cloaked = 1;  // before Windows 8 nothing is cloaked
-    EXPECT_FALSE(WindowDetails(wnd.get()).IsCloaked());
-    dwm.frame = RECT{205, 152, 205, 345};  // empty
-    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));
-    dwm.attributeResult = E_NOTIMPL;
-    EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), info));
 }
 
 TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndChildrenAreReadAsDeepAsTheSettingSays) {
@@ -187,13 +154,11 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndChildrenAreReadAsDeepA
         // The newest window is in front: the forest comes out in reverse order of creation.
         std::vector<ptrdiff_t> positions;
         for (HWND top : tops) positions.push_back(IndexOf(final, top));
-        EXPECT_TRUE(positions.back() != -1 && std::is_sorted(positions.rbegin(), positions.rend()));
+        ASSERT_TRUE(positions.back() != -1 && std::is_sorted(positions.rbegin(), positions.rend()));
 
         // Handed over frozen: the rectangle read by the worker stays. A record of our own keeps the
         // rectangle it read for 2 s after the move, then reads the new one.
-        auto it = std::find_if(list.begin(), list.end(), [&](const auto& r) { return r->Handle() == tops[0]; });
-        ASSERT_NE(it, list.end());
-        WindowDetails* record = it->get();
+        WindowDetails* record = std::next(list.begin(), positions[0])->get();
         WindowDetails live(tops[0]);
         const DWORD read = GetTickCount();
         ASSERT_TRUE(RectIs(live.WindowRectangle(), At(10, 10, 400, 300)));
