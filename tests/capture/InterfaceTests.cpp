@@ -22,39 +22,8 @@ protected:
         ASSERT_TRUE(qel::EnsureGdiplus());
         CaptureSettings::Get().CaptureDelay = 0;
     }
-    void TearDown() override { CaptureSettings::Get().CaptureDelay = 100; }
+    SettingsScope settings_;  // the delay and the pointer setting go back afterwards
 };
-
-}  // namespace
-
-TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWhenAskedAndAllowed) {
-    qel::UniqueHicon cursor = MakeTestCursor();
-    PatternScreens screens;
-    int index = 0;
-    for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
-        const HWND wnd = screens.windows[index++].get();
-        ::SetClassLongPtrW(wnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
-        const POINT p{m.bounds.X + m.bounds.Width / 2, m.bounds.Y + m.bounds.Height / 2};
-        ::SetForegroundWindow(wnd);
-        ::SetCursorPos(p.x - 1, p.y);
-        ::SetCursorPos(p.x, p.y);
-        qeltest::PumpFor(150);
-        const POINT at{p.x - kHotspotX, p.y - kHotspotY};
-        // The cursor only when both the call and the setting ask for it.
-        for (const auto& [flag, setting] : {std::pair(true, true), std::pair(true, false), std::pair(false, true)}) {
-            CaptureSettings::Get().CaptureMousePointer = setting;
-            UniqueDib dib(CPictavoUtil().CaptureFullScreen(flag));
-            ASSERT_TRUE(dib && dib->biBitCount == 32);
-            ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(m.bounds.Width, m.bounds.Height));
-            std::string first;
-            auto expected = [&](int sx, int sy) { return flag && setting && UnderTestCursor(at, sx, sy) ? kCursorColor : ExpectedScreenPixel(sx, sy); };
-            EXPECT_EQ(CountDibMismatches(dib.get(), m.bounds.X, m.bounds.Y, expected, &first), 0) << flag << setting << ": " << first;
-        }
-        CaptureSettings::Get().CaptureMousePointer = true;
-    }
-}
-
-namespace {
 
 // A popup menu with an open submenu, shown by a thread of its own so this one can capture it.
 struct OpenMenu {
@@ -90,22 +59,29 @@ std::vector<RECT> VisibleMenus() {
     return menus;
 }
 
-// Pixels of a menu cut-out spanning the menus' union that are wrong: inside a menu the screen's own
-// (read here with a plain BitBlt), opaque; anywhere else transparent. *outside counts the latter.
-int WrongMenuPixels(const BITMAPINFOHEADER* dib, const std::vector<RECT>& menus, int* outside) {
+// Waits for count open menus and cuts them out: the menus' union, inside a menu the screen's own pixels
+// (read here with a plain BitBlt), opaque; anywhere else transparent.
+void ExpectMenusCutOut(size_t count, const Gdiplus::Rect& monitor) {
+    for (int i = 0; i < 60 && VisibleMenus().size() < count; ++i) qeltest::PumpFor(50);
+    qeltest::PumpFor(300);
+    const std::vector<RECT> menus = VisibleMenus();
+    ASSERT_EQ(menus.size(), count);
     RECT box{};
     for (const RECT& r : menus) ::UnionRect(&box, &box, &r);
+    UniqueDib dib(CPictavoUtil().CaptureMenuObject(0));
+    ASSERT_TRUE(dib);
+    ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(box.right - box.left, box.bottom - box.top));
     const qeltest::ScreenCopy screen = qeltest::CopyScreen(box);
-    int wrong = 0;
-    *outside = 0;
+    int wrong = 0, outside = 0;
     for (LONG y = box.top; y < box.bottom; ++y)
         for (LONG x = box.left; x < box.right; ++x) {
             const bool inside = std::any_of(menus.begin(), menus.end(), [&](const RECT& r) { return ::PtInRect(&r, POINT{x, y}) != FALSE; });
-            const Gdiplus::ARGB got = DibArgb(dib, x - box.left, y - box.top);
+            const Gdiplus::ARGB got = DibArgb(dib.get(), x - box.left, y - box.top);
             wrong += inside ? got != (screen.At(x, y) | 0xFF000000u) : (got >> 24) != 0;
-            *outside += !inside;
+            outside += !inside;
         }
-    return wrong;
+    EXPECT_EQ(wrong, 0) << "on the monitor at " << monitor.X << "," << monitor.Y;
+    EXPECT_EQ(outside > 0, count > 1);  // a submenu is shorter than the box
 }
 
 // The monitor that is not the primary one (at negative coordinates in the left layout); the only one on single.
@@ -114,7 +90,38 @@ Gdiplus::Rect OtherMonitor() {
     return (monitors.front().bounds.X == 0 ? monitors.back() : monitors.front()).bounds;
 }
 
+// Exposes the protected window copy, as a host's derived class would.
+struct HostUtil : CPictavoUtil {
+    using CPictavoUtil::DoCaptureFromWnd;
+};
+
 }  // namespace
+
+TEST_F(CaptureInterface, FullScreenIsTheMonitorUnderTheCursorWithTheCursorOnlyWhenAskedAndAllowed) {
+    qel::UniqueHicon cursor = MakeTestCursor();
+    PatternScreens screens;
+    int index = 0;
+    for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
+        const HWND wnd = screens.windows[index++].get();
+        ::SetClassLongPtrW(wnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
+        const POINT p{m.bounds.X + m.bounds.Width / 2, m.bounds.Y + m.bounds.Height / 2};
+        ::SetForegroundWindow(wnd);
+        ::SetCursorPos(p.x - 1, p.y);
+        ::SetCursorPos(p.x, p.y);
+        qeltest::PumpFor(150);
+        const POINT at{p.x - kHotspotX, p.y - kHotspotY};
+        // The cursor only when both the call and the setting ask for it.
+        for (const auto& [flag, setting] : {std::pair(true, true), std::pair(true, false), std::pair(false, true)}) {
+            CaptureSettings::Get().CaptureMousePointer = setting;
+            UniqueDib dib(CPictavoUtil().CaptureFullScreen(flag));
+            ASSERT_TRUE(dib && dib->biBitCount == 32);
+            ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(m.bounds.Width, m.bounds.Height));
+            std::string first;
+            auto expected = [&](int sx, int sy) { return flag && setting && UnderTestCursor(at, sx, sy) ? kCursorColor : ExpectedScreenPixel(sx, sy); };
+            EXPECT_EQ(CountDibMismatches(dib.get(), m.bounds.X, m.bounds.Y, expected, &first), 0) << flag << setting << ": " << first;
+        }
+    }
+}
 
 TEST_F(CaptureInterface, MenuWithOpenSubmenuIsCutOut) {
     PatternScreens screens;
@@ -129,54 +136,13 @@ TEST_F(CaptureInterface, MenuWithOpenSubmenuIsCutOut) {
         qeltest::PressKey(key);
         qeltest::PumpFor(100);
     }
-    for (int i = 0; i < 60 && VisibleMenus().size() < 2; ++i) qeltest::PumpFor(50);
-    qeltest::PumpFor(300);
-    const std::vector<RECT> menus = VisibleMenus();
-    ASSERT_EQ(menus.size(), 2u);
-    RECT box;
-    ::UnionRect(&box, &menus[0], &menus[1]);
-
-    UniqueDib dib(CPictavoUtil().CaptureMenuObject(0));
-    ASSERT_TRUE(dib && dib->biWidth == box.right - box.left && dib->biHeight == box.bottom - box.top);
-    int outside = 0;
-    EXPECT_EQ(WrongMenuPixels(dib.get(), menus, &outside), 0) << "on the monitor at " << m.X << "," << m.Y;
-    EXPECT_GT(outside, 0);  // the submenu is shorter than the box
+    ExpectMenusCutOut(2, m);
 }
-
-namespace {
-
-// Wine's notepad, closed at the end; its main window is found by its process.
-struct Notepad {
-    Notepad() {
-        wchar_t command[] = L"notepad.exe";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        process.reset(pi.hProcess);
-        qel::UniqueKernelHandle thread(pi.hThread);
-        ::WaitForInputIdle(process.get(), 10000);
-        for (int i = 0; i < 200 && !window; ++i, ::Sleep(25))
-            for (HWND w = ::FindWindowExW(nullptr, nullptr, L"Notepad", nullptr); w; w = ::FindWindowExW(nullptr, w, L"Notepad", nullptr)) {
-                DWORD pid = 0;
-                if (::GetWindowThreadProcessId(w, &pid) && pid == pi.dwProcessId && ::IsWindowVisible(w)) window = w;
-            }
-    }
-    ~Notepad() {
-        if (window) ::PostMessageW(window, WM_CANCELMODE, 0, 0), ::PostMessageW(window, WM_CLOSE, 0, 0);
-        if (process && ::WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 1);
-    }
-
-    qel::UniqueKernelHandle process;
-    HWND window = nullptr;
-};
-
-}  // namespace
 
 TEST_F(CaptureInterface, NotepadsOpenMenuIsCutOutExactly) {
     // Wine's notepad has no submenu in any of its menus: its File menu, opened from the menu bar, stands alone.
     const Gdiplus::Rect m = OtherMonitor();
-    Notepad notepad;
+    qeltest::Notepad notepad;
     ASSERT_NE(notepad.window, nullptr) << "notepad.exe did not start";
     ::MoveWindow(notepad.window, m.X + 150, m.Y + 120, 500, 350, TRUE);
     ::SetForegroundWindow(notepad.window);
@@ -188,28 +154,14 @@ TEST_F(CaptureInterface, NotepadsOpenMenuIsCutOutExactly) {
     ASSERT_TRUE(::GetWindowInfo(notepad.window, &info));
     qeltest::MoveMouse(POINT{info.rcClient.left + 30, info.rcClient.top + 12});
     qeltest::PumpFor(100);
-    for (WORD key : {VK_MENU, VK_DOWN}) qeltest::PressKey(key), qeltest::PumpFor(150);
-    for (int i = 0; i < 60 && VisibleMenus().empty(); ++i) qeltest::PumpFor(50);
-    qeltest::PumpFor(300);
-    const std::vector<RECT> menus = VisibleMenus();
-    ASSERT_EQ(menus.size(), 1u);
-
-    UniqueDib dib(CPictavoUtil().CaptureMenuObject(0));
-    ASSERT_TRUE(dib);
-    ASSERT_EQ(qeltest::SizeOf(dib.get()), qeltest::Size(menus[0].right - menus[0].left, menus[0].bottom - menus[0].top));
-    int outside = 0;
-    EXPECT_EQ(WrongMenuPixels(dib.get(), menus, &outside), 0) << "on the monitor at " << m.X << "," << m.Y;
-    qeltest::PressKey(VK_ESCAPE), qeltest::PressKey(VK_ESCAPE);
+    for (WORD key : {VK_MENU, VK_DOWN}) {
+        qeltest::PressKey(key);
+        qeltest::PumpFor(150);
+    }
+    ExpectMenusCutOut(1, m);
+    qeltest::PressKey(VK_ESCAPE);
+    qeltest::PressKey(VK_ESCAPE);
 }
-
-namespace {
-
-// Exposes the protected window copy, as a host's derived class would.
-struct HostUtil : CPictavoUtil {
-    using CPictavoUtil::DoCaptureFromWnd;
-};
-
-}  // namespace
 
 TEST_F(CaptureInterface, WindowCopiesAreClippedToTheWorkAreaOnlyBelowTheTaskbarAndShapedByTheirRegion) {
     // The primary monitor's work area ends above a strip that a window of the taskbar's class covers.

@@ -1,10 +1,11 @@
 # The capture choice, and the helper programs it captures: one target program per file description
 # ("IntelliJ IDEA", "Citrix ICA Client", none) and a library named like the presentation framework.
 
-foreach(kind Idea Citrix Plain)
+foreach(kind IDEA CITRIX PLAIN)
   string(TOLOWER ${kind} lower)
   add_executable(capture_target_${lower} WIN32 ${CMAKE_CURRENT_LIST_DIR}/apps/CaptureTarget.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/apps/CaptureTarget${kind}.rc)
+    ${CMAKE_CURRENT_LIST_DIR}/apps/CaptureTarget.rc)
+  target_compile_definitions(capture_target_${lower} PRIVATE TARGET_${kind})
   target_link_options(capture_target_${lower} PRIVATE -municode)
   target_link_libraries(capture_target_${lower} PRIVATE user32 gdi32 shell32)
   qel_warnings(capture_target_${lower})

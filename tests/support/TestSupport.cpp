@@ -30,4 +30,32 @@ void PumpFor(DWORD ms) {
     }
 }
 
+Notepad::Notepad() {
+    wchar_t command[] = L"notepad.exe";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    ::CloseHandle(pi.hThread);
+    process = pi.hProcess;
+    id = pi.dwProcessId;
+    ::WaitForInputIdle(process, 10000);
+    // Another notepad may be open: the window is the one of this process.
+    for (int i = 0; i < 400 && !window; ++i, ::Sleep(25))
+        for (HWND w = ::FindWindowExW(nullptr, nullptr, L"Notepad", nullptr); w; w = ::FindWindowExW(nullptr, w, L"Notepad", nullptr)) {
+            DWORD pid = 0;
+            if (::GetWindowThreadProcessId(w, &pid) && pid == id && ::IsWindowVisible(w)) window = w;
+        }
+}
+
+Notepad::~Notepad() {
+    if (!process) return;
+    if (window) {
+        ::PostMessageW(window, WM_CANCELMODE, 0, 0);
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process, 1);
+    ::CloseHandle(process);
+}
+
 }  // namespace qeltest

@@ -13,6 +13,19 @@ std::wstring OutputPath(const std::wstring& name);
 // Pumps the calling thread's messages for about ms milliseconds.
 void PumpFor(DWORD ms);
 
+// Wine's notepad, started by the constructor; window is its visible main window, null when it did not
+// show. The object asks it to close, and ends it if it has not within a few seconds.
+struct Notepad {
+    Notepad();
+    ~Notepad();
+    Notepad(const Notepad&) = delete;
+    Notepad& operator=(const Notepad&) = delete;
+
+    HANDLE process = nullptr;
+    DWORD id = 0;
+    HWND window = nullptr;
+};
+
 // Width and height as one value, so that a size check reads as one and a failure prints both.
 using Size = std::pair<long, long>;
 template <class Image>

@@ -1,6 +1,5 @@
-// A program whose window is a capture target in another process.
-// Usage: capture_target_*.exe <title> <x> <y> <width> <height> [black] [framework]
-//   black: paints RGB(0, 0, 0) on the screen instead of RGB(0, 160, 0); asked to print, it paints RGB(200, 0, 40)
+// A program whose window is a capture target in another process, black on the screen and in a print.
+// Usage: capture_target_*.exe <title> <x> <y> <width> <height> [framework]
 //   framework: loads presentationframework-probe.dll first
 // The program ends when its window is closed, or after two minutes.
 #include <windows.h>
@@ -10,19 +9,14 @@
 
 namespace {
 
-COLORREF g_paintColour = RGB(0, 160, 0);
-
 LRESULT CALLBACK TargetProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_ERASEBKGND) return 1;
     if (msg == WM_DESTROY) PostQuitMessage(0);
     if (msg != WM_PAINT && msg != WM_PRINTCLIENT) return DefWindowProcW(wnd, msg, wp, lp);
     PAINTSTRUCT ps;
     HDC dc = msg == WM_PAINT ? BeginPaint(wnd, &ps) : reinterpret_cast<HDC>(wp);
     RECT client;
     GetClientRect(wnd, &client);
-    HBRUSH brush = CreateSolidBrush(msg == WM_PAINT ? g_paintColour : RGB(200, 0, 40));
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (msg == WM_PAINT) EndPaint(wnd, &ps);
     return 0;
 }
@@ -33,10 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 6) return 2;
-    for (int i = 6; i < argc; ++i) {
-        if (std::wcscmp(argv[i], L"black") == 0) g_paintColour = RGB(0, 0, 0);
-        if (std::wcscmp(argv[i], L"framework") == 0 && !LoadLibraryW(L"presentationframework-probe.dll")) return 3;
-    }
+    if (argc > 6 && std::wcscmp(argv[6], L"framework") == 0 && !LoadLibraryW(L"presentationframework-probe.dll")) return 3;
     WNDCLASSW wc{0, TargetProc, 0, 0, instance, nullptr, LoadCursorW(nullptr, IDC_ARROW), nullptr, nullptr, L"QelCaptureTarget"};
     RegisterClassW(&wc);
     // An application window: Wine stacks it below top-most windows even while it is active.
