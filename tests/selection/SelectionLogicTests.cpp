@@ -1,17 +1,14 @@
-// Pure rules of the selection: the easing curves, animator legs and retargeting, animation at extreme
-// coordinates, the remote-session frame counts, text measuring, the magnifier's placement on monitors
-// anywhere in the virtual screen, the labels' placement and wording, and the region shaping of a capture.
+// Pure rules of the selection: axis lock, easing, animator legs, remote-session frame counts, text measuring,
+// the magnifier's placement on monitors anywhere in the virtual screen, the labels' placement and wording.
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 #include <iterator>
 
 #include "GdiplusHandles.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureSettings.h"
-#include "capture/Dib.h"
 #include "selection/Animators.h"
+#include "selection/AxisLock.h"
 #include "selection/CaptureFormLayout.h"
 #include "selection/OverlayHelpers.h"
 
@@ -24,9 +21,8 @@ const Gdiplus::Rect kFreshTarget(INT_MAX, INT_MAX, 0, 0);
 
 ::testing::AssertionResult SameRect(const Gdiplus::Rect& got, const Gdiplus::Rect& want) {
     if (got.Equals(want)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.X << ", " << got.Y << ", " << got.Width << ", " << got.Height
-                                         << ") instead of (" << want.X << ", " << want.Y << ", " << want.Width << ", "
-                                         << want.Height << ")";
+    return ::testing::AssertionFailure() << got.X << ", " << got.Y << ", " << got.Width << ", " << got.Height
+                                         << " instead of " << want.X << ", " << want.Y << ", " << want.Width << ", " << want.Height;
 }
 
 }  // namespace
@@ -36,31 +32,42 @@ TEST(Easing, EveryTypeAndModeGivesItsCurveValue) {
     using T = EasingType;
     using M = EasingMode;
     const double c8 = 0.9238795325112867, s8 = 0.3826834323650898, r2 = 0.7071067811865476;  // cos, sin pi/8; sqrt 1/2
-    const struct { T type; M mode; double f[3]; } table[] = {
-        {T::Step, M::EaseIn, {0, 1, 1}}, {T::Step, M::EaseOut, {0, 1, 1}}, {T::Step, M::EaseInOut, {0, 1, 1}},
-        {T::Linear, M::EaseIn, {0.25, 0.5, 0.75}}, {T::Linear, M::EaseOut, {0.25, 0.5, 0.75}},
-        {T::Linear, M::EaseInOut, {0.25, 0.5, 0.75}},
-        {T::Sine, M::EaseIn, {1 - c8, 1 - r2, 1 - s8}}, {T::Sine, M::EaseOut, {s8, r2, c8}},
-        {T::Sine, M::EaseInOut, {(1 - r2) / 2, 0.5, (1 + r2) / 2}},
-        {T::Quadratic, M::EaseIn, {0.0625, 0.25, 0.5625}}, {T::Quadratic, M::EaseOut, {0.4375, 0.75, 0.9375}},
-        {T::Quadratic, M::EaseInOut, {0.125, 0.5, 0.875}},
-        {T::Cubic, M::EaseIn, {0.015625, 0.125, 0.421875}}, {T::Cubic, M::EaseOut, {0.578125, 0.875, 0.984375}},
-        {T::Cubic, M::EaseInOut, {0.0625, 0.5, 0.9375}},
-        {T::Quartic, M::EaseIn, {0.00390625, 0.0625, 0.31640625}},
-        {T::Quartic, M::EaseOut, {0.68359375, 0.9375, 0.99609375}}, {T::Quartic, M::EaseInOut, {0.03125, 0.5, 0.96875}},
-        {T::Quintic, M::EaseIn, {0.0009765625, 0.03125, 0.2373046875}},
-        {T::Quintic, M::EaseOut, {0.7626953125, 0.96875, 0.9990234375}},
-        {T::Quintic, M::EaseInOut, {0.015625, 0.5, 0.984375}},
+    const struct { T type; double f[3][3]; } table[] = {  // ease in, out, in-out
+        {T::Step, {{0, 1, 1}, {0, 1, 1}, {0, 1, 1}}},
+        {T::Linear, {{0.25, 0.5, 0.75}, {0.25, 0.5, 0.75}, {0.25, 0.5, 0.75}}},
+        {T::Sine, {{1 - c8, 1 - r2, 1 - s8}, {s8, r2, c8}, {(1 - r2) / 2, 0.5, (1 + r2) / 2}}},
+        {T::Quadratic, {{0.0625, 0.25, 0.5625}, {0.4375, 0.75, 0.9375}, {0.125, 0.5, 0.875}}},
+        {T::Cubic, {{0.015625, 0.125, 0.421875}, {0.578125, 0.875, 0.984375}, {0.0625, 0.5, 0.9375}}},
+        {T::Quartic, {{0.00390625, 0.0625, 0.31640625}, {0.68359375, 0.9375, 0.99609375}, {0.03125, 0.5, 0.96875}}},
+        {T::Quintic,
+         {{0.0009765625, 0.03125, 0.2373046875}, {0.7626953125, 0.96875, 0.9990234375}, {0.015625, 0.5, 0.984375}}},
     };
-    for (const auto& row : table) {
-        SCOPED_TRACE(testing::Message() << "type " << int(row.type) << ", mode " << int(row.mode));
-        EXPECT_NEAR(Easing::Ease(0.0, row.type, row.mode), 0.0, 1e-15);
-        for (int i = 0; i < 3; ++i) EXPECT_NEAR(Easing::Ease(0.25 * (i + 1), row.type, row.mode), row.f[i], 1e-14) << i;
-        EXPECT_NEAR(Easing::Ease(1.0, row.type, row.mode), 1.0, 1e-15);
-    }
+    for (const auto& row : table)
+        for (const M mode : {M::EaseIn, M::EaseOut, M::EaseInOut}) {
+            SCOPED_TRACE(testing::Message() << "type " << int(row.type) << ", mode " << int(mode));
+            EXPECT_NEAR(Easing::Ease(0.0, row.type, mode), 0.0, 1e-15);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_NEAR(Easing::Ease(0.25 * (i + 1), row.type, mode), row.f[int(mode)][i], 1e-14) << i;
+            EXPECT_NEAR(Easing::Ease(1.0, row.type, mode), 1.0, 1e-15);
+        }
     // Unknown types give 0; unknown modes ease in.
     for (int raw : {-1, 7}) EXPECT_EQ(Easing::Ease(0.75, static_cast<T>(raw), M::EaseOut), 0.0);
     EXPECT_EQ(Easing::Ease(0.75, T::Cubic, static_cast<M>(3)), 0.421875);
+}
+
+TEST(AxisLock, ShiftHoldsTheAxisThatDidNotMoveFirst) {
+    const struct { POINT first, second; AxisLock lock; POINT held; } cases[] = {
+        {{30, 40}, {60, 90}, AxisLock::HorizontalOnly, {60, 40}},  // both change: x is tested first
+        {{0, 40}, {60, 90}, AxisLock::VerticalOnly, {0, 90}}};     // only y changes
+    for (const auto& c : cases) {
+        AxisLock lock = AxisLock::Pending;
+        POINT p = ApplyAxisLock(POINT{0, 0}, POINT{0, 0}, lock);  // no move: still pending
+        EXPECT_EQ(lock, AxisLock::Pending);
+        p = ApplyAxisLock(c.first, p, lock);  // the move that picks the axis is kept whole
+        EXPECT_TRUE(lock == c.lock && p.x == c.first.x && p.y == c.first.y) << int(lock);
+        p = ApplyAxisLock(c.second, p, lock);
+        EXPECT_TRUE(p.x == c.held.x && p.y == c.held.y) << p.x << ", " << p.y;
+    }
 }
 
 TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
@@ -77,9 +84,7 @@ TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
     for (size_t i = 0; i < std::size(expected); ++i) {
         EXPECT_TRUE(a.HasNext()) << i;
         EXPECT_TRUE(SameRect(a.Next(), expected[i])) << i;
-        if (i == 0) {
-            EXPECT_TRUE(a.Frames() == 4 && a.CurrentFrame() == 0 && a.GetEasingType() == EasingType::Linear);
-        }
+        EXPECT_TRUE(i > 0 || (a.Frames() == 4 && a.CurrentFrame() == 0 && a.GetEasingType() == EasingType::Linear));
     }
     EXPECT_TRUE(!a.HasNext() && !a.NextFrame() && a.GetEasingMode() == EasingMode::EaseOut);
 
@@ -92,23 +97,6 @@ TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
     EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-24, -46, 15, 22)));  // -812, -441, -142, -56 times 31/32
     EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-50, -60, 10, 20)));
     EXPECT_FALSE(b.HasNext());
-}
-
-TEST(RectangleAnimator, ExtremeCoordinatesLandExactlyWithoutOverflow) {
-    const int extremes[] = {INT_MIN, INT_MIN + 1, -2000000000, -120, 0, 120, 2000000000, INT_MAX};
-    for (int first : extremes)
-        for (int last : extremes) {
-            EXPECT_EQ(InterpolateCoordinate(first, last, 1.0), last) << first << " -> " << last;
-            EXPECT_EQ(InterpolateCoordinate(first, last, 0.0), first) << first << " -> " << last;
-        }
-    EXPECT_EQ(InterpolateCoordinate(0, INT_MAX, 0.5), 1073741823);
-    EXPECT_EQ(InterpolateCoordinate(0, 0, std::nan("")), 0);
-    // The magnifier starts its life aimed at INT_MAX; retargeted from there it must still land on screen.
-    RectangleAnimator a(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(INT_MAX, INT_MAX, 0, 0), 16);
-    for (int i = 0; i < 4; ++i) a.Next();
-    a.Retarget(Gdiplus::Rect(-404, 20, 384, 384), 16);
-    while (a.HasNext()) a.Next();
-    EXPECT_TRUE(SameRect(a.Current(), Gdiplus::Rect(-404, 20, 384, 384)));
 }
 
 TEST(RemoteSession, CutsAnimationsToOneFrameUnlessDisabled) {
@@ -124,8 +112,7 @@ TEST(RemoteSession, CutsAnimationsToOneFrameUnlessDisabled) {
     EXPECT_TRUE(SameRect(jump.Next(), Gdiplus::Rect(-7, 900, 30, 40)) && !jump.HasNext());
     settings.DisableRemoteOptimization = true;  // wins over forcing, and over the system
     EXPECT_TRUE(!IsRemoteSession() && AnimationFrames(11) == 11 && AnimationFrames(16) == 16);
-    settings.DisableRemoteOptimization = saved.DisableRemoteOptimization;
-    settings.ForceRemoteOptimization = saved.ForceRemoteOptimization;
+    settings = saved;
 }
 
 TEST(MeasureText, EightPointSizeRoundedHalfUp) {
@@ -153,8 +140,8 @@ TEST(MeasureText, EightPointSizeRoundedHalfUp) {
 }
 
 // The corners of a monitor that does not start at the overlay's origin (the second monitor of a
-// side-by-side layout), and of one that does.
-TEST(ZoomerPlacement, TakesTheFirstCornerAroundTheCursorThatStaysOnTheMonitor) {
+// side-by-side layout), and of one that does; then a target kept and a selection avoided.
+TEST(ZoomerPlacement, TakesTheFirstCornerThatStaysOnTheMonitorKeepsATargetThatFitsAndAvoidsTheSelection) {
     // A fifth of the shorter side, down to a multiple of four.
     EXPECT_TRUE(ZoomerSide(Gdiplus::Rect(0, 0, 1366, 768)) == 152 && ZoomerSide(Gdiplus::Rect(0, 0, 10, 10)) == 0);
     for (const Gdiplus::Rect monitor : {Gdiplus::Rect(1280, 0, 1920, 1080), Gdiplus::Rect(0, 0, 1280, 1024)}) {
@@ -167,9 +154,6 @@ TEST(ZoomerPlacement, TakesTheFirstCornerAroundTheCursorThatStaysOnTheMonitor) {
             EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(c.ox, c.oy, s, s))) << c.x << ", " << c.y << " on " << monitor.X;
         }
     }
-}
-
-TEST(ZoomerPlacement, KeepsATargetThatStillFitsAndAvoidsTheSelection) {
     const Gdiplus::Rect monitor(0, 0, 1920, 1080);
     const int s = ZoomerSide(monitor);
     const POINT pos{800, 500};
@@ -211,14 +195,12 @@ TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheM
     EXPECT_TRUE(SameRect(CoordinateLabelBox(POINT{-40, 7}, text), Gdiplus::Rect(-35, 12, 17, 12)));
 
     // Read-out: 12 x min(h / 2mh, w / 2mw) points with mw = 60, mh = 15, nothing below 4, at most 20.
-    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 40, 1000), 60.0f, 15.0f), 4.0f);
-    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 39, 1000), 60.0f, 15.0f), 0.0f);
-    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 10), 60.0f, 15.0f), 4.0f);
-    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 9), 60.0f, 15.0f), 0.0f);
-    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 100, 45), 60.0f, 15.0f), 10.0f);  // width: 10, height: 18
-    EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 1000, 30), 60.0f, 15.0f), 12.0f);  // height: 12, width: 100
-    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 60.0f, 15.0f), 20.0f);
-    EXPECT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, 3000, 3000), 0.0f, 0.0f), 0.0f);  // unmeasured text: no division
+    const struct { int w, h; float mw, points; } readouts[] = {
+        {40, 1000, 60, 4}, {39, 1000, 60, 0}, {1000, 10, 60, 4}, {1000, 9, 60, 0},
+        {100, 45, 60, 10}, {1000, 30, 60, 12}, {3000, 3000, 60, 20},  // width 10 / height 18; height 12 / width 100
+        {3000, 3000, 0, 0}};                                        // unmeasured text: no division
+    for (const auto& r : readouts)
+        EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, r.w, r.h), r.mw, r.mw / 4), r.points) << r.w << " x " << r.h;
     // Regions count both edges, windows (mode 4 only) show their size.
     const Gdiplus::Rect c(5, 6, 199, 99);
     EXPECT_TRUE(WidthLabelText(c, 1) == L"200" && HeightLabelText(c, 1) == L"100" && ReadoutText(c, 11) == L"200 x 100");
@@ -228,60 +210,4 @@ TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheM
     EXPECT_EQ(WindowLabelText(wnd, L"Notes", L"C:\\x\\y.exe"), L"#1A2B0 - Notes");
     EXPECT_EQ(WindowLabelText(wnd, L"", L"C:\\Program Files\\app.v2.exe"), L"#1A2B0 - app.v2");
     EXPECT_EQ(WindowLabelText(wnd, L"", L"tool"), L"#1A2B0 - tool");
-}
-
-namespace {
-
-// Pixel bytes (blue, green, red, alpha) of a bottom-up 32-bit DIB at image coordinates.
-BYTE* PixelAt(BITMAPINFOHEADER* dib, int x, int y) {
-    return reinterpret_cast<BYTE*>(dib) + dib->biSize + (static_cast<size_t>(dib->biHeight - 1 - y) * dib->biWidth + x) * 4;
-}
-
-// An opaque image whose colour tells every pixel's position, so a flipped or shifted copy shows.
-UniqueDib PositionImage(int width, int height) {
-    UniqueDib dib(QelImageTransform::CDIB32::CreateBlank32BitsDIB(width, height));
-    for (int y = 0; dib && y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            BYTE* p = PixelAt(dib.get(), x, y);
-            p[0] = BYTE(x), p[1] = BYTE(y), p[2] = BYTE(x / 2 + y), p[3] = 255;
-        }
-    return dib;
-}
-
-bool SameColour(BITMAPINFOHEADER* a, BITMAPINFOHEADER* b, int x, int y, int tolerance = 0) {
-    for (int c = 0; c < 3; ++c)
-        if (std::abs(PixelAt(a, x, y)[c] - PixelAt(b, x, y)[c]) > tolerance) return false;
-    return true;
-}
-
-}  // namespace
-
-TEST(Shapes, EllipseShapeClearsTheCornersAndKeepsTheInsideUpright) {
-    ASSERT_TRUE(qel::EnsureGdiplus());
-    // Well inside the ellipse: opaque with the source's colour; well outside: transparent. Rim pixels keep
-    // the source's colour at whatever coverage the renderer gives them.
-    UniqueDib source = PositionImage(200, 100);
-    UniqueDib shaped(ShapeDib(source.get(), 2));
-    ASSERT_TRUE(source && shaped && shaped->biWidth == 200 && shaped->biHeight == 100 && shaped->biBitCount == 32);
-    int wrong = 0, covered = 0;
-    for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 200; ++x) {
-            const double u = (x + 0.5 - 100) / 100, v = (y + 0.5 - 50) / 50, e = u * u + v * v;
-            const BYTE alpha = PixelAt(shaped.get(), x, y)[3];
-            covered += alpha > 0;
-            if (e < 0.9) wrong += alpha != 255 || !SameColour(shaped.get(), source.get(), x, y);
-            else if (e > 1.1) wrong += alpha != 0;
-            else wrong += alpha > 0 && !SameColour(shaped.get(), source.get(), x, y, 2);
-        }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_NEAR(covered, 15708, 400);  // close to the ellipse's area, pi * 100 * 50
-
-    // (The rounded rectangle is pinned on a real capture, cut from the frozen screen.)
-    // Only ellipses and rounded rectangles of our own 32-bit images are shaped; one pixel is still an image.
-    for (int shape : {0, 1, 4, 5, 6}) EXPECT_EQ(ShapeDib(source.get(), shape), nullptr) << shape;
-    EXPECT_EQ(ShapeDib(nullptr, 2), nullptr);
-    UniqueDib eightBit(QelImageTransform::CBitmapCreator::CreateDibImage(40, 30, 8, 0));
-    EXPECT_EQ(ShapeDib(eightBit.get(), 2), nullptr);
-    UniqueDib tiny = PositionImage(1, 1), shapedTiny(ShapeDib(tiny.get(), 3));
-    EXPECT_TRUE(shapedTiny && shapedTiny->biWidth == 1 && shapedTiny->biHeight == 1);
 }
