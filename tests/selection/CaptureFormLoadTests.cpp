@@ -1,6 +1,5 @@
-// The overlay with 300 top-level windows on screen: usable while the enumeration worker still fills the
-// window list, the highlight finding the windows read so far, and every record released afterwards. The
-// windows belong to the overlay's own thread, as a host application's would.
+// The overlay with 300 top-level windows (the overlay thread's own, as a host's would be): usable while the
+// worker still fills the window list, the highlight finding the windows read so far, every record released.
 #include <gtest/gtest.h>
 
 #include <QelPictavo/PictavoUtil.h>
@@ -12,11 +11,9 @@
 #include "GdiplusHandles.h"
 #include "TestSupport.h"
 #include "capture/Capture.h"
-#include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
 #include "selection/CaptureForm.h"
 #include "windows/ScreenCopy.h"
-#include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
 
 using namespace formtest;
@@ -44,12 +41,9 @@ size_t BusyHeapBlocks() {
     return busy;
 }
 
-struct Sample {
-    size_t listed;           // records in the list
-    HWND underCursor;        // the grid window under the cursor, or null
-    bool underCursorListed;  // its record is in the list
-    HWND selected;           // top-level window of the form's selection
-};
+// Records in the list; the grid window under the cursor (or null) and whether its record is listed; the
+// top-level window of the form's selection.
+struct Sample { size_t listed; HWND underCursor; bool underCursorListed; HWND selected; };
 CaptureForm* g_form = nullptr;
 WindowListHolder* g_holder = nullptr;
 const std::vector<qel::UniqueHwnd>* g_grid = nullptr;
@@ -75,9 +69,9 @@ void CALLBACK TakeSample(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-TEST(OverlayUnderLoad, HighlightFindsTheWindowsReadSoFarAndEveryRecordIsReleased) {
-    ASSERT_TRUE(qel::EnsureGdiplus());
-    CaptureSettings::Get().CaptureDelay = 0;
+using OverlayUnderLoad = OverlayTest;
+
+TEST_F(OverlayUnderLoad, HighlightFindsTheWindowsReadSoFarAndEveryRecordIsReleased) {
     std::vector<qel::UniqueHwnd> grid;
     WNDCLASSW wc{0, ::DefWindowProcW, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr,
                  reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)), nullptr, L"QelGridCell"};
@@ -114,7 +108,6 @@ TEST(OverlayUnderLoad, HighlightFindsTheWindowsReadSoFarAndEveryRecordIsReleased
         ::KillTimer(nullptr, timer);
         input.Join();
         worker.Join();
-        g_form = nullptr;
 
         // The list filled while the overlay was up; the worker read every window but the overlay.
         ASSERT_FALSE(g_samples.empty());
@@ -131,15 +124,12 @@ TEST(OverlayUnderLoad, HighlightFindsTheWindowsReadSoFarAndEveryRecordIsReleased
             checked += settled;
             wrong += settled && s.selected != s.underCursor;
         }
-        std::printf("samples %zu, first list size %zu, settled %d\n", g_samples.size(), g_samples.front().listed, checked);
         EXPECT_TRUE(checked > 5 && wrong == 0) << wrong << " of " << checked;
     }
 
     // Cancelled window captures through the export leave no window record behind.
     auto cancelled = [] {
-        InputScript input([] {
-            if (WaitForOverlay()) Key(VK_ESCAPE);
-        });
+        InputScript input([] { if (WaitForOverlay()) Key(VK_ESCAPE); });
         UniqueDib dib(CPictavoUtil().CaptureWindowObject(0));
         input.Join();
         qeltest::PumpFor(200);
@@ -152,5 +142,4 @@ TEST(OverlayUnderLoad, HighlightFindsTheWindowsReadSoFarAndEveryRecordIsReleased
     std::printf("busy heap blocks %zu before, %zu after two captures\n", before, after);
     // Each capture reads more than 1500 windows; keeping their records would add well over a thousand blocks.
     EXPECT_LT(after, before + 200);
-    CaptureSettings::Get().CaptureDelay = 100;
 }

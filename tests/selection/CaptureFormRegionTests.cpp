@@ -22,17 +22,8 @@ namespace {
 DWORD Frozen(int sx, int sy) { return screentest::ExpectedScreenPixel(sx, sy); }
 DWORD FrozenRgb(int sx, int sy) { return Frozen(sx, sy) & 0xFFFFFF; }
 
-class RegionCapture : public testing::Test {
+class RegionCapture : public OverlayTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(qel::EnsureGdiplus());
-        CaptureSettings::Get().CaptureDelay = 0;
-        CaptureSettings::Get().ZoomerEnabled = true;
-        monitors_ = MonitorRects();
-        ASSERT_FALSE(monitors_.empty());
-    }
-    void TearDown() override { CaptureSettings::Get().CaptureDelay = 100; }
-
     // A point inside the monitor, or the last one where there are fewer.
     POINT On(size_t monitor, int dx, int dy) const {
         const RECT& m = monitors_[std::min(monitor, monitors_.size() - 1)];
@@ -50,45 +41,67 @@ protected:
     }
 
     screentest::PatternScreens screens_;
-    std::vector<RECT> monitors_;
 };
 
-void ExpectFrozenRegion(const BITMAPINFOHEADER* dib, POINT a, POINT b) {
+// The frozen screen between the corners a and b, with the test cursor drawn where given.
+void ExpectFrozenRegion(const BITMAPINFOHEADER* dib, POINT a, POINT b, const POINT* cursor = nullptr) {
     ASSERT_NE(dib, nullptr);
-    const POINT origin{std::min(a.x, b.x), std::min(a.y, b.y)};
-    ASSERT_EQ(dib->biWidth, std::abs(a.x - b.x) + 1);
-    ASSERT_EQ(dib->biHeight, std::abs(a.y - b.y) + 1);
-    std::string first;
-    EXPECT_EQ(CountDibMismatches(dib, origin, Frozen, &first), 0) << first;
+    ASSERT_EQ(qeltest::SizeOf(dib), qeltest::Size(std::abs(a.x - b.x) + 1, std::abs(a.y - b.y) + 1));
+    EXPECT_TRUE(DibMatches(dib, POINT{std::min(a.x, b.x), std::min(a.y, b.y)}, [&](int sx, int sy) {
+        return cursor && screentest::UnderTestCursor(*cursor, sx, sy) ? screentest::kCursorColor : Frozen(sx, sy);
+    }));
 }
 
 }  // namespace
 
-TEST_F(RegionCapture, DragGivesTheFrozenScreenWithBothCornersOnEveryMonitor) {
-    for (size_t m = 0; m < monitors_.size(); ++m) {
-        const POINT a = On(m, 100, 120), b = On(m, 300, 270);
-        UniqueDib dib = Capture(0, 1, [&] { if (WaitForOverlay()) Drag(a, b); });
-        ExpectFrozenRegion(dib.get(), a, b);
+TEST_F(RegionCapture, DragOrEnterTwiceGivesTheFrozenScreenWithBothCornersShiftLocksAndEscapeCancels) {
+    // On every monitor, up and to the left across the border of two, a one-pixel drag giving 2 x 2, and shape
+    // codes without a shape of their own giving the plain rectangle.
+    struct Case { int shape; POINT a, b; };
+    const POINT c = On(1, 420, 350);
+    std::vector<Case> cases{{1, c, POINT{c.x + 1, c.y + 1}}, {0, c, On(1, 590, 417)}, {4, c, On(1, 590, 417)}};
+    for (size_t m = 0; m < monitors_.size(); ++m) cases.push_back({1, On(m, 100, 120), On(m, 300, 270)});
+    if (monitors_.size() > 1) {
+        const LONG border = monitors_[1].left > monitors_[0].left ? monitors_[1].left : monitors_[1].right;
+        cases.push_back({1, POINT{border + 60, 420}, POINT{border - 70, 330}});
     }
-    // A one-pixel drag gives 2 x 2; shape codes without a shape of their own give the plain rectangle.
-    const POINT c = On(1, 420, 350), d{c.x + 1, c.y + 1}, e = On(1, 590, 417);
-    for (const int shape : {1, 0, 4}) {
-        UniqueDib dib = Capture(0, shape, [&] { if (WaitForOverlay()) Drag(c, shape == 1 ? d : e); });
-        SCOPED_TRACE(shape);
-        ExpectFrozenRegion(dib.get(), c, shape == 1 ? d : e);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "shape " << k.shape << " from " << k.a.x << ", " << k.a.y);
+        ExpectFrozenRegion(Capture(0, k.shape, [&] { if (WaitForOverlay()) Drag(k.a, k.b); }).get(), k.a, k.b);
     }
-    if (monitors_.size() < 2) return;
-    // Up and to the left across the border of the two monitors.
-    const RECT& second = monitors_[1];
-    const LONG border = second.left > monitors_[0].left ? second.left : second.right;
-    const POINT a{border + 60, 420}, b{border - 70, 330};
-    UniqueDib dib = Capture(0, 1, [&] { if (WaitForOverlay()) Drag(a, b); });
-    ExpectFrozenRegion(dib.get(), a, b);
+    // Enter twice selects from the cursor, Escape cancels at once.
+    const POINT e = On(1, 500, 200), f = On(1, 380, 330);
+    UniqueDib dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(e, 100);
+        Key(VK_RETURN);
+        MoveTo(f, 200);
+        Key(VK_RETURN);
+    });
+    ExpectFrozenRegion(dib.get(), e, f);
+    DWORD start = 0, ended = 0;
+    dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        start = ::GetTickCount();
+        Key(VK_ESCAPE, 0);
+        WaitForOverlayGone();
+        ended = ::GetTickCount();
+    });
+    EXPECT_TRUE(dib == nullptr && ended - start < 1000u);
+    // Shift held from the press: the first move changes x and y, so y stays where that move left it.
+    const POINT g = On(0, 200, 300), h = On(0, 320, 380);
+    dib = Capture(0, 1, [&] {
+        if (!WaitForOverlay()) return;
+        MoveTo(g, 100);
+        HoldKey(VK_SHIFT, true);
+        Drag(g, h);
+        HoldKey(VK_SHIFT, false);
+    });
+    ExpectFrozenRegion(dib.get(), g, POINT{h.x, (g.y + h.y) / 2});
 }
 
 // Shaped regions: opaque frozen pixels inside, transparent outside, the frozen colour at whatever
-// coverage the rim gets. The ellipse's rim is checked loosely (its rules are pinned on the image directly);
-// the rounded rectangle's corners are arcs of radius 10, an eighth of the shorter side.
+// coverage the rim gets. The rounded rectangle's corners are arcs of radius 10, an eighth of the shorter side.
 TEST_F(RegionCapture, EllipseAndRoundedRectangleAreCutFromTheFrozenScreenAndAClickKeepsTheFormOpen) {
     const POINT a = On(1, 200, 150);
     bool openAfterClick = false;
@@ -110,21 +123,15 @@ TEST_F(RegionCapture, EllipseAndRoundedRectangleAreCutFromTheFrozenScreenAndACli
         std::string first;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                // Beyond the rim (1), on it (0) or within it (-1), from the pixel's centre.
-                int where = -1;
+                // How far the pixel's centre lies beyond the rim, in half rim widths: > 1 outside, < -1 inside.
                 const double cx = x + 0.5, cy = y + 0.5;
-                if (isEllipse) {
-                    const double e = std::pow((cx - 100) / 100, 2) + std::pow((cy - 50) / 50, 2);
-                    where = e > 1.1 ? 1 : e < 0.9 ? -1 : 0;
-                } else if ((x < 10 || x >= 150) && (y < 10 || y >= 70)) {
-                    const double d = std::hypot(cx - (x < 10 ? 10 : 150), cy - (y < 10 ? 10 : 70));
-                    where = d > 10.75 ? 1 : d < 9.25 ? -1 : 0;
-                }
+                double d = -2;
+                if (isEllipse) d = (std::pow((cx - 100) / 100, 2) + std::pow((cy - 50) / 50, 2) - 1) / 0.1;
+                else if ((x < 10 || x >= 150) && (y < 10 || y >= 70))
+                    d = (std::hypot(cx - (x < 10 ? 10 : 150), cy - (y < 10 ? 10 : 70)) - 10) / 0.75;
                 const DWORD got = DibPixel(dib, x, y), frozen = Frozen(a.x + x, a.y + y);
-                outside += where == 1;
-                const bool ok = where == 1    ? got >> 24 == 0
-                                : where == -1 ? got == frozen
-                                              : got >> 24 == 0 || Near(got, frozen, 2);
+                outside += d > 1;
+                const bool ok = d > 1 ? got >> 24 == 0 : d < -1 ? got == frozen : got >> 24 == 0 || Near(got, frozen, 2);
                 if (!ok && !wrong++) first = std::to_string(x) + ", " + std::to_string(y);
             }
         EXPECT_TRUE(wrong == 0 && outside > (isEllipse ? 2000 : 30)) << wrong << " wrong, first at " << first << "; "
@@ -132,65 +139,36 @@ TEST_F(RegionCapture, EllipseAndRoundedRectangleAreCutFromTheFrozenScreenAndACli
     }
 }
 
-TEST_F(RegionCapture, EnterTwiceSelectsFromTheCursorAndEscapeCancels) {
-    const POINT a = On(1, 500, 200), b = On(1, 380, 330);
-    UniqueDib dib = Capture(0, 1, [&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(a, 100);
-        Key(VK_RETURN);
-        MoveTo(b, 200);
-        Key(VK_RETURN);
-    });
-    ExpectFrozenRegion(dib.get(), a, b);
-    DWORD start = 0, ended = 0;
-    dib = Capture(0, 1, [&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(a, 100);
-        start = ::GetTickCount();
-        Key(VK_ESCAPE, 0);
-        WaitForOverlayGone();
-        ended = ::GetTickCount();
-    });
-    EXPECT_TRUE(dib == nullptr && ended - start < 1000u);
-}
-
 TEST_F(RegionCapture, TheCursorIsInTheFrozenImageOnlyWhenAskedFor) {
     qel::UniqueHicon cursor = screentest::MakeTestCursor();
     for (const auto& wnd : screens_.windows)
         ::SetClassLongPtrW(wnd.get(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
-    const POINT p = On(1, 600, 400);
-    const POINT image{p.x - screentest::kHotspotX, p.y - screentest::kHotspotY};
+    const POINT p = On(1, 600, 400), image{p.x - screentest::kHotspotX, p.y - screentest::kHotspotY};
     const POINT a{p.x - 40, p.y - 40}, b{p.x + 60, p.y + 60};
     for (const int withCursor : {0, 1}) {
         ::SetCursorPos(p.x - 1, p.y);
         MoveMouse(p.x, p.y);
         qeltest::PumpFor(200);
+        SCOPED_TRACE(withCursor);
         UniqueDib dib = Capture(withCursor, 1, [&] { if (WaitForOverlay()) Drag(a, b); });
-        ASSERT_NE(dib, nullptr);
-        std::string first;
-        const int wrong = CountDibMismatches(dib.get(), a, [&](int sx, int sy) -> DWORD {
-            return withCursor && screentest::UnderTestCursor(image, sx, sy) ? screentest::kCursorColor : Frozen(sx, sy);
-        }, &first);
-        EXPECT_EQ(wrong, 0) << "cursor flag " << withCursor << ": " << first;
+        ExpectFrozenRegion(dib.get(), a, b, withCursor ? &image : nullptr);
     }
 }
 
-// A capture started while an earlier one still waits for the user (the host reacting to a hotkey inside
-// the first overlay's loop) displaces the earlier overlay: the new one serves the user, the old one's
-// capture gives up once control returns to it.
-UniqueDib* g_nestedResult = nullptr;
+// A capture started while an earlier one waits for the user (a host reacting to a hotkey inside the first
+// overlay's loop) displaces it: the new overlay serves the user, the earlier capture gives up once it returns.
+UniqueDib g_nested;
 void CALLBACK StartNestedCapture(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
-    g_nestedResult->reset(CPictavoUtil().CaptureShapeRegion(0, 1));
+    g_nested.reset(CPictavoUtil().CaptureShapeRegion(0, 1));
 }
 
 TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
     const POINT a = On(0, 150, 160), b = On(0, 250, 230);
-    UniqueDib nested;
-    g_nestedResult = &nested;
     HWND first = nullptr, second = nullptr;
     DWORD dragged = 0;
-    InputScript input([&] {
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1100, StartNestedCapture);  // 800 ms into the capture call
+    UniqueDib outer = Capture(0, 1, [&] {
         first = WaitForOverlay();
         for (int i = 0; i < 500 && first && (!second || second == first); ++i, ::Sleep(10))
             second = OverlayAt(POINT{10, 10});  // the second overlay replaces the first on top
@@ -199,16 +177,10 @@ TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
         Drag(a, b);
         dragged = ::GetTickCount();
     });
-    qeltest::PumpFor(300);
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 800, StartNestedCapture);
-    UniqueDib outer(CPictavoUtil().CaptureShapeRegion(0, 1));
-    const DWORD returned = ::GetTickCount();
     ::KillTimer(nullptr, timer);
-    input.Join();
-    EXPECT_TRUE(first && second);
-    // The first capture ended by itself as soon as the second one was done, not by a later Escape.
-    EXPECT_TRUE(outer == nullptr && returned - dragged < 1500u);
-    ExpectFrozenRegion(nested.get(), a, b);
+    // The first capture ended by itself as soon as the second one was done, not by the script's Escape.
+    EXPECT_TRUE(first && second && outer == nullptr && ::GetTickCount() - dragged < 1500u);
+    ExpectFrozenRegion(g_nested.get(), a, b);
     EXPECT_TRUE(CaptureForm::Current() == nullptr && !::IsWindow(first) && !::IsWindow(second));
 }
 
@@ -217,9 +189,7 @@ TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
 TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagnifierThatZToggles) {
     const RECT mon = monitors_.back();
     const POINT p{mon.left + (mon.right - mon.left) / 2 - 300, mon.top + (mon.bottom - mon.top) / 2 - 250};
-    const POINT q{p.x + 300, p.y + 200};
-    const Gdiplus::Rect monitorRect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top);
-    const int side = CaptureFormLayout::ZoomerSide(monitorRect);
+    const int side = CaptureFormLayout::ZoomerSide(Gdiplus::Rect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top));
     // The magnifier takes its size from the monitor the cursor is on when the overlay opens, and keeps
     // it while it fits: start on the monitor watched.
     MoveMouse(p.x, p.y);
@@ -236,7 +206,7 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagn
         offSetting = CaptureSettings::Get().ZoomerEnabled;
         MouseButton(MOUSEEVENTF_LEFTDOWN);
         ::Sleep(80);
-        MoveTo(q, 900);
+        MoveTo(POINT{p.x + 300, p.y + 200}, 900);
         dragging = CopyScreen(mon);
         SaveScreenPng(mon, L"overlay-selection.png");
         Key(VK_ESCAPE);
@@ -289,28 +259,26 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagn
     EXPECT_TRUE(shownNextOff == 0 && magnifiedNext > magnified * 9 / 10 && CaptureSettings::Get().ZoomerEnabled)
         << shownNextOff << " " << magnifiedNext;
 
-    // Pixels of a label: its box fill blended over the frozen screen, or text ink anti-aliased into it.
-    struct Ink { int fill = 0, ink = 0, other = 0; };
-    const auto label = [](const ScreenCopy& shot, const RECT& r, DWORD fill, int alpha, DWORD ink) {
-        Ink n;
+    // Pixels of a label: its box fill blended over the frozen screen, text ink, or (anti-aliased) each
+    // channel in between; enough fill and ink, nothing else.
+    const auto label = [](const ScreenCopy& shot, const RECT& r, DWORD fill, int alpha, DWORD ink, int minFill,
+                          int minInk) -> testing::AssertionResult {
+        int n[3] = {};
         for (LONG y = r.top; y < r.bottom; ++y)
             for (LONG x = r.left; x < r.right; ++x) {
-                const DWORD got = shot.At(x, y), under = alpha ? Blend(FrozenRgb(x, y), fill, alpha) : fill;
-                bool between = true;  // each channel between the fill and the ink
+                const DWORD got = shot.At(x, y), under = Blend(FrozenRgb(x, y), fill, alpha);
+                bool between = true;
                 for (int sh = 0; sh <= 16; sh += 8) {
                     const int g = got >> sh & 0xFF, u = under >> sh & 0xFF, i = ink >> sh & 0xFF;
                     between &= g >= std::min(u, i) - 4 && g <= std::max(u, i) + 4;
                 }
-                n.fill += Near(got, under, 3);
-                n.ink += Near(got, ink, 8);
-                n.other += !between;
+                n[0] += Near(got, under, 3), n[1] += Near(got, ink, 8), n[2] += !between;
             }
-        return n;
+        if (n[0] > minFill && n[1] > minInk && n[2] == 0) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << n[0] << " fill, " << n[1] << " ink, " << n[2] << " other";
     };
     // The coordinate label: a box from 5 pixels right of and below the cursor, its text drawn in it.
-    const Ink coordinate = label(idle, RECT{p.x + 7, p.y + 7, p.x + 35, p.y + 16}, 0xD9F0E3, 0xC8, 0x2E8B57);
-    EXPECT_TRUE(coordinate.fill > 60 && coordinate.ink > 5 && coordinate.other == 0)
-        << coordinate.fill << " " << coordinate.ink << " " << coordinate.other;
+    EXPECT_TRUE(label(idle, RECT{p.x + 7, p.y + 7, p.x + 35, p.y + 16}, 0xD9F0E3, 0xC8, 0x2E8B57, 60, 5));
 
     // The selection: its fill blended over the frozen screen; outside it and its labels, the frozen screen.
     int fillWrong = 0;
@@ -318,7 +286,5 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagn
         for (LONG x = p.x + 3; x < p.x + 80; ++x) fillWrong += !Near(dragging.At(x, y), Blend(FrozenRgb(x, y), 0x3CB371, 0x32), 3);
     EXPECT_TRUE(fillWrong == 0 && dragging.At(p.x - 40, p.y - 40) == FrozenRgb(p.x - 40, p.y - 40)) << fillWrong;
     // The size read-out, "301 x 201" in bold across the selection's middle.
-    const Ink readout = label(dragging, RECT{p.x + 120, p.y + 92, p.x + 180, p.y + 108}, 0x3CB371, 0x32, 0x20B2AA);
-    EXPECT_TRUE(readout.fill > 100 && readout.ink > 30 && readout.other == 0)
-        << readout.fill << " " << readout.ink << " " << readout.other;
+    EXPECT_TRUE(label(dragging, RECT{p.x + 120, p.y + 92, p.x + 180, p.y + 108}, 0x3CB371, 0x32, 0x20B2AA, 100, 30));
 }

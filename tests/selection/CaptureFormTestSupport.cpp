@@ -2,8 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "GdiplusHandles.h"
+#include "capture/CaptureSettings.h"
 #include "module/ModuleState.h"
 #include "windows/ScreenGeometry.h"
 
@@ -15,26 +16,19 @@ HWND OverlayAt(POINT p) {
     return wnd && qel::IgnoredWindows().Contains(wnd) && ::IsWindowVisible(wnd) ? wnd : nullptr;
 }
 
-HWND WaitForOverlay(DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        if (HWND overlay = OverlayAt(POINT{10, 10})) {
-            // Wine shows a window's pixels once its surface is flushed, a little after the first paint.
-            ::Sleep(350);
-            return overlay;
-        }
-        ::Sleep(10);
-    }
-    return nullptr;
+bool WaitForOverlayGone(DWORD timeoutMs) {
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeoutMs; ::Sleep(10))
+        if (!OverlayAt(POINT{10, 10})) return true;
+    return false;
 }
 
-bool WaitForOverlayGone(DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        if (!OverlayAt(POINT{10, 10})) return true;
-        ::Sleep(10);
-    }
-    return false;
+HWND WaitForOverlay() {
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(10))
+        if (HWND overlay = OverlayAt(POINT{10, 10})) {
+            ::Sleep(350);  // Wine shows a window's pixels once its surface is flushed, a little after the first paint
+            return overlay;
+        }
+    return nullptr;
 }
 
 InputScript::InputScript(std::function<void()> body)
@@ -73,8 +67,7 @@ void Key(WORD vk, DWORD settleMs) {
 void HoldKey(WORD vk, bool down) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    in.ki = KEYBDINPUT{vk, 0, DWORD(down ? 0 : KEYEVENTF_KEYUP), 0, 0};
     ::SendInput(1, &in, sizeof(in));
     ::Sleep(60);
 }
@@ -98,26 +91,30 @@ DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y) {
     return static_cast<DWORD>(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
 }
 
-int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin, const std::function<DWORD(int, int)>& expected,
-                       std::string* first) {
+testing::AssertionResult DibMatches(const BITMAPINFOHEADER* dib, POINT origin,
+                                    const std::function<DWORD(int, int)>& expected) {
     int wrong = 0;
+    char first[96] = "";
     for (int y = 0; y < dib->biHeight; ++y)
         for (int x = 0; x < dib->biWidth; ++x) {
             const DWORD want = expected(origin.x + x, origin.y + y), got = DibPixel(dib, x, y);
-            if (want == got || wrong++ || !first) continue;
-            char text[96];
-            std::snprintf(text, sizeof text, "at (%ld, %ld): %08lx instead of %08lx", origin.x + x, origin.y + y,
-                          static_cast<unsigned long>(got), static_cast<unsigned long>(want));
-            *first = text;
+            if (want != got && !wrong++)
+                std::snprintf(first, sizeof first, "first at (%ld, %ld): %08lx instead of %08lx", origin.x + x,
+                              origin.y + y, static_cast<unsigned long>(got), static_cast<unsigned long>(want));
         }
-    return wrong;
+    if (!wrong) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << wrong << " pixels differ, " << first;
 }
 
-std::vector<RECT> MonitorRects() {
-    std::vector<RECT> rects;
+void OverlayTest::SetUp() {
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    CaptureSettings::Get().CaptureDelay = 0;
+    CaptureSettings::Get().ZoomerEnabled = true;
     for (const MonitorEntry& m : ScreenGeometry::ListMonitors())
-        rects.push_back(RECT{m.bounds.X, m.bounds.Y, m.bounds.X + m.bounds.Width, m.bounds.Y + m.bounds.Height});
-    return rects;
+        monitors_.push_back(RECT{m.bounds.X, m.bounds.Y, m.bounds.X + m.bounds.Width, m.bounds.Y + m.bounds.Height});
+    ASSERT_FALSE(monitors_.empty());
 }
+
+void OverlayTest::TearDown() { CaptureSettings::Get().CaptureDelay = 100; }
 
 }  // namespace formtest

@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -15,17 +15,12 @@
 
 namespace formtest {
 
-using qeltest::Click;
-using qeltest::CopyScreen;
-using qeltest::MouseButton;
-using qeltest::MoveMouse;
-using qeltest::SaveScreenPng;
-using qeltest::ScreenCopy;
+using namespace qeltest;
 
 // The overlay window covering p, or null: the library's overlays are the windows on its ignore list.
 HWND OverlayAt(POINT p);
 // Waits until an overlay covers the primary monitor and has had time to reach the screen; null on timeout.
-HWND WaitForOverlay(DWORD timeoutMs = 10000);
+HWND WaitForOverlay();
 bool WaitForOverlayGone(DWORD timeoutMs = 10000);
 
 // Runs body on its own thread. Whatever body leaves behind, the overlay is then cancelled (Escape),
@@ -57,12 +52,17 @@ bool Near(DWORD a, DWORD b, int tolerance);
 
 // The pixel (x, y) of a bottom-up 32-bit DIB as 0xAARRGGBB, counted from the top-left.
 DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y);
-// Pixels of a 32-bit DIB taken at screen point origin that differ from expected(sx, sy) (0xAARRGGBB);
-// the first is described in first.
-int CountDibMismatches(const BITMAPINFOHEADER* dib, POINT origin, const std::function<DWORD(int, int)>& expected,
-                       std::string* first);
+// Whether every pixel of a 32-bit DIB taken at screen point origin is expected(sx, sy) (0xAARRGGBB).
+testing::AssertionResult DibMatches(const BITMAPINFOHEADER* dib, POINT origin,
+                                    const std::function<DWORD(int, int)>& expected);
 
-// The monitors as the library lists them, screen coordinates.
-std::vector<RECT> MonitorRects();
+// GDI+ started, no capture delay (restored afterwards), the magnifier on, the monitors (screen
+// coordinates) listed as the library lists them.
+class OverlayTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::vector<RECT> monitors_;
+};
 
 }  // namespace formtest
