@@ -129,7 +129,7 @@ TEST_F(RegionCapture, EllipseAndRoundedRectangleAreCutFromTheFrozenScreenAndACli
                 if (isEllipse) d = (std::pow((cx - 100) / 100, 2) + std::pow((cy - 50) / 50, 2) - 1) / 0.1;
                 else if ((x < 10 || x >= 150) && (y < 10 || y >= 70))
                     d = (std::hypot(cx - (x < 10 ? 10 : 150), cy - (y < 10 ? 10 : 70)) - 10) / 0.75;
-                const DWORD got = DibPixel(dib, x, y), frozen = Frozen(a.x + x, a.y + y);
+                const DWORD got = DibArgb(dib, x, y), frozen = Frozen(a.x + x, a.y + y);
                 outside += d > 1;
                 const bool ok = d > 1 ? got >> 24 == 0 : d < -1 ? got == frozen : got >> 24 == 0 || Near(got, frozen, 2);
                 if (!ok && !wrong++) first = std::to_string(x) + ", " + std::to_string(y);

@@ -85,25 +85,12 @@ bool Near(DWORD a, DWORD b, int tolerance) {
     return true;
 }
 
-DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y) {
-    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize;
-    const BYTE* p = bits + (static_cast<size_t>(dib->biHeight - 1 - y) * dib->biWidth + x) * 4;
-    return static_cast<DWORD>(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
-}
-
 testing::AssertionResult DibMatches(const BITMAPINFOHEADER* dib, POINT origin,
                                     const std::function<DWORD(int, int)>& expected) {
-    int wrong = 0;
-    char first[96] = "";
-    for (int y = 0; y < dib->biHeight; ++y)
-        for (int x = 0; x < dib->biWidth; ++x) {
-            const DWORD want = expected(origin.x + x, origin.y + y), got = DibPixel(dib, x, y);
-            if (want != got && !wrong++)
-                std::snprintf(first, sizeof first, "first at (%ld, %ld): %08lx instead of %08lx", origin.x + x,
-                              origin.y + y, static_cast<unsigned long>(got), static_cast<unsigned long>(want));
-        }
+    std::string first;
+    const int wrong = screentest::CountDibMismatches(dib, origin.x, origin.y, expected, &first);
     if (!wrong) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << wrong << " pixels differ, " << first;
+    return testing::AssertionFailure() << wrong << " pixels differ, first " << first;
 }
 
 void OverlayTest::SetUp() {

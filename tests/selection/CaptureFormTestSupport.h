@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ScreenInput.h"
+#include "tests/windows/ScreenTestWindows.h"
 
 namespace formtest {
 
@@ -50,8 +51,7 @@ void HoldKey(WORD vk, bool down);  // Ctrl and Shift
 DWORD Blend(DWORD background, DWORD color, int alpha);
 bool Near(DWORD a, DWORD b, int tolerance);
 
-// The pixel (x, y) of a bottom-up 32-bit DIB as 0xAARRGGBB, counted from the top-left.
-DWORD DibPixel(const BITMAPINFOHEADER* dib, int x, int y);
+using screentest::DibArgb;
 // Whether every pixel of a 32-bit DIB taken at screen point origin is expected(sx, sy) (0xAARRGGBB).
 testing::AssertionResult DibMatches(const BITMAPINFOHEADER* dib, POINT origin,
                                     const std::function<DWORD(int, int)>& expected);
