@@ -102,9 +102,6 @@ protected:
     static void MoveTo(LONG x, LONG y) {
         MoveMouse(x, y);
         PumpFor(150);
-        POINT p{};
-        ::GetCursorPos(&p);
-        ASSERT_TRUE(p.x == x && p.y == y) << p.x << "," << p.y;
     }
 
     RECT screen_{};
@@ -131,18 +128,16 @@ protected:
 };
 
 TEST_F(AreaSelector, FixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsByClickOrEscape) {
-    const auto extreme = [&](auto better) { return *std::max_element(monitors_.begin(), monitors_.end(), better); };
-    const RECT leftmost = extreme([](const RECT& a, const RECT& b) { return a.left > b.left; });
-    const RECT rightmost = extreme([](const RECT& a, const RECT& b) { return a.right < b.right; });
-    const RECT tallest = extreme([](const RECT& a, const RECT& b) { return a.bottom < b.bottom; });
+    // Every monitor here starts at y = 0.
+    const RECT tallest = *std::max_element(monitors_.begin(), monitors_.end(), [](auto& a, auto& b) { return a.bottom < b.bottom; });
     const RECT& first = monitors_.front();
     // The rectangle is 201 x 151 between its edges; its centre is (200, 175).
     const LONG w = 201, h = 151, lastX = screen_.right - 1, lastY = screen_.bottom - 1, midY = (first.top + first.bottom) / 2;
     const struct { POINT cursor; CRect expected; } steps[] = {
         {{first.left + 500, midY}, {first.left + 400, midY - 75, first.left + 601, midY + 76}},
-        {{leftmost.left + 5, 500}, {screen_.left, 425, screen_.left + w, 576}},
+        {{screen_.left + 5, 500}, {screen_.left, 425, screen_.left + w, 576}},
         {{first.left + 500, screen_.top + 3}, {first.left + 400, screen_.top, first.left + 601, screen_.top + h}},
-        {{rightmost.right - 2, 500}, {lastX - w, 425, lastX, 576}},
+        {{screen_.right - 2, 500}, {lastX - w, 425, lastX, 576}},
         {{tallest.left + 500, tallest.bottom - 1}, {tallest.left + 400, lastY - h, tallest.left + 601, lastY}},
     };
     // A left click accepts; a right click or Escape cancels.
@@ -232,14 +227,11 @@ protected:
         around_ = around;
         plain_ = CopyScreen(around);
     }
-    size_t Changed(DWORD afterMs) const {
+    // Pixels of the watched area, afterMs from now, where "differs from then" and "inside the shape at origin"
+    // disagree (so with no shape, those that differ); with outsideOnly, only the pixels outside that differ.
+    size_t Mismatches(DWORD afterMs, const ScreenCopy& then, const qel::FrameShape& shape = {}, POINT origin = {},
+                      bool outsideOnly = false) const {
         PumpFor(afterMs);
-        return CountDifferences(plain_, CopyScreen(around_));
-    }
-    // Pixels of the watched area where "differs from then" and "inside the shape at origin" disagree; with
-    // outsideOnly, only the pixels outside that differ.
-    size_t ShapeMismatches(const ScreenCopy& then, const qel::FrameShape& shape, POINT origin, bool outsideOnly = false) {
-        PumpFor(150);
         const ScreenCopy now = CopyScreen(around_);
         size_t n = 0;
         for (LONG y = around_.top; y < around_.bottom; ++y)
@@ -264,24 +256,24 @@ TEST_F(FlashingFrame, FlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMovable) {
     const qel::FrameShape shape = qel::FlashFrameShape(100, 60, true);
     const POINT origin{r.left - 4, r.top - 4};
     // Outside its region the window shows what lies below.
-    EXPECT_EQ(ShapeMismatches(before_, shape, origin, true), 0u);
+    EXPECT_EQ(Mismatches(150, before_, shape, origin, true), 0u);
     wnd.DrawFlashingRect(false, false);
-    EXPECT_EQ(ShapeMismatches(plain_, shape, origin), 0u);
+    EXPECT_EQ(Mismatches(150, plain_, shape, origin), 0u);
     SaveScreenPng(around_, L"flash-thin.png");
     wnd.DrawFlashingRect(false, false);
-    EXPECT_EQ(Changed(150), 0u) << "the second step restores";
+    EXPECT_EQ(Mismatches(150, plain_), 0u) << "the second step restores";
     // The timer flashes until stopped; started twice it leaves no second timer behind.
     wnd.StartFlashing();
     wnd.StartFlashing();
     int flashedSamples = 0, plainSamples = 0;
-    for (int i = 0; i < 12; ++i) (Changed(45) ? flashedSamples : plainSamples)++;
+    for (int i = 0; i < 12; ++i) (Mismatches(45, plain_) ? flashedSamples : plainSamples)++;
     EXPECT_TRUE(flashedSamples > 0 && plainSamples > 0) << flashedSamples << " of 12 flashed";
     // Stopped while flashed, after an odd number of ticks, it paints the plain look back.
     bool flashed = false;
-    for (int i = 0; i < 12 && !flashed; ++i) flashed = Changed(30) > 0;
+    for (int i = 0; i < 12 && !flashed; ++i) flashed = Mismatches(30, plain_) > 0;
     ASSERT_TRUE(flashed);
     wnd.StopFlashing();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Changed(110), 0u) << i;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Mismatches(110, plain_), 0u) << i;
     // A drag on the frame moves it only while movable, and never off the screen.
     const POINT grab{r.right + 3, r.bottom - 5};
     auto drag = [&](LONG toX, LONG toY) {
@@ -301,7 +293,7 @@ TEST_F(FlashingFrame, FlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMovable) {
     EXPECT_TRUE(wnd.Rect() == CRect(moved) && wnd.NewRegionUsed());
     Watch(RECT{moved.left, moved.top - 30, moved.right + 30, moved.bottom + 30});
     wnd.DrawFlashingRect(false, false);
-    EXPECT_EQ(ShapeMismatches(plain_, qel::FlashFrameShape(100, 60, false), POINT{moved.left - 8, moved.top - 8}), 0u);
+    EXPECT_EQ(Mismatches(150, plain_, qel::FlashFrameShape(100, 60, false), POINT{moved.left - 8, moved.top - 8}), 0u);
     SaveScreenPng(around_, L"flash-moved.png");
     wnd.StopFlashing();
     wnd.DestroyWindow();
