@@ -7,8 +7,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "Handles.h"
 #include "ScreenTestWindows.h"
@@ -29,15 +27,9 @@ inline RECT At(int x, int y, int width, int height) { return RECT{x, y, x + widt
 inline Gdiplus::ARGB Opaque(COLORREF c) { return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
 inline ::testing::AssertionResult RectIs(const Gdiplus::Rect& r, const RECT& e) {
-    return (r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top ? ::testing::AssertionSuccess()
-                                                                                                       : ::testing::AssertionFailure())
-           << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height << ") against (" << e.left << ", " << e.top << ", " << e.right << ", " << e.bottom << ")";
-}
-
-inline RECT WindowInfoRect(HWND wnd) {
-    WINDOWINFO info{};
-    info.cbSize = sizeof(info);
-    return ::GetWindowInfo(wnd, &info), info.rcWindow;
+    const bool same = r.X == e.left && r.Y == e.top && r.Width == e.right - e.left && r.Height == e.bottom - e.top;
+    return ::testing::AssertionResult(same) << "(" << r.X << ", " << r.Y << ", " << r.Width << ", " << r.Height << ") against ("
+                                            << e.left << ", " << e.top << ", " << e.right << ", " << e.bottom << ")";
 }
 
 inline std::vector<HWND> Handles(const WindowRecordList& list) {
@@ -193,11 +185,6 @@ public:
         return S_OK;
     }
     HRESULT GetColorizationColor(DWORD* colour, BOOL* opaque) override { return *colour = 0xFF0000FF, *opaque = TRUE, S_OK; }
-};
-
-// The records' compositor: composition off until the test turns it on, window attributes answered.
-struct FakeDwm : FakeCompositor {
-    FakeDwm() { composition = FALSE, attributeResult = S_OK; }
 };
 
 // Puts a compositor in place for a scope.
