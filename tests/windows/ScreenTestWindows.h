@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,7 +24,6 @@ inline DWORD PatternRgb(int tag, int x, int y) {
 inline void PaintPattern(HWND wnd, HDC dc, int tag) {
     RECT c;
     ::GetClientRect(wnd, &c);
-    if (c.right <= 0 || c.bottom <= 0) return;
     std::vector<DWORD> pixels(static_cast<size_t>(c.right) * c.bottom);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = PatternRgb(tag, static_cast<int>(i % c.right), static_cast<int>(i / c.right));
     BITMAPINFO info{{sizeof(BITMAPINFOHEADER), c.right, -c.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
@@ -69,11 +69,11 @@ struct PatternScreens {
     }
     static bool Shown() {
         qel::WindowDc screen(nullptr);
-        for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
+        const MonitorList& monitors = ScreenGeometry::ListMonitors();
+        return std::all_of(monitors.begin(), monitors.end(), [&](const MonitorEntry& m) {
             const COLORREF c = ::GetPixel(screen.get(), m.bounds.X + 3, m.bounds.Y + 3);
-            if ((0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)) != ExpectedScreenPixel(m.bounds.X + 3, m.bounds.Y + 3)) return false;
-        }
-        return true;
+            return (0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)) == ExpectedScreenPixel(m.bounds.X + 3, m.bounds.Y + 3);
+        });
     }
     std::vector<qel::UniqueHwnd> windows;
 };
@@ -100,8 +100,7 @@ int CountDifferences(int ox, int oy, int width, int height, Got got, Expected ex
         const Gdiplus::ARGB have = got(x, y), want = expected(ox + x, oy + y);
         if (have != want && count++ == 0) {
             char text[96];
-            std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", ox + x, oy + y, static_cast<unsigned long>(have),
-                          static_cast<unsigned long>(want));
+            std::snprintf(text, sizeof(text), "at (%d, %d): %08lX, expected %08lX", ox + x, oy + y, have, want);
             *first = text;
         }
     }
@@ -131,8 +130,6 @@ inline qel::UniqueHicon MakeTestCursor() {
 }
 
 // The screen pixel covered by the opaque half of a test cursor whose image starts at `at`.
-inline bool UnderTestCursor(POINT at, int sx, int sy) {
-    return sx >= at.x && sx < at.x + 16 && sy >= at.y && sy < at.y + 32;
-}
+inline bool UnderTestCursor(POINT at, int sx, int sy) { return sx >= at.x && sx < at.x + 16 && sy >= at.y && sy < at.y + 32; }
 
 }  // namespace screentest
