@@ -118,7 +118,13 @@ struct HelperProcess {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si, &pi)) return;
+        // Tried again when refused: once, in a clean run, the first start of a target program failed at once.
+        bool started = false;
+        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+            started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si, &pi);
+            if (!started) ::Sleep(300);
+        }
+        if (!started) return;
         process.reset(pi.hProcess);
         qel::UniqueKernelHandle thread(pi.hThread);
         for (int i = 0; i < 400 && !(window = ::FindWindowW(nullptr, title.c_str())); ++i) ::Sleep(25);
