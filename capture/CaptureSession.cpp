@@ -8,6 +8,7 @@
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "capture/ImageHelpers.h"
 #include "capture/WindowCaptureChoice.h"
 #include "selection/CaptureForm.h"
 #include "selection/OverlayHelpers.h"
@@ -150,24 +151,29 @@ void CaptureSession::CaptureMonitorUnderCursor() {
     FreezeVirtualScreen();
 }
 
-void CaptureSession::ResolutionStep() {
+void CaptureSession::ResolutionStep() { RecordResolution(capture_.get()); }
+
+void CaptureSession::SetImageResolution() { ::SetImageResolution(capture_.get()); }
+
+void RecordResolution(ICapture* capture) {
     std::unique_ptr<WindowDetails> foreground = WindowDetails::ForegroundWindowRecord();
     qel::UniqueGpGraphics graphics;
-    if (Gdiplus::DllExports::GdipCreateFromHWND(HostMainWindow(), graphics.put()) == Gdiplus::Ok) {
+    if (capture->GetDetails() &&
+        Gdiplus::DllExports::GdipCreateFromHWND(HostMainWindow(), graphics.put()) == Gdiplus::Ok) {
         float dpiX = 0, dpiY = 0;
         Gdiplus::DllExports::GdipGetDpiX(graphics.get(), &dpiX);
         Gdiplus::DllExports::GdipGetDpiY(graphics.get(), &dpiY);
-        capture_->GetDetails()->SetDpiX(dpiX);
-        capture_->GetDetails()->SetDpiY(dpiY);
+        capture->GetDetails()->SetDpiX(dpiX);
+        capture->GetDetails()->SetDpiY(dpiY);
     }
     graphics.reset();
     if (foreground) WindowDetails::BringToFront(foreground->Handle());
-    SetImageResolution();
+    SetImageResolution(capture);
 }
 
-void CaptureSession::SetImageResolution() {
-    ICaptureDetails* details = capture_->GetDetails();
-    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(capture_->GetImage());
+void SetImageResolution(ICapture* capture) {
+    ICaptureDetails* details = capture->GetDetails();
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(capture->GetImage());
     if (details && bitmap) bitmap->SetResolution(details->GetDpiX(), details->GetDpiY());
 }
 
@@ -239,38 +245,11 @@ BITMAPINFOHEADER* ShapeDib(const BITMAPINFOHEADER* dib, int shape) {
         path.AddEllipse(0, 0, width, height);
     else
         AddRoundedRectangle(0, 0, width, height, SelectionCornerRadius(width, height), path);
-    Gdiplus::RectF bounds;
-    if (path.GetBounds(&bounds) != Gdiplus::Ok) return nullptr;
-
-    UniqueDib shaped(QelImageTransform::CBitmapCreator::CreateDibImage(RoundToPixels(bounds.Width),
-                                                                         RoundToPixels(bounds.Height), 32, 0));
-    if (!shaped) return nullptr;
-    const int shapedWidth = shaped->biWidth;
-    const int shapedHeight = shaped->biHeight;
-    const int stride = (shapedWidth * 32 + 31) / 32 * 4;
-    BYTE* shapedBits = reinterpret_cast<BYTE*>(shaped.get()) + shaped->biSize;
-    std::memset(shapedBits, 0, static_cast<size_t>(stride) * shapedHeight);
-
-    // Both bitmaps lie over the DIBs' own rows, last row first, so no pixel is copied twice.
-    const int sourceStride = (width * dib->biBitCount + 31) / 32 * 4;
-    BYTE* sourceBits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + dib->biSize);
-    Gdiplus::Bitmap source(width, height, -sourceStride, PixelFormat32bppARGB,
-                           sourceBits + static_cast<ptrdiff_t>(height - 1) * sourceStride);
-    Gdiplus::Bitmap target(shapedWidth, shapedHeight, -stride, PixelFormat32bppARGB,
-                           shapedBits + static_cast<ptrdiff_t>(shapedHeight - 1) * stride);
-    if (source.GetLastStatus() != Gdiplus::Ok || target.GetLastStatus() != Gdiplus::Ok) return nullptr;
-    Gdiplus::Status status;
-    {
-        Gdiplus::Graphics graphics(&target);
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-        Gdiplus::TextureBrush brush(&source, Gdiplus::WrapModeTile);
-        Gdiplus::Matrix shift;
-        shift.Translate(-bounds.X, -bounds.Y);
-        path.Transform(&shift);
-        brush.TranslateTransform(-bounds.X, -bounds.Y);
-        status = graphics.FillPath(&brush, &path);
-    }
-    // A fill that failed would hand back a wholly transparent image as if it were the selection.
-    if (status != Gdiplus::Ok) return nullptr;
-    return shaped.release();
+    // The source is read where it lies, through a bitmap over the DIB's rows, last row first.
+    const int stride = (width * dib->biBitCount + 31) / 32 * 4;
+    BYTE* bits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + dib->biSize);
+    Gdiplus::Bitmap source(width, height, -stride, PixelFormat32bppARGB,
+                           bits + static_cast<ptrdiff_t>(height - 1) * stride);
+    if (source.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    return ImageHelpers::CutAlongPath(&source, path);
 }

@@ -69,6 +69,12 @@ private:
     int shape_ = 1;
 };
 
+// Records the host main window's screen resolution in the capture's details and its image, and gives
+// the foreground back to the window that had it before an overlay took it.
+void RecordResolution(ICapture* capture);
+// Sets the capture's image to the resolution its details hold.
+void SetImageResolution(ICapture* capture);
+
 // A 32-bit DIB of the bitmap's pixels, opaque; null when it cannot be made.
 BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap);
 // The image cut to a region selection shape, 2 an ellipse or 3 a rounded rectangle: pixels outside the

@@ -1,10 +1,13 @@
 #include "capture/ImageHelpers.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
+#include "capture/Dib.h"
 #include "pixels/FastBitmap.h"
+#include "selection/OverlayHelpers.h"
 
 namespace ImageHelpers {
 
@@ -151,6 +154,44 @@ bool RegionContainsRectangle(Gdiplus::Region* region, int x, int y, int width, i
     const Gdiplus::Point corners[] = {{x, y}, {x + width, y}, {x, y + height}, {x + width, y + height}};
     return std::all_of(std::begin(corners), std::end(corners),
                        [region](const Gdiplus::Point& p) { return region->IsVisible(p) != FALSE; });
+}
+
+BITMAPINFOHEADER* CutAlongPath(Gdiplus::Image* source, const Gdiplus::GraphicsPath& path) {
+    if (!source || path.GetPointCount() <= 0) return nullptr;
+    Gdiplus::RectF bounds;
+    if (path.GetBounds(&bounds) != Gdiplus::Ok) return nullptr;
+    UniqueDib cut(QelImageTransform::CBitmapCreator::CreateDibImage(RoundToPixels(bounds.Width),
+                                                                      RoundToPixels(bounds.Height), 32, 0));
+    if (!cut) return nullptr;
+    const int width = cut->biWidth, height = cut->biHeight;
+    const int stride = width * 4;
+    BYTE* bits = reinterpret_cast<BYTE*>(cut.get()) + cut->biSize;
+    // A new DIB's content is undefined: what the fill leaves must be transparent.
+    std::memset(bits, 0, static_cast<size_t>(stride) * height);
+
+    // Drawn straight into the DIB's rows, last row first.
+    Gdiplus::Bitmap target(width, height, -stride, PixelFormat32bppARGB,
+                           bits + static_cast<ptrdiff_t>(height - 1) * stride);
+    if (target.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    std::unique_ptr<Gdiplus::GraphicsPath> moved(path.Clone());
+    if (!moved) return nullptr;
+    Gdiplus::Status status;
+    {
+        Gdiplus::Graphics graphics(&target);
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        Gdiplus::TextureBrush brush(source, Gdiplus::WrapModeTile);
+        Gdiplus::Matrix shift;
+        shift.Translate(-bounds.X, -bounds.Y);
+        moved->Transform(&shift);
+        brush.TranslateTransform(-bounds.X, -bounds.Y);
+        // The tiled brush would repeat the source's opposite edge past its own pixels.
+        graphics.SetClip(Gdiplus::RectF(-bounds.X, -bounds.Y, static_cast<Gdiplus::REAL>(source->GetWidth()),
+                                        static_cast<Gdiplus::REAL>(source->GetHeight())));
+        status = graphics.FillPath(&brush, moved.get());
+    }
+    // A fill that failed would hand back a wholly transparent image as if it were the selection.
+    if (status != Gdiplus::Ok) return nullptr;
+    return cut.release();
 }
 
 }  // namespace ImageHelpers

@@ -25,6 +25,12 @@ Gdiplus::Bitmap* CreateEmptyBitmap(int width, int height, Gdiplus::PixelFormat f
 // Pixels whose red, green and blue equal those of color; alpha is ignored. 0 for a non-bitmap.
 unsigned CountColor(Gdiplus::Image* image, Gdiplus::ARGB color);
 
+// A new 32-bit packed DIB, bottom-up, the size of the path's bounds (each side rounded half up), holding
+// source's pixels inside the path, both moved by minus the bounds' corner. Every other pixel, and every
+// part of the path beyond source, is fully transparent; edge pixels are blended. Null when it cannot be
+// made or the fill fails. The caller owns the DIB (ReleaseDIB).
+BITMAPINFOHEADER* CutAlongPath(Gdiplus::Image* source, const Gdiplus::GraphicsPath& path);
+
 // True when the four corners (x, y) .. (x + width, y + height) are all inside region.
 bool RegionContainsRectangle(Gdiplus::Region* region, int x, int y, int width, int height);
 

@@ -7,6 +7,8 @@
 #include "capture/CaptureSession.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "selection/CatchFixedRgnScreenWnd.h"
+#include "selection/CatchPolygonScreenWnd.h"
 
 using QelImageTransform::CBitmapCreator;
 using QelImageTransform::CDIB32;
@@ -30,6 +32,12 @@ bool SameClass(HWND wnd, const wchar_t* className) {
     wchar_t name[1024] = L"";
     ::GetClassNameW(wnd, name, 1023);
     return std::wcscmp(name, className) == 0;
+}
+
+// Runs a shape window once and takes its image when the shape was confirmed.
+BITMAPINFOHEADER* RunShapeWindow(CCatchScreenWnd& window) {
+    if (window.RunForm() != 1) return nullptr;
+    return window.GetResult();
 }
 
 // A sibling popup of the same menu family that touches the base rectangle horizontally, as an open
@@ -56,11 +64,31 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureActiveWindow(int withCursor) {
 BITMAPINFOHEADER* CPictavoUtil::CaptureWindowObject(int withCursor) { return RunSession(CaptureModeWindow, withCursor); }
 
 BITMAPINFOHEADER* CPictavoUtil::CaptureShapeRegion(int withCursor, int shape) {
-    if (shape == 5 || shape == 6) return nullptr;  // polygon and free-hand windows are not built
+    try {
+        if (shape == 5) {
+            CCatchPolygonScreenWnd window(withCursor != 0);
+            return RunShapeWindow(window);
+        }
+        if (shape == 6) {
+            CCatchFreehandScreenWnd window(withCursor != 0);
+            return RunShapeWindow(window);
+        }
+    } catch (...) {
+        return nullptr;
+    }
     return RunSession(CaptureModeRegion, withCursor, shape);
 }
 
-BITMAPINFOHEADER* CPictavoUtil::CaptureFixedRegion(int, int, int, int) { return nullptr; }
+BITMAPINFOHEADER* CPictavoUtil::CaptureFixedRegion(int withCursor, int, int width, int height) {
+    // A size of zero or less is no rectangle: nothing is shown.
+    if (width <= 0 || height <= 0) return nullptr;
+    try {
+        CCatchFixedRgnScrrenWnd window(withCursor != 0, width, height);
+        return RunShapeWindow(window);
+    } catch (...) {
+        return nullptr;
+    }
+}
 
 BITMAPINFOHEADER* CPictavoUtil::CaptureScrollWindow(int horizontal, int vertical, unsigned long delayMs) {
     CaptureSettings& settings = CaptureSettings::Get();
@@ -134,7 +162,18 @@ CRect CPictavoUtil::TokenRectangulareRegion() {
     return CRect(r.X, r.Y, r.X + r.Width, r.Y + r.Height);
 }
 
-CRect CPictavoUtil::TokenFixedSizeRectanguluarRegion(int, int) { return CRect(0, 0, 0, 0); }
+CRect CPictavoUtil::TokenFixedSizeRectanguluarRegion(int width, int height) {
+    if (width <= 0 || height <= 0) return CRect(0, 0, 0, 0);
+    try {
+        CCatchFixedRgnScrrenWnd window(false, width, height);
+        // Confirmed before the rectangle was first placed: there is no rectangle.
+        if (window.RunForm() != 1 || window.ShapePath().GetPointCount() <= 0) return CRect(0, 0, 0, 0);
+        const Gdiplus::Rect& r = window.CaptureRectangle();
+        return CRect(r.X, r.Y, r.X + window.Width(), r.Y + window.Height());
+    } catch (...) {
+        return CRect(0, 0, 0, 0);
+    }
+}
 
 HWND CPictavoUtil::TokenWindowObject() {
     CaptureSession session(CaptureModeWindow);

@@ -11,6 +11,7 @@
 #include "capture/Capture.h"
 #include "capture/CaptureSettings.h"
 #include "capture/ImageHelpers.h"
+#include "windows/Rectangles.h"
 #include "windows/ScreenCopy.h"
 #include "windows/WindowCapture.h"
 #include "windows/WindowDetails.h"
@@ -23,14 +24,6 @@ constexpr int kPresentationFrameworkLength = 21;
 // Where the system parks minimised windows.
 constexpr int kParkedX = -32000;
 constexpr Gdiplus::ARGB kBlack = 0xFF000000;
-
-Gdiplus::Rect Intersection(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
-    const int x = std::max(a.X, b.X), y = std::max(a.Y, b.Y);
-    const long long right = std::min(static_cast<long long>(a.X) + a.Width, static_cast<long long>(b.X) + b.Width);
-    const long long bottom = std::min(static_cast<long long>(a.Y) + a.Height, static_cast<long long>(b.Y) + b.Height);
-    if (right <= x || bottom <= y) return Gdiplus::Rect(x, y, 0, 0);
-    return Gdiplus::Rect(x, y, static_cast<int>(right - x), static_cast<int>(bottom - y));
-}
 
 unsigned long long PixelCount(Gdiplus::Image* image) {
     return static_cast<unsigned long long>(image->GetWidth()) * image->GetHeight();
@@ -143,7 +136,7 @@ ICapture* CaptureWindow(WindowDetails& window, ICapture* capture, int method) {
         const MethodFacts facts{dwmEnabled, modernApp, printPermitted, compositorPermitted};
         method = ResolveAutomaticMethod(facts, [processId] { return HasPresentationFrameworkModule(processId); });
     }
-    windowRect = Intersection(windowRect, capture->GetScreenBounds());
+    windowRect = Rects::Intersection(windowRect, capture->GetScreenBounds());
 
     bool captured = false;
     for (bool done = false; !done;) {

@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -87,6 +88,17 @@ int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
     return status;
 }
 
+// "WxH" with both sides above 0.
+bool ParseSize(const std::wstring& s, int* width, int* height) {
+    const size_t x = s.find(L'x');
+    long long w = 0, h = 0;
+    if (x == std::wstring::npos || !ParseInt(s.substr(0, x), &w) || !ParseInt(s.substr(x + 1), &h)) return false;
+    if (w <= 0 || h <= 0 || w > INT_MAX || h > INT_MAX) return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
 void PrintRect(const RECT& r) {
     std::wprintf(L"%ld,%ld,%ld,%ld (%ldx%ld)\n", r.left, r.top, r.right, r.bottom, r.right - r.left, r.bottom - r.top);
 }
@@ -131,6 +143,25 @@ std::vector<Command> Commands() {
              PrintRect(r);
              return 0;
          }},
+        {L"fixed", L"WxH                    a rectangle of that size the user places (U R B L C choose its anchor)", 1,
+         [](const Options& o) {
+             int w = 0, h = 0;
+             if (!ParseSize(o.args[0], &w, &h)) return std::fwprintf(stderr, L"the size is WxH, both above 0\n"), 2;
+             return Deliver(CPictavoUtil().CaptureFixedRegion(o.cursor, 0, w, h), o, L"no rectangle placed");
+         }},
+        {L"pick-fixed", L"WxH               the rectangle of that size the user places, relative to the screen bounds", 1,
+         [](const Options& o) {
+             int w = 0, h = 0;
+             if (!ParseSize(o.args[0], &w, &h)) return std::fwprintf(stderr, L"the size is WxH, both above 0\n"), 2;
+             const CRect r = CPictavoUtil::TokenFixedSizeRectanguluarRegion(w, h);
+             if (r.Width() <= 0 || r.Height() <= 0) return std::fwprintf(stderr, L"no rectangle placed\n"), 1;
+             PrintRect(r);
+             return 0;
+         }},
+        {L"polygon", L"                    a polygon the user clicks; a double click or Enter closes it", 0,
+         [](const Options& o) { return Deliver(CPictavoUtil().CaptureShapeRegion(o.cursor, 5), o, L"no polygon"); }},
+        {L"freehand", L"                   an outline the user drags; a double click or Enter closes it", 0,
+         [](const Options& o) { return Deliver(CPictavoUtil().CaptureShapeRegion(o.cursor, 6), o, L"no outline"); }},
         {L"pick-window", L"                the handle of the window the user picks", 0,
          [](const Options&) {
              HWND wnd = CPictavoUtil::TokenWindowObject();

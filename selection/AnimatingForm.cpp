@@ -1,11 +1,14 @@
 #include "selection/AnimatingForm.h"
 
+#include "module/ModuleState.h"
+#include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
 IMPLEMENT_DYNAMIC(AnimatingForm, CWnd)
 
 BEGIN_MESSAGE_MAP(AnimatingForm, CWnd)
     ON_WM_CREATE()
+    ON_WM_DESTROY()
     ON_WM_TIMER()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
@@ -28,7 +31,32 @@ int AnimatingForm::OnCreate(LPCREATESTRUCTW cs) {
     if (CWnd::OnCreate(cs) == -1) return -1;
     // The timer ends with the window; nothing kills it earlier.
     if (m_animationWanted) SetTimer(AnimationTimerId, AnimationPeriod);
+    // Listed before the window shows, so that a window list read meanwhile never offers the overlay.
+    qel::IgnoredWindows().Add(m_hWnd);
+    // The cursor is tracked from the start, not only from the first move.
+    TrackMouse();
     return 0;
+}
+
+void AnimatingForm::OnDestroy() {
+    CWnd::OnDestroy();
+    qel::IgnoredWindows().Remove(m_hWnd);
+}
+
+bool AnimatingForm::CreateOverlay(const Gdiplus::Rect& bounds) {
+    const LPCWSTR windowClass = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, nullptr, nullptr, nullptr);
+    if (!windowClass || !CreateEx(WS_EX_TOPMOST | WS_EX_COMPOSITED, windowClass, L"", WS_POPUP | WS_VISIBLE, bounds.X,
+                                  bounds.Y, bounds.Width, bounds.Height, nullptr, nullptr))
+        return false;
+    SetForegroundWindow();
+    BringWindowToTop();
+    SetFocus();
+    return true;
+}
+
+void AnimatingForm::InvalidateGdiRect(const Gdiplus::Rect& r) {
+    const RECT rect = Rects::ToRECT(r);
+    InvalidateRect(&rect, FALSE);
 }
 
 void AnimatingForm::OnTimer(UINT_PTR id) {

@@ -1,7 +1,11 @@
 #pragma once
 // Base of every full-screen selection overlay: redraws on a fixed-rate timer, tracks the mouse relative
-// to the union of all monitors, and lets Shift lock mouse movement to one axis.
+// to the union of all monitors, and lets Shift lock mouse movement to one axis. Its window is on the
+// window ignore list from creation to destruction, so window enumeration never offers an overlay.
 #include <QelFramework/Framework.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
 
 #include <memory>
 
@@ -31,6 +35,13 @@ public:
     bool IsCtrlHeld() const noexcept { return m_ctrlHeld; }
 
 protected:
+    // Creates the window as every overlay is made: topmost, covering bounds (screen coordinates), on a
+    // class without cursor, brush or icon that takes double clicks; then takes the foreground and the
+    // focus. False when the window could not be created.
+    bool CreateOverlay(const Gdiplus::Rect& bounds);
+    // Invalidates r (client coordinates) without erasing.
+    void InvalidateGdiRect(const Gdiplus::Rect& r);
+
     // The shared mouse-down step, also used by key handlers to simulate a press: records the cursor as
     // the mouse-down position, sets the mouse-down flag, tracks the mouse once and invalidates everything.
     void MouseDownStep();
@@ -46,6 +57,7 @@ protected:
 
     // Handlers of this class's map.
     afx_msg int OnCreate(LPCREATESTRUCTW cs);
+    afx_msg void OnDestroy();
     afx_msg void OnTimer(UINT_PTR id);
     afx_msg void OnMouseMove(UINT flags, CPoint point);
     afx_msg void OnLButtonDown(UINT flags, CPoint point);

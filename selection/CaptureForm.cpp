@@ -1,46 +1,34 @@
 #include "selection/CaptureForm.h"
 
 #include <algorithm>
-#include <climits>
 #include <string>
 
 #include "capture/CaptureSettings.h"
-#include "module/ModuleState.h"
-#include "selection/CaptureFormLayout.h"
 #include "selection/OverlayHelpers.h"
+#include "selection/OverlayLayout.h"
+#include "selection/OverlayPaint.h"
+#include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
-using CaptureFormLayout::IsRegionMode;
-using CaptureFormLayout::IsWindowMode;
+using OverlayLayout::IsRegionMode;
+using OverlayLayout::IsWindowMode;
 
 namespace {
 
 constexpr int kHighlightFrames = 11;
-constexpr int kZoomerFrames = 16;
 constexpr int kHighlightMargin = 30;  // around the gliding highlight: its labels sit outside it
-constexpr int kZoomerMargin = 2;      // the magnifier's 2-pixel ring reaches one pixel past its square
 constexpr int kRegionVariantMode = 11;
 
 // The one form that currently exists; a newer one displaces it.
 CaptureForm* g_pCaptureForm = nullptr;
 
-Gdiplus::Rect Grown(const Gdiplus::Rect& r, int margin) {
-    return Gdiplus::Rect(r.X - margin, r.Y - margin, r.Width + 2 * margin, r.Height + 2 * margin);
-}
-
-Gdiplus::Rect Offset(Gdiplus::Rect r, POINT by) {
-    r.X += by.x;
-    r.Y += by.y;
-    return r;
-}
+using Rects::Grown;
 
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CaptureForm, AnimatingForm)
 
 BEGIN_MESSAGE_MAP(CaptureForm, AnimatingForm)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
     ON_WM_LBUTTONUP()
@@ -56,14 +44,10 @@ CaptureForm::CaptureForm(ICapture* capture, WindowListHolder* windows)
       m_selectedWindow(nullptr),
       m_captureRect(0, 0, 0, 0),
       m_capture(capture),
-      m_zoomerTranslucent(CaptureSettings::Get().ZoomerOpacity < 1.0f),
       m_showDetails(false),
       m_accepted(false),
       m_topmost(true),
-      m_modalResult(0),
-      m_bufferBits(nullptr),
-      m_bufferSize{0, 0},
-      m_bufferClean(false) {
+      m_modalResult(0) {
     if (CaptureForm* earlier = g_pCaptureForm) {
         // Its session further down the stack sees the cancelled loop and deletes it.
         if (::IsWindow(earlier->m_hWnd)) earlier->End(2, false);
@@ -99,32 +83,11 @@ CaptureForm* CaptureForm::Current() { return g_pCaptureForm; }
 Gdiplus::Rect CaptureForm::ScreenBounds() { return m_capture->GetScreenBounds(); }
 
 int CaptureForm::RunForm() {
-    const Gdiplus::Rect bounds = ScreenBounds();
-    PrepareBackground();
-    const LPCWSTR windowClass = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, nullptr, nullptr, nullptr);
-    if (!windowClass || !CreateEx(WS_EX_TOPMOST | WS_EX_COMPOSITED, windowClass, L"", WS_POPUP | WS_VISIBLE, bounds.X,
-                                  bounds.Y, bounds.Width, bounds.Height, nullptr, nullptr))
-        return 0;
-    SetForegroundWindow();
-    BringWindowToTop();
-    SetFocus();
+    m_buffer.Prepare(m_capture->GetImage());
+    if (!CreateOverlay(ScreenBounds())) return 0;
     const int result = RunModalLoop();
     if (!m_modalResult) m_modalResult = result;
     return 1;
-}
-
-int CaptureForm::OnCreate(LPCREATESTRUCTW cs) {
-    if (AnimatingForm::OnCreate(cs) == -1) return -1;
-    // Listed before the window shows, so that a window list read meanwhile never offers the overlay.
-    qel::IgnoredWindows().Add(m_hWnd);
-    // The cursor is tracked from the start, not only from the first move.
-    TrackMouse();
-    return 0;
-}
-
-void CaptureForm::OnDestroy() {
-    CWnd::OnDestroy();
-    qel::IgnoredWindows().Remove(m_hWnd);
 }
 
 void CaptureForm::End(int result, bool accepted) {
@@ -165,9 +128,7 @@ void CaptureForm::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
             break;
         case 'Z':
             if (m_captureMode == 1) {
-                CaptureSettings& settings = CaptureSettings::Get();
-                settings.ZoomerEnabled = !settings.ZoomerEnabled;
-                SetZoomer(settings.ZoomerEnabled);
+                m_zoomer.Toggle(m_cursorPosition, m_captureRect, ScreenBounds());
                 Invalidate(TRUE);
             }
             break;
@@ -208,7 +169,7 @@ void CaptureForm::SwitchMode() {
         case 1:
             m_captureMode = 4;
             // The magnifier shrinks into the cursor; the highlight grows out of it.
-            if (m_zoomAnimator) m_zoomAnimator->Retarget(Gdiplus::Rect(0, 0, 0, 0), AnimationFrames(kZoomerFrames));
+            if (m_zoomer.Exists()) m_zoomer.Set(false, m_cursorPosition, m_captureRect, ScreenBounds());
             m_windowAnimator = std::make_unique<RectangleAnimator>(
                 Gdiplus::Rect(m_cursorPosition.x, m_cursorPosition.y, 0, 0), m_captureRect, highlightFrames);
             break;
@@ -245,30 +206,7 @@ void CaptureForm::ToggleTopmost() {
     }
 }
 
-void CaptureForm::SetZoomer(bool on) {
-    const int frames = AnimationFrames(kZoomerFrames);
-    if (on) {
-        // The far-off start target never fits a monitor, so the first placement always moves it.
-        m_zoomAnimator =
-            std::make_unique<RectangleAnimator>(Gdiplus::Rect(0, 0, 0, 0), Gdiplus::Rect(INT_MAX, INT_MAX, 0, 0), frames);
-        PlaceZoomer();
-    } else if (m_zoomAnimator) {
-        m_zoomAnimator->Retarget(Gdiplus::Rect(0, 0, 0, 0), frames);
-    }
-}
-
-void CaptureForm::PlaceZoomer() {
-    if (!m_zoomAnimator) return;
-    POINT cursor{};
-    ::GetCursorPos(&cursor);
-    const Gdiplus::Rect bounds = ScreenBounds();
-    Gdiplus::Rect monitor = ScreenGeometry::MonitorBoundsAt(cursor);
-    monitor.X -= bounds.X;
-    monitor.Y -= bounds.Y;
-    const CaptureFormLayout::ZoomerPlacement placement =
-        CaptureFormLayout::PlaceZoomer(monitor, m_cursorPosition, m_zoomAnimator->FinalTarget(), m_captureRect);
-    if (!placement.keep) m_zoomAnimator->Retarget(placement.target, m_zoomAnimator->Frames());
-}
+void CaptureForm::SetZoomer(bool on) { m_zoomer.Set(on, m_cursorPosition, m_captureRect, ScreenBounds()); }
 
 WindowDetails* CaptureForm::HitTest(POINT screenPoint) {
     if (!m_windows || !m_windows->list) return nullptr;
@@ -281,11 +219,6 @@ WindowDetails* CaptureForm::HitTest(POINT screenPoint) {
     return nullptr;
 }
 
-void CaptureForm::InvalidateGdiRect(const Gdiplus::Rect& r) {
-    const RECT rect{r.X, r.Y, r.X + r.Width, r.Y + r.Height};
-    InvalidateRect(&rect, FALSE);
-}
-
 void CaptureForm::Animate() {
     if (!m_hWnd) return;
     const CPoint old = m_cursorPosition;
@@ -293,11 +226,11 @@ void CaptureForm::Animate() {
     const bool moved = old != m_cursorPosition;
     const bool windowMode = IsWindowMode(m_captureMode);
     const bool highlightMoving = m_windowAnimator && m_windowAnimator->HasNext();
-    const bool zoomerMoving = m_zoomAnimator && m_zoomAnimator->HasNext();
+    const bool zoomerMoving = m_zoomer.Moving();
     if (m_selectedWindow && !moved && !highlightMoving && !zoomerMoving) return;
 
     if (!windowMode && m_mouseDown)
-        m_captureRect = CaptureFormLayout::NormalisedRectangle(m_mouseDownPosition, m_cursorPosition);
+        m_captureRect = OverlayLayout::NormalisedRectangle(m_mouseDownPosition, m_cursorPosition);
 
     const Gdiplus::Rect oldRect = m_captureRect;
     POINT screenPoint{};
@@ -328,7 +261,7 @@ void CaptureForm::Animate() {
             RECT client{};
             GetClientRect(&client);
             Gdiplus::Rect strips[4];
-            const int n = CaptureFormLayout::CrossHairStrips(old, m_cursorPosition, client.right, client.bottom, strips);
+            const int n = OverlayLayout::CrossHairStrips(old, m_cursorPosition, client.right, client.bottom, strips);
             for (int i = 0; i < n; ++i) InvalidateGdiRect(strips[i]);
         }
     } else {
@@ -337,7 +270,7 @@ void CaptureForm::Animate() {
         const Gdiplus::FontFamily* family = OverlayFontFamily();
         const Gdiplus::Size widthLabel = MeasureText(family, std::to_wstring(width).c_str(), m_hWnd);
         const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(height).c_str(), m_hWnd);
-        InvalidateGdiRect(CaptureFormLayout::DragRepaintBox(m_mouseDownPosition, old, m_cursorPosition,
+        InvalidateGdiRect(OverlayLayout::DragRepaintBox(m_mouseDownPosition, old, m_cursorPosition,
                                                             widthLabel.Width, heightLabel.Height));
     }
 
@@ -347,11 +280,8 @@ void CaptureForm::Animate() {
         if (!windowMode && !m_windowAnimator->HasNext()) Invalidate(TRUE);
     }
 
-    if (m_zoomAnimator && (m_zoomAnimator->HasNext() || !windowMode)) {
-        InvalidateGdiRect(Grown(Offset(m_zoomAnimator->Current(), old), kZoomerMargin));
-        if (CaptureSettings::Get().ZoomerEnabled && !windowMode) PlaceZoomer();
-        const Gdiplus::Rect next = m_zoomAnimator->HasNext() ? m_zoomAnimator->Next() : m_zoomAnimator->Current();
-        InvalidateGdiRect(Grown(Offset(next, m_cursorPosition), kZoomerMargin));
-    }
+    if (m_zoomer.Moving() || !windowMode)
+        m_zoomer.Tick(m_hWnd, old, m_cursorPosition, CaptureSettings::Get().ZoomerEnabled && !windowMode, m_captureRect,
+                      ScreenBounds());
     UpdateWindow();
 }

@@ -10,6 +10,8 @@
 #include "Handles.h"
 #include "capture/Capture.h"
 #include "selection/AnimatingForm.h"
+#include "selection/FrozenScreenBuffer.h"
+#include "selection/OverlayZoomer.h"
 #include "windows/WindowDetails.h"
 #include "windows/WindowListHolder.h"
 
@@ -42,7 +44,7 @@ public:
     bool ShowsDetails() const { return m_showDetails; }
     bool IsTopmost() const { return m_topmost; }
     // The magnifier's animator, null while the magnifier was never on.
-    const RectangleAnimator* ZoomAnimator() const { return m_zoomAnimator.get(); }
+    const RectangleAnimator* ZoomAnimator() const { return m_zoomer.Animator(); }
     const RectangleAnimator* WindowAnimator() const { return m_windowAnimator.get(); }
     CPoint CursorPosition() const { return m_cursorPosition; }
 
@@ -52,8 +54,6 @@ public:
     void Animate() override;
 
 protected:
-    afx_msg int OnCreate(LPCREATESTRUCTW cs);
-    afx_msg void OnDestroy();
     afx_msg void OnKeyDown(UINT ch, UINT repeat, UINT flags);
     afx_msg void OnLButtonUp(UINT flags, CPoint point);
     afx_msg BOOL OnEraseBkgnd(CDC* dc);
@@ -66,20 +66,11 @@ private:
     void SwitchMode();
     void ToggleTopmost();
     void SetZoomer(bool on);
-    void PlaceZoomer();
     WindowDetails* HitTest(POINT screenPoint);
-    void InvalidateGdiRect(const Gdiplus::Rect& r);
     Gdiplus::Rect ScreenBounds();
 
     // Painting (CaptureFormPaint.cpp).
-    bool PrepareBackground();
-    // Copies the frozen screen into the back buffer over the rectangles (client coordinates); false when
-    // part of it could not be read.
-    bool RestoreBackground(const RECT* rects, size_t count);
     void PaintSelection(Gdiplus::Graphics& graphics);
-    // The dotted cross-hair on a DC whose first pixel is the client point origin.
-    void PaintCrossHairLines(HDC dc, POINT origin);
-    void PaintCoordinateLabel(Gdiplus::Graphics& graphics);
     void PaintWindowLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r);
 
     CPoint m_cursorPosition;
@@ -90,29 +81,10 @@ private:
     Gdiplus::Rect m_captureRect;
     ICapture* m_capture;
     UniqueRectangleAnimator m_windowAnimator;
-    UniqueRectangleAnimator m_zoomAnimator;
-    bool m_zoomerTranslucent;
+    OverlayZoomer m_zoomer;
     bool m_showDetails;
     bool m_accepted;
     bool m_topmost;
     int m_modalResult;
-    // A back buffer of the window's size, made once before the window shows and filled with the frozen
-    // screen: a paint puts the frozen pixels back only where it draws, instead of converting the whole
-    // image and allocating a screen-sized bitmap each time.
-    qel::UniqueHbitmap m_buffer;
-    qel::UniqueHdc m_bufferDc;
-    DWORD* m_bufferBits;  // its pixels, top-down, owned by m_buffer
-    SIZE m_bufferSize;
-    bool m_bufferClean;  // the back buffer holds the frozen screen alone
+    FrozenScreenBuffer m_buffer;
 };
-
-// The magnifier shared by every overlay: draws the source rectangle of screenshot magnified into the
-// circle inscribed in destination (both in window coordinates), over the checkerboard when opaque.
-// The clip set here stays on the graphics.
-void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const Gdiplus::Rect& source,
-                const Gdiplus::Rect& destination, bool translucent);
-// The tiled checkerboard of the library's resources behind an opaque magnifier; loaded by the first
-// call and kept for the life of the process. Null when the resource cannot be loaded.
-Gdiplus::TextureBrush* CheckerboardBrush();
-// The generic sans-serif family every overlay label uses; made once and kept.
-const Gdiplus::FontFamily* OverlayFontFamily();

@@ -5,6 +5,7 @@
 #include "GdiplusHandles.h"
 #include "capture/Capture.h"
 #include "capture/ImageHelpers.h"
+#include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
 namespace ScreenGeometry {
@@ -74,7 +75,7 @@ void DrawCursor(HDC dc, const ICapture& cursorSource, const Gdiplus::Rect& captu
     if (!cursor) return;
     const SIZE size = CursorImageSize(cursor);
     const POINT at = cursorSource.GetCursorLocation();
-    if (!Overlaps(captured, Gdiplus::Rect(at.x, at.y, size.cx, size.cy))) return;
+    if (!Rects::Overlaps(captured, Gdiplus::Rect(at.x, at.y, size.cx, size.cy))) return;
     ::DrawIconEx(dc, at.x - captured.X, at.y - captured.Y, cursor, 0, 0, 0, nullptr,
                  DI_NORMAL | DI_COMPAT | DI_DEFAULTSIZE);
 }

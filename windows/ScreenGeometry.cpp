@@ -7,22 +7,23 @@
 #include <mutex>
 #include <vector>
 
+#include "windows/Rectangles.h"
+
 namespace {
 
 // Cleared for the rest of the process the first time GetPhysicalCursorPos fails.
 std::atomic<bool> g_bPhysicalCursor{true};
-
-long long Right(const Gdiplus::Rect& r) { return static_cast<long long>(r.X) + r.Width; }
-long long Bottom(const Gdiplus::Rect& r) { return static_cast<long long>(r.Y) + r.Height; }
-
-Gdiplus::Rect FromRect(const RECT& r) { return Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+using Rects::Bottom;
+using Rects::FromRECT;
+using Rects::Overlaps;
+using Rects::Right;
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     ::GetMonitorInfoW(monitor, &info);
     try {
-        reinterpret_cast<MonitorList*>(data)->push_back(MonitorEntry{FromRect(*bounds), FromRect(info.rcWork), monitor});
+        reinterpret_cast<MonitorList*>(data)->push_back(MonitorEntry{FromRECT(*bounds), FromRECT(info.rcWork), monitor});
     } catch (...) {
         return FALSE;  // nothing may unwind through the system's callback
     }
@@ -63,10 +64,6 @@ Gdiplus::Rect MonitorBoundsAt(const MonitorList& monitors, POINT p) {
         }
     }
     return best;
-}
-
-bool Overlaps(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
-    return a.X < Right(b) && a.Y < Bottom(b) && b.X < Right(a) && b.Y < Bottom(a);
 }
 
 bool CoveredByMonitors(const MonitorList& monitors, const Gdiplus::Rect& r) {

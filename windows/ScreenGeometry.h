@@ -23,8 +23,6 @@ Gdiplus::Rect BoundsOf(const MonitorList& monitors);
 // The first monitor containing p (right and bottom edges excluded), else the one whose centre is
 // nearest, the earliest on a tie. Empty rectangle for an empty list.
 Gdiplus::Rect MonitorBoundsAt(const MonitorList& monitors, POINT p);
-// True when the two share at least one pixel; touching along an edge does not count.
-bool Overlaps(const Gdiplus::Rect& a, const Gdiplus::Rect& b);
 // True when every pixel of r lies on some monitor.
 bool CoveredByMonitors(const MonitorList& monitors, const Gdiplus::Rect& r);
 

@@ -10,22 +10,17 @@
 #include "tools/ThumbnailWnd.h"
 #include "windows/Dwm.h"
 #include "windows/OsVersion.h"
+#include "windows/Rectangles.h"
 #include "windows/ScreenCopy.h"
 #include "windows/WindowDetails.h"
 
 namespace WindowCapture {
 namespace {
 
-long long Right(const Gdiplus::Rect& r) { return static_cast<long long>(r.X) + r.Width; }
-long long Bottom(const Gdiplus::Rect& r) { return static_cast<long long>(r.Y) + r.Height; }
-
-// The common part of a and b; no width or height when they do not overlap.
-Gdiplus::Rect Intersection(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
-    const int x = std::max(a.X, b.X), y = std::max(a.Y, b.Y);
-    const long long right = std::min(Right(a), Right(b)), bottom = std::min(Bottom(a), Bottom(b));
-    if (right <= x || bottom <= y) return Gdiplus::Rect(x, y, 0, 0);
-    return Gdiplus::Rect(x, y, static_cast<int>(right - x), static_cast<int>(bottom - y));
-}
+using Rects::Bottom;
+using Rects::Grown;
+using Rects::Intersection;
+using Rects::Right;
 
 SIZE WindowBorders(HWND wnd) {
     WINDOWINFO info{};
@@ -123,15 +118,11 @@ POINT PlaceMaximisedThumbnail(POINT origin, SIZE borders, bool windows8OrLater) 
     return POINT{origin.x - borders.cx, origin.y - borders.cy};
 }
 
-Gdiplus::Rect Grow(const Gdiplus::Rect& r, SIZE grow) {
-    return Gdiplus::Rect(r.X - grow.cx, r.Y - grow.cy, r.Width + 2 * grow.cx, r.Height + 2 * grow.cy);
-}
-
 Gdiplus::Rect ThumbnailCaptureRectangle(POINT location, SIZE sourceSize, bool maximised, SIZE borders,
                                         bool windows10OrLater, SIZE frameGrowth) {
     const Gdiplus::Rect r(location.x, location.y, sourceSize.cx, sourceSize.cy);
-    if (maximised) return Grow(r, borders);
-    if (windows10OrLater) return Grow(r, frameGrowth);
+    if (maximised) return Grown(r, borders.cx, borders.cy);
+    if (windows10OrLater) return Grown(r, frameGrowth.cx, frameGrowth.cy);
     return r;
 }
 
@@ -172,7 +163,7 @@ std::unique_ptr<Gdiplus::Bitmap> CapturePrintWindow(WindowDetails& window, ICapt
     const SIZE borders = maximisedTopLevel ? WindowBorders(wnd) : SIZE{0, 0};
     // The record's rectangle of a maximised window leaves out the borders that reach past the
     // monitor, but the window prints them; the bitmap holds them until they are cut off below.
-    const Gdiplus::Rect printed = Grow(windowRect, borders);
+    const Gdiplus::Rect printed = Grown(windowRect, borders.cx, borders.cy);
     if (printed.Width <= 0 || printed.Height <= 0) return nullptr;
 
     std::unique_ptr<Gdiplus::Region> shape = WindowShape(wnd);

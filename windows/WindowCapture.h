@@ -42,9 +42,6 @@ ThumbnailPlacement PlaceThumbnail(const MonitorList& monitors, const Gdiplus::Re
 // without them, so it is moved up and left by as much.
 POINT PlaceMaximisedThumbnail(POINT origin, SIZE borders, bool windows8OrLater);
 
-// r grown by grow on every side.
-Gdiplus::Rect Grow(const Gdiplus::Rect& r, SIZE grow);
-
 // The screen rectangle copied behind the thumbnail: grown by the borders of a maximised window,
 // otherwise from Windows 10 by frameGrowth.
 Gdiplus::Rect ThumbnailCaptureRectangle(POINT location, SIZE sourceSize, bool maximised, SIZE borders,

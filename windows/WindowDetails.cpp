@@ -11,9 +11,17 @@
 #include "module/ModuleState.h"
 #include "windows/Dwm.h"
 #include "windows/OsVersion.h"
+#include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
 namespace {
+
+using Rects::Bottom;
+using Rects::FromRECT;
+using Rects::HasArea;
+using Rects::Inside;
+using Rects::Right;
+using Rects::Same;
 
 constexpr int kTextCapacity = 260;
 constexpr LONG kRectangleLifetimeMs = 2000;
@@ -25,21 +33,6 @@ const wchar_t kCoreWindowClass[] = L"Windows.UI.Core.CoreWindow";
 const wchar_t kLauncherClass[] = L"ImmersiveLauncher";
 const wchar_t kGutterClass[] = L"ImmersiveGutter";
 const wchar_t kAppFrameClass[] = L"ApplicationFrameWindow";
-
-bool HasArea(const Gdiplus::Rect& r) { return r.Width >= 1 && r.Height >= 1; }
-
-long long Right(const Gdiplus::Rect& r) { return static_cast<long long>(r.X) + r.Width; }
-long long Bottom(const Gdiplus::Rect& r) { return static_cast<long long>(r.Y) + r.Height; }
-
-Gdiplus::Rect FromRect(const RECT& r) { return Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-
-bool SameRect(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
-    return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height;
-}
-
-bool Inside(const Gdiplus::Rect& r, const Gdiplus::Rect& outer) {
-    return r.X >= outer.X && Right(r) <= Right(outer) && r.Y >= outer.Y && Bottom(r) <= Bottom(outer);
-}
 
 std::wstring ReadWindowText(HWND wnd) {
     wchar_t buffer[kTextCapacity] = {};
@@ -124,7 +117,7 @@ Gdiplus::Rect WindowDetails::WindowRectangle() {
     if (IsDwmEnabled()) {
         RECT frame{};
         if (SUCCEEDED(qel::Dwm().GetWindowAttribute(handle_, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof(frame)))) {
-            rect = FromRect(frame);
+            rect = FromRECT(frame);
             // An empty frame is no answer: it must neither replace the last good rectangle nor stop
             // the fallback below.
             if (HasArea(rect)) {
@@ -144,7 +137,7 @@ Gdiplus::Rect WindowDetails::WindowRectangle() {
     }
     if (rect.Width <= 0 || rect.Height <= 0) {
         WINDOWINFO info;
-        rect = GetInfo(handle_, info) ? FromRect(info.rcWindow) : Gdiplus::Rect(0, 0, 0, 0);
+        rect = GetInfo(handle_, info) ? FromRECT(info.rcWindow) : Gdiplus::Rect(0, 0, 0, 0);
     }
     // A maximised top-level window reaches past its monitor by its borders.
     if (!ResolveParent() && !IsCoreWindowClass() && IsMaximised()) {
@@ -173,7 +166,7 @@ bool WindowDetails::IsVisible() {
         const Gdiplus::Rect rect = WindowRectangle();
         // A modern app filling a monitor exactly gives no answer from that monitor.
         for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
-            if (Inside(rect, m.bounds) && !SameRect(rect, m.bounds)) return true;
+            if (Inside(rect, m.bounds) && !Same(rect, m.bounds)) return true;
         }
         return false;
     }
@@ -187,7 +180,7 @@ bool WindowDetails::IsMaximised() {
     if (!IsVisible()) return false;
     const Gdiplus::Rect rect = WindowRectangle();
     for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) {
-        if (SameRect(rect, m.bounds)) return true;
+        if (Same(rect, m.bounds)) return true;
     }
     return false;
 }

@@ -13,7 +13,7 @@
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
 #include "selection/CaptureForm.h"
-#include "selection/CaptureFormLayout.h"
+#include "selection/OverlayLayout.h"
 
 using namespace formtest;
 
@@ -189,7 +189,7 @@ TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
 TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagnifierThatZToggles) {
     const RECT mon = monitors_.back();
     const POINT p{mon.left + (mon.right - mon.left) / 2 - 300, mon.top + (mon.bottom - mon.top) / 2 - 250};
-    const int side = CaptureFormLayout::ZoomerSide(Gdiplus::Rect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top));
+    const int side = OverlayLayout::ZoomerSide(Gdiplus::Rect(mon.left, mon.top, mon.right - mon.left, mon.bottom - mon.top));
     // The magnifier takes its size from the monitor the cursor is on when the overlay opens, and keeps
     // it while it fits: start on the monitor watched.
     MoveMouse(p.x, p.y);
@@ -244,7 +244,7 @@ TEST_F(RegionCapture, OverlayShowsTheFrozenScreenCrossHairLabelsSelectionAndMagn
 
     // The magnifier: below and right of the cursor, the cursor's pixel at its centre.
     const POINT centre{p.x + 20 + side / 2, p.y + 20 + side / 2};
-    const int pixel = side / CaptureFormLayout::kZoomerSourceSide;
+    const int pixel = side / OverlayLayout::kZoomerSourceSide;
     EXPECT_EQ(idle.At(centre.x, centre.y), FrozenRgb(p.x, p.y));
     EXPECT_EQ(idle.At(centre.x + pixel * 5, centre.y + pixel * 5), FrozenRgb(p.x + 5, p.y + 5));
     int magnified = 0, shownOff = 0, shownNextOff = 0, magnifiedNext = 0;

@@ -9,10 +9,10 @@
 #include "capture/CaptureSettings.h"
 #include "selection/Animators.h"
 #include "selection/AxisLock.h"
-#include "selection/CaptureFormLayout.h"
+#include "selection/OverlayLayout.h"
 #include "selection/OverlayHelpers.h"
 
-using namespace CaptureFormLayout;
+using namespace OverlayLayout;
 
 namespace {
 
@@ -203,8 +203,11 @@ TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheM
         EXPECT_FLOAT_EQ(ReadoutPointSize(Gdiplus::Rect(0, 0, r.w, r.h), r.mw, r.mw / 4), r.points) << r.w << " x " << r.h;
     // Regions count both edges, windows (mode 4 only) show their size.
     const Gdiplus::Rect c(5, 6, 199, 99);
-    EXPECT_TRUE(WidthLabelText(c, 1) == L"200" && HeightLabelText(c, 1) == L"100" && ReadoutText(c, 11) == L"200 x 100");
-    EXPECT_TRUE(WidthLabelText(c, 4) == L"199" && HeightLabelText(c, 4) == L"99" && WidthLabelText(c, 5) == L"200");
+    const SizeTexts region = SelectionTexts(c, LabelEdge(1), ReadoutEdge(11));
+    EXPECT_TRUE(region.width == L"200" && region.height == L"100" && region.readout == L"200 x 100");
+    const SizeTexts window = SelectionTexts(c, LabelEdge(4), ReadoutEdge(4));
+    EXPECT_TRUE(window.width == L"199" && window.height == L"99" && window.readout == L"199 x 99");
+    EXPECT_TRUE(SelectionTexts(c, LabelEdge(5), ReadoutEdge(5)).width == L"200");
     EXPECT_EQ(CoordinateText(POINT{-3, 1079}), L"-3 x 1079");
     const HWND wnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1A2B0));
     EXPECT_EQ(WindowLabelText(wnd, L"Notes", L"C:\\x\\y.exe"), L"#1A2B0 - Notes");

@@ -1,4 +1,4 @@
-#include "selection/CaptureFormLayout.h"
+#include "selection/OverlayLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,13 +6,14 @@
 #include <cstdlib>
 #include <cwchar>
 
-namespace CaptureFormLayout {
+#include "windows/Rectangles.h"
+
+namespace OverlayLayout {
 
 namespace {
 
-// Right and bottom edges in 64 bits: targets far off screen (the magnifier's start value) must not wrap.
-long long Right(const Gdiplus::Rect& r) { return static_cast<long long>(r.X) + r.Width; }
-long long Bottom(const Gdiplus::Rect& r) { return static_cast<long long>(r.Y) + r.Height; }
+using Rects::Inside;
+using Rects::Overlaps;
 
 bool Fits(const Gdiplus::Rect& r, const Gdiplus::Rect& monitor, const Gdiplus::Rect& selection, bool allowOverlap) {
     return Inside(r, monitor) && (allowOverlap || !Overlaps(r, selection));
@@ -27,15 +28,6 @@ std::wstring FormatPair(int a, int b) { return std::to_wstring(a) + L" x " + std
 int ZoomerSide(const Gdiplus::Rect& monitor) {
     const int side = std::min(monitor.Width, monitor.Height) / 5;
     return side - side % 4;
-}
-
-bool Inside(const Gdiplus::Rect& r, const Gdiplus::Rect& outer) {
-    return r.X >= outer.X && r.Y >= outer.Y && Right(r) <= Right(outer) && Bottom(r) <= Bottom(outer);
-}
-
-bool Overlaps(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
-    if (a.Width <= 0 || a.Height <= 0 || b.Width <= 0 || b.Height <= 0) return false;
-    return a.X < Right(b) && b.X < Right(a) && a.Y < Bottom(b) && b.Y < Bottom(a);
 }
 
 ZoomerPlacement PlaceZoomer(const Gdiplus::Rect& monitor, POINT pos, const Gdiplus::Rect& current,
@@ -65,15 +57,47 @@ Gdiplus::Rect NormalisedRectangle(POINT a, POINT b) {
     return Gdiplus::Rect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(a.x - b.x), std::abs(a.y - b.y));
 }
 
-std::wstring WidthLabelText(const Gdiplus::Rect& c, int mode) { return Format(mode == 4 ? c.Width : c.Width + 1); }
-
-std::wstring HeightLabelText(const Gdiplus::Rect& c, int mode) {
-    return Format(mode == 4 ? c.Height : c.Height + 1);
+SizeTexts SelectionTexts(const Gdiplus::Rect& c, int labelEdge, int readoutEdge) {
+    return {Format(c.Width + labelEdge), Format(c.Height + labelEdge),
+            FormatPair(c.Width + readoutEdge, c.Height + readoutEdge)};
 }
 
-std::wstring ReadoutText(const Gdiplus::Rect& c, int mode) {
-    const bool region = mode == 1 || mode == 11;
-    return region ? FormatPair(c.Width + 1, c.Height + 1) : FormatPair(c.Width, c.Height);
+int LabelEdge(int mode) { return mode == 4 ? 0 : 1; }
+
+int ReadoutEdge(int mode) { return mode == 1 || mode == 11 ? 1 : 0; }
+
+Gdiplus::Rect PlaceAtAnchor(POINT p, int anchor, int width, int height, const Gdiplus::Rect& current) {
+    Gdiplus::Rect r(current.X, current.Y, width, height);
+    switch (anchor) {
+        case 0: r.X = p.x; r.Y = p.y; break;
+        case 1: r.X = p.x - width; r.Y = p.y; break;
+        case 2: r.X = p.x - width; r.Y = p.y - height; break;
+        case 3: r.X = p.x; r.Y = p.y - height; break;
+        case 4: r.X = p.x - width / 2; r.Y = p.y - height / 2; break;
+        default: break;
+    }
+    return r;
+}
+
+Gdiplus::Rect LabelledRepaintBox(const Gdiplus::Rect& old, const Gdiplus::Rect& now, int labelWidth, int labelHeight) {
+    const Gdiplus::Rect both = Rects::Union(old, now);
+    const long long left = static_cast<long long>(both.X) - 2 - labelWidth - 15;
+    const long long top = static_cast<long long>(both.Y) - 2 - 10 - labelHeight;
+    const long long right = Rects::Right(both) + 2, bottom = Rects::Bottom(both) + 2;
+    return Gdiplus::Rect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                         static_cast<int>(bottom - top));
+}
+
+Gdiplus::Rect PointBounds(const POINT* points, size_t count) {
+    if (!count) return Gdiplus::Rect(0, 0, 0, 0);
+    int left = points[0].x, top = points[0].y, right = left, bottom = top;
+    for (size_t i = 1; i < count; ++i) {
+        left = std::min(left, static_cast<int>(points[i].x));
+        right = std::max(right, static_cast<int>(points[i].x));
+        top = std::min(top, static_cast<int>(points[i].y));
+        bottom = std::max(bottom, static_cast<int>(points[i].y));
+    }
+    return Gdiplus::Rect(left, top, right - left, bottom - top);
 }
 
 std::wstring CoordinateText(POINT cursor) { return FormatPair(cursor.x, cursor.y); }
@@ -182,4 +206,4 @@ ZoomerBars ZoomerCrossHair(const Gdiplus::Rect& d, int sourceSide) {
     return z;
 }
 
-}  // namespace CaptureFormLayout
+}  // namespace OverlayLayout

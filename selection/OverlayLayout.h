@@ -1,14 +1,16 @@
 #pragma once
-// Placement rules of the capture form: where the magnifier goes, where the dimension labels and the
-// size read-out sit, their texts, and which areas an animation tick repaints. Pure arithmetic on
+// Placement rules of the selection overlays: where the magnifier goes, where the dimension labels and
+// the size read-out sit, their texts, where a fixed-size rectangle lies, and which areas an animation
+// tick repaints. Pure arithmetic on
 // overlay coordinates (screen coordinates less the screen-bounds origin): no window or device calls.
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cstddef>
 #include <string>
 
-namespace CaptureFormLayout {
+namespace OverlayLayout {
 
 constexpr int kZoomerGap = 20;         // between the cursor and the nearest corner of the magnifier
 constexpr int kZoomerSourceSide = 25;  // screen pixels shown in the magnifier, the cursor's in the middle
@@ -19,11 +21,6 @@ inline bool IsRegionMode(int mode) { return !IsWindowMode(mode); }
 
 // Side of the square magnifier on a monitor: a fifth of the shorter side, down to a multiple of 4.
 int ZoomerSide(const Gdiplus::Rect& monitor);
-
-// Inside means every pixel of r lies in outer; an empty r at a point inside outer counts as inside.
-bool Inside(const Gdiplus::Rect& r, const Gdiplus::Rect& outer);
-// True when the two share at least one pixel; an empty rectangle shares none.
-bool Overlaps(const Gdiplus::Rect& a, const Gdiplus::Rect& b);
 
 struct ZoomerPlacement {
     bool keep;             // the current target still fits: leave the animator alone
@@ -42,12 +39,26 @@ ZoomerPlacement PlaceZoomer(const Gdiplus::Rect& monitor, POINT pos, const Gdipl
 // differences (so a one-pixel drag gives 1 x 1; the form adds the far edge when it finishes).
 Gdiplus::Rect NormalisedRectangle(POINT a, POINT b);
 
-// Texts of the dimension labels and of the large read-out for the selection c in a mode: window
-// mode 4 shows a window's size as it is, the other modes count both edge pixels (+1); the read-out
-// adds 1 only in the region modes 1 and 11.
-std::wstring WidthLabelText(const Gdiplus::Rect& c, int mode);
-std::wstring HeightLabelText(const Gdiplus::Rect& c, int mode);
-std::wstring ReadoutText(const Gdiplus::Rect& c, int mode);
+// Texts of the two dimension labels and of the large read-out for the selection c, each size with
+// labelEdge (readoutEdge) added: 1 where the far edge pixel belongs to the selection.
+struct SizeTexts {
+    std::wstring width, height, readout;
+};
+SizeTexts SelectionTexts(const Gdiplus::Rect& c, int labelEdge, int readoutEdge);
+// The capture form's edges by mode: window mode 4 shows a window's size as it is, the other modes count
+// both edge pixels in the labels; the read-out counts them only in the region modes 1 and 11.
+int LabelEdge(int mode);
+int ReadoutEdge(int mode);
+
+// The fixed-size rectangle placed at p by its anchor: 0 top-left, 1 top-right, 2 bottom-right,
+// 3 bottom-left, 4 centre (halves truncated toward zero). Any other anchor keeps current's corner.
+Gdiplus::Rect PlaceAtAnchor(POINT p, int anchor, int width, int height, const Gdiplus::Rect& current);
+// What a shape window's tick repaints when its selection moves from old to now: both, with room above
+// and to the left for labels measured as (labelWidth, labelHeight).
+Gdiplus::Rect LabelledRepaintBox(const Gdiplus::Rect& old, const Gdiplus::Rect& now, int labelWidth, int labelHeight);
+// The bounding box of the points: (smallest x, smallest y, largest x - smallest x, largest y - smallest y);
+// all zero for none.
+Gdiplus::Rect PointBounds(const POINT* points, size_t count);
 // "x x y" of the cursor position.
 std::wstring CoordinateText(POINT cursor);
 // "#HANDLE - title", the handle in uppercase hexadecimal, the title or else the process image's file
@@ -97,4 +108,4 @@ struct ZoomerBars {
 };
 ZoomerBars ZoomerCrossHair(const Gdiplus::Rect& destination, int sourceSide);
 
-}  // namespace CaptureFormLayout
+}  // namespace OverlayLayout

@@ -1,0 +1,123 @@
+#include "selection/CatchScreenWnd.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "capture/CaptureSession.h"
+#include "capture/CaptureSettings.h"
+#include "capture/ImageHelpers.h"
+#include "selection/OverlayHelpers.h"
+#include "selection/OverlayPaint.h"
+#include "windows/Rectangles.h"
+#include "windows/ScreenCopy.h"
+#include "windows/ScreenGeometry.h"
+
+IMPLEMENT_DYNAMIC(CCatchScreenWnd, AnimatingForm)
+
+BEGIN_MESSAGE_MAP(CCatchScreenWnd, AnimatingForm)
+    ON_WM_ERASEBKGND()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+END_MESSAGE_MAP()
+
+CCatchScreenWnd::CCatchScreenWnd(bool includeCursor)
+    : m_cursorPosition(-1, -1), m_captureRect(0, 0, 0, 0), m_shapePath(Gdiplus::FillModeAlternate) {
+    m_animationWanted = true;
+    m_capture.reset(ScreenGeometry::CaptureCursor(nullptr));
+    if (!m_capture) m_capture = std::make_unique<Capture>();
+    m_capture->SetCursorVisible(includeCursor && CaptureSettings::Get().CaptureMousePointer);
+    ScreenGeometry::CaptureRectangle(m_capture.get(), m_capture->GetScreenBounds());
+    if (ICaptureDetails* details = m_capture->GetDetails()) details->SetProperty(L"source", L"screen");
+    RecordResolution(m_capture.get());
+    m_cursorPosition = ScreenGeometry::CursorInOverlayCoordinates();
+    m_zoomer.Set(CaptureSettings::Get().ZoomerEnabled, m_cursorPosition, m_captureRect, ScreenBounds());
+    CheckerboardBrush();
+}
+
+CCatchScreenWnd::~CCatchScreenWnd() {
+    // Destroyed here, while the derived handlers are gone but this class's chain still takes the
+    // handle off the ignore list.
+    if (m_hWnd) DestroyWindow();
+}
+
+Gdiplus::Rect CCatchScreenWnd::ScreenBounds() { return m_capture->GetScreenBounds(); }
+
+int CCatchScreenWnd::RunForm() {
+    m_buffer.Prepare(m_capture->GetImage());
+    if (!CreateOverlay(ScreenBounds())) return 0;
+    return RunModalLoop();
+}
+
+BITMAPINFOHEADER* CCatchScreenWnd::GetResult() {
+    return ImageHelpers::CutAlongPath(m_capture->GetImage(), m_shapePath);
+}
+
+BOOL CCatchScreenWnd::OnEraseBkgnd(CDC*) { return TRUE; }
+
+void CCatchScreenWnd::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+    HandleBaseKey(ch);
+    CWnd::OnKeyDown(ch, repeat, flags);
+}
+
+bool CCatchScreenWnd::HandleBaseKey(UINT key) {
+    switch (key) {
+        case VK_ESCAPE:
+            EndModalLoop(2);
+            return true;
+        case 'M':
+            m_capture->SetCursorVisible(!m_capture->IsCursorVisible());
+            Invalidate(TRUE);
+            return true;
+        case 'Z':
+            m_zoomer.Toggle(m_cursorPosition, m_captureRect, ScreenBounds());
+            Invalidate(TRUE);
+            return true;
+        default:
+            return HandleSharedKeyDown(key);
+    }
+}
+
+void CCatchScreenWnd::PaintOverlay(bool crossHair, const OverlayLayout::SizeTexts* texts, float outlineWidth) {
+    Gdiplus::Image* screenshot = m_capture->GetImage();
+    OverlayFrame frame(this, m_buffer, screenshot);
+    if (!frame.ok()) return;
+    if (crossHair) PaintCrossHair(frame.dc(), frame.origin(), m_cursorPosition, ScreenBounds());
+    {
+        Gdiplus::Graphics graphics(frame.dc());
+        frame.UseClientCoordinates(graphics);
+        if (crossHair) PaintCoordinateLabel(graphics, m_cursorPosition);
+        if (texts) {
+            // Only what lies on the screen is drawn; the rectangle handed back keeps its full size.
+            const Gdiplus::Rect bounds = ScreenBounds();
+            const Gdiplus::Rect shown =
+                Rects::Intersection(m_captureRect, Gdiplus::Rect(0, 0, bounds.Width, bounds.Height));
+            SelectionInk ink(outlineWidth);
+            graphics.FillPath(&ink.fill, &m_shapePath);
+            graphics.DrawPath(&ink.outline, &m_shapePath);
+            PaintSizeLabels(graphics, shown, shown, *texts);
+        }
+        m_zoomer.Paint(graphics, screenshot, m_cursorPosition);
+    }
+    frame.Present();
+}
+
+void CCatchScreenWnd::RepaintTick(CPoint old, const Gdiplus::Rect& oldRect, bool withSelection) {
+    if (withSelection) {
+        const Gdiplus::FontFamily* family = OverlayFontFamily();
+        const int dx = std::max(std::abs(m_mouseDownPosition.x - old.x), std::abs(m_mouseDownPosition.x - m_cursorPosition.x));
+        const int dy = std::max(std::abs(m_mouseDownPosition.y - old.y), std::abs(m_mouseDownPosition.y - m_cursorPosition.y));
+        const Gdiplus::Size widthLabel = MeasureText(family, std::to_wstring(dx).c_str(), m_hWnd);
+        const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(dy).c_str(), m_hWnd);
+        InvalidateGdiRect(OverlayLayout::LabelledRepaintBox(oldRect, m_captureRect, widthLabel.Width, heightLabel.Height));
+    }
+    if (!IsRemoteSession()) {
+        RECT client{};
+        GetClientRect(&client);
+        Gdiplus::Rect strips[4];
+        const int n = OverlayLayout::CrossHairStrips(old, m_cursorPosition, client.right, client.bottom, strips);
+        for (int i = 0; i < n; ++i) InvalidateGdiRect(strips[i]);
+    }
+    m_zoomer.Tick(m_hWnd, old, m_cursorPosition, CaptureSettings::Get().ZoomerEnabled, m_captureRect, ScreenBounds());
+    UpdateWindow();
+}

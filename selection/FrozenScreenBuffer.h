@@ -1,0 +1,69 @@
+#pragma once
+// The frozen screen under an overlay, and one paint of an overlay over it. The buffer is made once,
+// before the window shows, and holds the frozen image in a GDI section of the window's size: a paint
+// puts the frozen pixels back only where it draws, instead of converting the whole image and making a
+// screen-sized bitmap each time.
+#include <QelFramework/Framework.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "Handles.h"
+
+class FrozenScreenBuffer {
+public:
+    FrozenScreenBuffer() = default;
+    FrozenScreenBuffer(const FrozenScreenBuffer&) = delete;
+    FrozenScreenBuffer& operator=(const FrozenScreenBuffer&) = delete;
+
+    // Makes the buffer for the frozen image and fills it; false when it could not be made or filled.
+    bool Prepare(Gdiplus::Image* frozen);
+    // Null while there is no buffer.
+    HDC dc() const { return dc_.get(); }
+    // Puts the frozen pixels back over the rectangles (client coordinates); false when part of them
+    // could not be read.
+    bool Restore(Gdiplus::Image* frozen, const RECT* rects, size_t count);
+    // True while the buffer holds the frozen screen alone.
+    bool IsClean() const { return clean_; }
+    void MarkDrawn() { clean_ = false; }
+
+private:
+    // The DC is declared after the bitmap selected into it, so it goes first.
+    qel::UniqueHbitmap bitmap_;
+    qel::UniqueHdc dc_;
+    DWORD* bits_ = nullptr;  // top-down, owned by bitmap_
+    SIZE size_{0, 0};
+    bool clean_ = false;
+};
+
+// One WM_PAINT of an overlay: only what was invalidated is drawn, over the frozen screen put back there,
+// into the buffer (or, without one, into a bitmap of the clip box), and Present copies it to the window
+// in one BitBlt. Draw on dc() at client coordinates less origin(), or through ClientGraphics().
+class OverlayFrame {
+public:
+    OverlayFrame(CWnd* wnd, FrozenScreenBuffer& buffer, Gdiplus::Image* frozen);
+    ~OverlayFrame();
+    OverlayFrame(const OverlayFrame&) = delete;
+    OverlayFrame& operator=(const OverlayFrame&) = delete;
+
+    // False when there is nothing to paint (empty clip box, or no bitmap to paint into).
+    bool ok() const { return target_ != nullptr; }
+    HDC dc() const { return target_; }
+    POINT origin() const { return origin_; }
+    // Sets the graphics on dc() to take client coordinates.
+    void UseClientCoordinates(Gdiplus::Graphics& graphics) const;
+    void Present();
+
+private:
+    void DrawBackground(FrozenScreenBuffer& buffer, Gdiplus::Image* frozen);
+
+    qel::UniqueHrgn update_;
+    bool clipToUpdate_ = false;
+    CPaintDC paint_;
+    RECT clip_{};
+    qel::UniqueHdc scratchDc_;
+    qel::UniqueHbitmap scratch_;
+    HDC target_ = nullptr;
+    POINT origin_{0, 0};
+    HGDIOBJ previousScratch_ = nullptr;
+};
