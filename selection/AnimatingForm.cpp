@@ -1,6 +1,7 @@
 #include "selection/AnimatingForm.h"
 
 #include "module/ModuleState.h"
+#include "selection/OverlayLayout.h"
 #include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
@@ -52,6 +53,14 @@ bool AnimatingForm::CreateOverlay(const Gdiplus::Rect& bounds) {
     BringWindowToTop();
     SetFocus();
     return true;
+}
+
+void AnimatingForm::InvalidateCrossHair(POINT old, POINT now) {
+    RECT client{};
+    GetClientRect(&client);
+    Gdiplus::Rect strips[4];
+    const int n = OverlayLayout::CrossHairStrips(old, now, client.right, client.bottom, strips);
+    for (int i = 0; i < n; ++i) InvalidateGdiRect(strips[i]);
 }
 
 void AnimatingForm::InvalidateGdiRect(const Gdiplus::Rect& r) {

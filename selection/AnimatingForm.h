@@ -41,6 +41,9 @@ protected:
     bool CreateOverlay(const Gdiplus::Rect& bounds);
     // Invalidates r (client coordinates) without erasing.
     void InvalidateGdiRect(const Gdiplus::Rect& r);
+    // Invalidates what the cross-hair and its coordinate label cover at the old and the new cursor
+    // position, along each axis that changed.
+    void InvalidateCrossHair(POINT old, POINT now);
 
     // The shared mouse-down step, also used by key handlers to simulate a press: records the cursor as
     // the mouse-down position, sets the mouse-down flag, tracks the mouse once and invalidates everything.

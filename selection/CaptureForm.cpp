@@ -257,13 +257,7 @@ void CaptureForm::Animate() {
     if (windowMode) {
         if (newWindow && m_windowAnimator) m_windowAnimator->Retarget(m_captureRect, AnimationFrames(kHighlightFrames));
     } else if (!m_mouseDown) {
-        if (!IsRemoteSession()) {
-            RECT client{};
-            GetClientRect(&client);
-            Gdiplus::Rect strips[4];
-            const int n = OverlayLayout::CrossHairStrips(old, m_cursorPosition, client.right, client.bottom, strips);
-            for (int i = 0; i < n; ++i) InvalidateGdiRect(strips[i]);
-        }
+        if (!IsRemoteSession()) InvalidateCrossHair(old, m_cursorPosition);
     } else {
         const int width = std::max(oldRect.Width, m_captureRect.Width);
         const int height = std::max(oldRect.Height, m_captureRect.Height);

@@ -111,13 +111,7 @@ void CCatchScreenWnd::RepaintTick(CPoint old, const Gdiplus::Rect& oldRect, bool
         const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(dy).c_str(), m_hWnd);
         InvalidateGdiRect(OverlayLayout::LabelledRepaintBox(oldRect, m_captureRect, widthLabel.Width, heightLabel.Height));
     }
-    if (!IsRemoteSession()) {
-        RECT client{};
-        GetClientRect(&client);
-        Gdiplus::Rect strips[4];
-        const int n = OverlayLayout::CrossHairStrips(old, m_cursorPosition, client.right, client.bottom, strips);
-        for (int i = 0; i < n; ++i) InvalidateGdiRect(strips[i]);
-    }
+    if (!IsRemoteSession()) InvalidateCrossHair(old, m_cursorPosition);
     m_zoomer.Tick(m_hWnd, old, m_cursorPosition, CaptureSettings::Get().ZoomerEnabled, m_captureRect, ScreenBounds());
     UpdateWindow();
 }
