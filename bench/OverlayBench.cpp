@@ -1,10 +1,13 @@
-// The live overlay's speed: time from the exported region call to the first overlay frame on the screen
-// (less the capture delay), and one animation tick with its paint while the mouse moves. Each figure is
-// also given as a ratio to one full-screen BitBlt measured in the same run.
+// The overlays' speed: time from the exported call to the first overlay frame on the screen (less the
+// capture delay) for the live overlay and the shape windows, one animation tick with its paint while the
+// mouse moves and drags on the live overlay, and while a free-hand outline of 5,000 points grows. Each
+// figure is also given as a ratio to one full-screen BitBlt measured in the same run.
 #include <QelPictavo/PictavoUtil.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <functional>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "capture/Dib.h"
 #include "module/ModuleState.h"
 #include "selection/CaptureForm.h"
+#include "selection/CatchPolygonScreenWnd.h"
 #include "windows/ScreenCopy.h"
 #include "windows/ScreenGeometry.h"
 
@@ -98,36 +102,30 @@ public:
     std::vector<double> moveTicks, dragTicks;
 };
 
-}  // namespace
-
-int main() {
-    if (!qel::EnsureGdiplus()) return 1;
-    const std::vector<MonitorEntry> monitors(ScreenGeometry::ListMonitors().begin(), ScreenGeometry::ListMonitors().end());
-    const MonitorEntry& last = monitors.back();
-    const Gdiplus::Rect& m = last.bounds;
-    std::printf("virtual screen %ldx%ld, %zu monitor(s)\n", VirtualScreen().right - VirtualScreen().left,
-                VirtualScreen().bottom - VirtualScreen().top, monitors.size());
-
-    // A backdrop with detail on every monitor, as a desktop would have.
-    WNDCLASSW wc{0, BackdropProc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"QelBench"};
-    ::RegisterClassW(&wc);
-    std::vector<qel::UniqueHwnd> backdrops;
-    for (const MonitorEntry& e : monitors) {
-        backdrops.emplace_back(::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, e.bounds.X,
-                                                 e.bounds.Y, e.bounds.Width, e.bounds.Height, nullptr, nullptr,
-                                                 wc.hInstance, nullptr));
-        ::ShowWindow(backdrops.back().get(), SW_SHOWNOACTIVATE);
+// A free-hand window that starts with a long outline and times each tick in which the cursor moved.
+class TimedFreehand : public CCatchFreehandScreenWnd {
+public:
+    explicit TimedFreehand(const Gdiplus::Rect& area) : CCatchFreehandScreenWnd(false) {
+        // A zig-zag over the area, as a long hand-drawn trail would be.
+        const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds();
+        for (int i = 0; i < 5000; ++i)
+            m_points.Add(CPoint(area.X - b.X + (i * 7) % area.Width, area.Y - b.Y + (i / 25) * area.Height / 200));
+        RebuildShapePath();
+        UpdateShapeBounds();
     }
-    PumpFor(400);
+    void Animate() override {
+        const CPoint before = CursorPosition();
+        const double start = Now();
+        CCatchFreehandScreenWnd::Animate();
+        const double took = Now() - start;
+        if (CursorPosition() != before && IsMouseDown()) ticks.push_back(took);
+    }
+    std::vector<double> ticks;
+};
 
-    std::vector<double> blits;
-    for (int i = 0; i < 15; ++i) blits.push_back(FullScreenBitBlt());
-    const double baseline = Percentile(blits, 0.5);
-    std::printf("full-screen BitBlt: median %.2f ms (baseline)\n", baseline);
-
-    // First frame: from the exported call to the overlay's first pixels on the screen, less the delay.
-    const int delay = CaptureSettings::Get().CaptureDelay;
-    const POINT cursor{m.X + m.Width / 3, m.Y + m.Height / 3};
+// Median time from call() to the first change of the screen around the cursor, less the capture delay;
+// whatever overlay call() shows is cancelled with Escape once seen.
+double FirstFrame(const POINT cursor, double delay, const std::function<void()>& call) {
     const RECT watched{cursor.x - 40, cursor.y - 40, cursor.x + 80, cursor.y + 80};
     std::vector<double> firstFrames;
     for (int run = 0; run < 8; ++run) {
@@ -155,14 +153,57 @@ int main() {
             }
         });
         called = Now();
-        UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
+        call();
         watcher.join();
         if (seen.load() > 0.0) firstFrames.push_back(seen.load() - called.load() - delay);
         PumpFor(300);
     }
-    const double firstMedian = Percentile(firstFrames, 0.5);
-    std::printf("first overlay frame (less CaptureDelay %d ms): median %.1f ms over %zu runs = %.1f x BitBlt "
-                "(goal 150 ms)\n", delay, firstMedian, firstFrames.size(), firstMedian / baseline);
+    return Percentile(firstFrames, 0.5);
+}
+
+}  // namespace
+
+int main() {
+    if (!qel::EnsureGdiplus()) return 1;
+    const std::vector<MonitorEntry> monitors(ScreenGeometry::ListMonitors().begin(), ScreenGeometry::ListMonitors().end());
+    const MonitorEntry& last = monitors.back();
+    const Gdiplus::Rect& m = last.bounds;
+    std::printf("virtual screen %ldx%ld, %zu monitor(s)\n", VirtualScreen().right - VirtualScreen().left,
+                VirtualScreen().bottom - VirtualScreen().top, monitors.size());
+
+    // A backdrop with detail on every monitor, as a desktop would have.
+    WNDCLASSW wc{0, BackdropProc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"QelBench"};
+    ::RegisterClassW(&wc);
+    std::vector<qel::UniqueHwnd> backdrops;
+    for (const MonitorEntry& e : monitors) {
+        backdrops.emplace_back(::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, e.bounds.X,
+                                                 e.bounds.Y, e.bounds.Width, e.bounds.Height, nullptr, nullptr,
+                                                 wc.hInstance, nullptr));
+        ::ShowWindow(backdrops.back().get(), SW_SHOWNOACTIVATE);
+    }
+    PumpFor(400);
+
+    std::vector<double> blits;
+    for (int i = 0; i < 15; ++i) blits.push_back(FullScreenBitBlt());
+    const double baseline = Percentile(blits, 0.5);
+    std::printf("full-screen BitBlt: median %.2f ms (baseline)\n", baseline);
+
+    // First frame: from the exported call to the overlay's first pixels on the screen, less the delay (the
+    // shape windows have none).
+    const int delay = CaptureSettings::Get().CaptureDelay;
+    const POINT cursor{m.X + m.Width / 3, m.Y + m.Height / 3};
+    const double firstMedian = FirstFrame(cursor, delay, [] { UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1)); });
+    std::printf("first overlay frame (less CaptureDelay %d ms): median %.1f ms = %.1f x BitBlt (goal 150 ms)\n", delay,
+                firstMedian, firstMedian / baseline);
+    const struct { const char* name; std::function<void()> call; } shapes[] = {
+        {"fixed-size", [] { UniqueDib dib(CPictavoUtil().CaptureFixedRegion(0, 0, 300, 200)); }},
+        {"polygon", [] { UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 5)); }},
+        {"free-hand", [] { UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 6)); }}};
+    for (const auto& shape : shapes) {
+        const double first = FirstFrame(cursor, 0, shape.call);
+        std::printf("first %s window frame: median %.1f ms = %.1f x BitBlt = %.2f x the live overlay's (goal 1)\n",
+                    shape.name, first, first / baseline, first / firstMedian);
+    }
 
     // Ticks while the mouse moves and while it drags, on a form made as the session makes it.
     Capture capture;
@@ -200,5 +241,30 @@ int main() {
                     ticks == &form.moveTicks ? "moves" : "drags", median, median / baseline, p95, p95 / baseline,
                     ticks->size());
     }
+
+    // Ticks while a free-hand outline of 5,000 points grows under a drag.
+    TimedFreehand freehand(Gdiplus::Rect(m.X + 100, m.Y + 100, m.Width - 200, m.Height - 200));
+    std::thread drawer([&] {
+        for (int i = 0; i < 500 && !OverlayAt(cursor); ++i) ::Sleep(20);
+        ::Sleep(300);
+        POINT p{m.X + m.Width / 2, m.Y + m.Height / 2};
+        MoveMouse(p);
+        ::Sleep(100);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        for (int step = 0; step < 200; ++step) {
+            p.x = m.X + m.Width / 2 + static_cast<LONG>(300 * std::cos(step / 20.0));
+            p.y = m.Y + m.Height / 2 + static_cast<LONG>(200 * std::sin(step / 15.0));
+            MoveMouse(p);
+            ::Sleep(12);
+        }
+        MouseButton(MOUSEEVENTF_LEFTUP);
+        if (HWND overlay = OverlayAt(cursor)) ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    freehand.RunForm();
+    drawer.join();
+    const double median = Percentile(freehand.ticks, 0.5), p95 = Percentile(freehand.ticks, 0.95);
+    std::printf("free-hand tick with paint, 5,000 points and more: median %.2f ms = %.2f x BitBlt, 95th percentile "
+                "%.2f ms = %.2f x BitBlt over %zu ticks (goal 16 ms)\n",
+                median, median / baseline, p95, p95 / baseline, freehand.ticks.size());
     return 0;
 }

@@ -80,7 +80,8 @@ void CCatchFixedRgnScrrenWnd::Animate() {
     const bool idle = old == m_cursorPosition && !m_anchorChanged && Rects::Same(oldRect, m_captureRect);
     if (idle && !m_zoomer.Moving()) return;
     m_anchorChanged = false;
-    RepaintTick(old, oldRect, true);
+    const Gdiplus::Rect change = LabelledSelectionBox(old, oldRect);
+    RepaintTick(old, &change, true);
 }
 
 void CCatchFixedRgnScrrenWnd::OnPaint() {

@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+#include "selection/OutlineRaster.h"
 #include "selection/OverlayHelpers.h"
+#include "selection/OverlayPaint.h"
+#include "windows/Rectangles.h"
 
 namespace {
+
+constexpr int kOutlineMargin = 3;  // the 2-pixel line of an open outline reaches past its points
+constexpr int kBand = 16;          // rows per rectangle repainted along a changed outline
 
 // Appends with geometric growth: a long free-hand trail must not be copied again every few points.
 void Append(CArray<CPoint, CPoint>& points, CPoint p) {
@@ -100,8 +106,46 @@ void CCatchPolygonScreenWnd::Animate() {
     const Gdiplus::Rect oldRect = m_captureRect;
     m_cursorPosition = MousePosition();
     if (old == m_cursorPosition && !m_zoomer.Moving()) return;
+    // The edges that can change: from the last but one point on, and the closing one back to the first.
+    // Old and new ones together enclose all that changes: p[n-2], the old last point, p[0], then the new
+    // points back to p[n-2].
+    const INT_PTR before = m_points.GetSize();
+    std::vector<POINT> changed;
+    if (before >= 2) changed = {m_points[before - 2], m_points[before - 1], m_points[0]};
     FollowCursor();
-    RepaintTick(old, oldRect, !m_points.IsEmpty());
+    if (m_points.IsEmpty()) {
+        RepaintTick(old, nullptr, true);
+        return;
+    }
+    // The cross-hair is shown only while there is no outline; the first point's press repainted it away.
+    const bool crossHair = m_shapePath.GetPointCount() <= 0;
+    if (before < 2 || !Rects::Same(oldRect, m_captureRect)) {
+        const Gdiplus::Rect change = LabelledSelectionBox(old, oldRect);
+        RepaintTick(old, &change, crossHair);
+        return;
+    }
+    // Labels and read-out depend on the bounds alone: only the outline between the old and the new edges
+    // is painted again, a sliver of what a long trail's bounds would be.
+    for (INT_PTR i = m_points.GetUpperBound(); i >= before - 1; --i) changed.push_back(m_points[i]);
+    for (const Gdiplus::Rect& r : OverlayLayout::BandCover(changed.data(), changed.size(), kBand, kOutlineMargin))
+        InvalidateGdiRect(r);
+    RepaintTick(old, nullptr, crossHair);
+}
+
+void CCatchPolygonScreenWnd::PaintShape(OverlayFrame& frame, Gdiplus::Graphics& graphics, float outlineWidth) {
+    const OutlineRaster::Target pixels = frame.Pixels();
+    if (!pixels.pixels) {
+        CCatchScreenWnd::PaintShape(frame, graphics, outlineWidth);
+        return;
+    }
+    graphics.Flush(Gdiplus::FlushIntentionSync);
+    ::GdiFlush();  // GDI may still be drawing into the pixels
+    const RECT* clips = frame.Rects().data();
+    const size_t clipCount = frame.Rects().size(), count = static_cast<size_t>(m_points.GetSize());
+    const POINT* points = m_points.GetData();
+    OutlineRaster::FillPolygon(pixels, clips, clipCount, points, count, kSelectionFill);
+    OutlineRaster::StrokePolyline(pixels, clips, clipCount, points, count, count >= 3, static_cast<int>(outlineWidth),
+                                  kSelectionOutline);
 }
 
 void CCatchPolygonScreenWnd::OnPaint() {

@@ -33,6 +33,9 @@ protected:
     void Close();
     // Work of a tick after the cursor moved: the free-hand window takes its trail here.
     virtual void FollowCursor();
+    // Straight into the frame's pixels, only where it is repainted: a long outline would cost more than
+    // a frame through the path.
+    void PaintShape(OverlayFrame& frame, Gdiplus::Graphics& graphics, float outlineWidth) override;
 
     CArray<CPoint, CPoint> m_points;
     int m_closed;

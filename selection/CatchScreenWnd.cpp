@@ -92,9 +92,7 @@ void CCatchScreenWnd::PaintOverlay(bool crossHair, const OverlayLayout::SizeText
             const Gdiplus::Rect bounds = ScreenBounds();
             const Gdiplus::Rect shown =
                 Rects::Intersection(m_captureRect, Gdiplus::Rect(0, 0, bounds.Width, bounds.Height));
-            SelectionInk ink(outlineWidth);
-            graphics.FillPath(&ink.fill, &m_shapePath);
-            graphics.DrawPath(&ink.outline, &m_shapePath);
+            PaintShape(frame, graphics, outlineWidth);
             PaintSizeLabels(graphics, shown, shown, *texts);
         }
         m_zoomer.Paint(graphics, screenshot, m_cursorPosition);
@@ -102,16 +100,24 @@ void CCatchScreenWnd::PaintOverlay(bool crossHair, const OverlayLayout::SizeText
     frame.Present();
 }
 
-void CCatchScreenWnd::RepaintTick(CPoint old, const Gdiplus::Rect& oldRect, bool withSelection) {
-    if (withSelection) {
-        const Gdiplus::FontFamily* family = OverlayFontFamily();
-        const int dx = std::max(std::abs(m_mouseDownPosition.x - old.x), std::abs(m_mouseDownPosition.x - m_cursorPosition.x));
-        const int dy = std::max(std::abs(m_mouseDownPosition.y - old.y), std::abs(m_mouseDownPosition.y - m_cursorPosition.y));
-        const Gdiplus::Size widthLabel = MeasureText(family, std::to_wstring(dx).c_str(), m_hWnd);
-        const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(dy).c_str(), m_hWnd);
-        InvalidateGdiRect(OverlayLayout::LabelledRepaintBox(oldRect, m_captureRect, widthLabel.Width, heightLabel.Height));
-    }
-    if (!IsRemoteSession()) InvalidateCrossHair(old, m_cursorPosition);
+void CCatchScreenWnd::PaintShape(OverlayFrame&, Gdiplus::Graphics& graphics, float outlineWidth) {
+    SelectionInk ink(outlineWidth);
+    graphics.FillPath(&ink.fill, &m_shapePath);
+    graphics.DrawPath(&ink.outline, &m_shapePath);
+}
+
+Gdiplus::Rect CCatchScreenWnd::LabelledSelectionBox(CPoint old, const Gdiplus::Rect& oldRect) {
+    const Gdiplus::FontFamily* family = OverlayFontFamily();
+    const int dx = std::max(std::abs(m_mouseDownPosition.x - old.x), std::abs(m_mouseDownPosition.x - m_cursorPosition.x));
+    const int dy = std::max(std::abs(m_mouseDownPosition.y - old.y), std::abs(m_mouseDownPosition.y - m_cursorPosition.y));
+    const Gdiplus::Size widthLabel = MeasureText(family, std::to_wstring(dx).c_str(), m_hWnd);
+    const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(dy).c_str(), m_hWnd);
+    return OverlayLayout::LabelledRepaintBox(oldRect, m_captureRect, widthLabel.Width, heightLabel.Height);
+}
+
+void CCatchScreenWnd::RepaintTick(CPoint old, const Gdiplus::Rect* selectionChange, bool crossHair) {
+    if (selectionChange) InvalidateGdiRect(*selectionChange);
+    if (crossHair && !IsRemoteSession()) InvalidateCrossHair(old, m_cursorPosition);
     m_zoomer.Tick(m_hWnd, old, m_cursorPosition, CaptureSettings::Get().ZoomerEnabled, m_captureRect, ScreenBounds());
     UpdateWindow();
 }

@@ -53,10 +53,15 @@ protected:
     // then (with texts) the shape path filled and outlined outlineWidth pixels wide with its labels and
     // read-out, then the magnifier.
     void PaintOverlay(bool crossHair, const OverlayLayout::SizeTexts* texts, float outlineWidth);
-    // The repaint of a tick in which the cursor moved from old and the selection from oldRect: the
-    // selection with room for its labels (when withSelection), the cross-hair strips, the magnifier.
-    // The window is then painted at once.
-    void RepaintTick(CPoint old, const Gdiplus::Rect& oldRect, bool withSelection);
+    // Fills and outlines the shape; by default the shape path through the graphics.
+    virtual void PaintShape(OverlayFrame& frame, Gdiplus::Graphics& graphics, float outlineWidth);
+
+    // The old and the new selection with room for their labels, after the cursor moved from old and the
+    // selection from oldRect.
+    Gdiplus::Rect LabelledSelectionBox(CPoint old, const Gdiplus::Rect& oldRect);
+    // The repaint of a tick in which the cursor moved from old: what changed of the selection (when
+    // given), the cross-hair strips (when it is shown), the magnifier. The window is then painted at once.
+    void RepaintTick(CPoint old, const Gdiplus::Rect* selectionChange, bool crossHair);
 
     std::unique_ptr<ICapture> m_capture;
     OverlayZoomer m_zoomer;

@@ -117,14 +117,19 @@ OverlayFrame::OverlayFrame(CWnd* wnd, FrozenScreenBuffer& buffer, Gdiplus::Image
     if (::GetClipBox(paint_.GetSafeHdc(), &clip_) == ERROR) return;
     const int width = clip_.right - clip_.left, height = clip_.bottom - clip_.top;
     if (width <= 0 || height <= 0) return;
+    if (clipToUpdate_) rects_ = RegionRectangles(update_.get());
+    if (rects_.empty()) rects_.push_back(clip_);
     target_ = buffer.dc();
+    pixels_ = buffer.Pixels();
     if (!target_) {
+        void* bits = nullptr;
         scratchDc_.reset(::CreateCompatibleDC(paint_.GetSafeHdc()));
-        scratch_.reset(::CreateCompatibleBitmap(paint_.GetSafeHdc(), width, height));
+        scratch_.reset(TopDownSection(width, height, &bits));
         if (!scratchDc_ || !scratch_) return;
         previousScratch_ = ::SelectObject(scratchDc_.get(), scratch_.get());
         target_ = scratchDc_.get();
         origin_ = POINT{clip_.left, clip_.top};
+        pixels_ = OutlineRaster::Target{static_cast<uint32_t*>(bits), width, clip_};
     }
     if (clipToUpdate_) {
         ::OffsetRgn(update_.get(), -origin_.x, -origin_.y);
@@ -143,10 +148,7 @@ void OverlayFrame::DrawBackground(FrozenScreenBuffer& buffer, Gdiplus::Image* fr
     bool background = intoBuffer && buffer.IsClean();
     if (intoBuffer && !buffer.IsClean()) {
         // The frozen screen goes back under what was invalidated, rectangle by rectangle.
-        std::vector<RECT> rects;
-        if (clipToUpdate_) rects = RegionRectangles(update_.get());
-        if (rects.empty()) rects.push_back(clip_);
-        background = buffer.Restore(frozen, rects.data(), rects.size());
+        background = buffer.Restore(frozen, rects_.data(), rects_.size());
     }
     if (intoBuffer) buffer.MarkDrawn();
     if (!background && frozen) {

@@ -8,7 +8,10 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <vector>
+
 #include "Handles.h"
+#include "selection/OutlineRaster.h"
 
 class FrozenScreenBuffer {
 public:
@@ -26,6 +29,11 @@ public:
     // True while the buffer holds the frozen screen alone.
     bool IsClean() const { return clean_; }
     void MarkDrawn() { clean_ = false; }
+    // Its pixels, top-down, covering the client area from (0, 0); null pixels while there is none.
+    OutlineRaster::Target Pixels() const {
+        return OutlineRaster::Target{reinterpret_cast<uint32_t*>(bits_), static_cast<int>(size_.cx),
+                                     RECT{0, 0, size_.cx, size_.cy}};
+    }
 
 private:
     // The DC is declared after the bitmap selected into it, so it goes first.
@@ -52,6 +60,10 @@ public:
     POINT origin() const { return origin_; }
     // Sets the graphics on dc() to take client coordinates.
     void UseClientCoordinates(Gdiplus::Graphics& graphics) const;
+    // The pixels of dc() for drawing straight into them (after GdiFlush), and the rectangles being
+    // repainted (client coordinates); nothing outside those reaches the window.
+    OutlineRaster::Target Pixels() const { return pixels_; }
+    const std::vector<RECT>& Rects() const { return rects_; }
     void Present();
 
 private:
@@ -66,4 +78,6 @@ private:
     HDC target_ = nullptr;
     POINT origin_{0, 0};
     HGDIOBJ previousScratch_ = nullptr;
+    OutlineRaster::Target pixels_{nullptr, 0, RECT{}};
+    std::vector<RECT> rects_;
 };

@@ -88,6 +88,39 @@ Gdiplus::Rect LabelledRepaintBox(const Gdiplus::Rect& old, const Gdiplus::Rect& 
                          static_cast<int>(bottom - top));
 }
 
+std::vector<Gdiplus::Rect> BandCover(const POINT* points, size_t count, int band, int margin) {
+    std::vector<Gdiplus::Rect> cover;
+    if (!count || band <= 0) return cover;
+    const Gdiplus::Rect bounds = PointBounds(points, count);
+    for (long top = bounds.Y; top <= static_cast<long>(bounds.Y) + bounds.Height; top += band) {
+        const double low = static_cast<double>(top), high = static_cast<double>(top + band);
+        double left = 0, right = 0;
+        bool any = false;
+        // Within the band, the inside lies between the edges that cross it: their parts in the band bound it.
+        for (size_t i = 0; i < count; ++i) {
+            const POINT a = points[i], b = points[(i + 1) % count];
+            const double y0 = std::min(a.y, b.y), y1 = std::max(a.y, b.y);
+            if (y1 < low || y0 >= high) continue;
+            double xa = a.x, xb = b.x;
+            if (a.y != b.y) {
+                const double t0 = std::clamp((low - a.y) / (b.y - a.y), 0.0, 1.0);
+                const double t1 = std::clamp((high - a.y) / (b.y - a.y), 0.0, 1.0);
+                xa = a.x + (b.x - a.x) * t0;
+                xb = a.x + (b.x - a.x) * t1;
+            }
+            const double l = std::min(xa, xb), r = std::max(xa, xb);
+            left = any ? std::min(left, l) : l;
+            right = any ? std::max(right, r) : r;
+            any = true;
+        }
+        if (!any) continue;
+        const int x = static_cast<int>(std::floor(left)) - margin;
+        cover.emplace_back(x, static_cast<int>(top) - margin, static_cast<int>(std::ceil(right)) + margin + 1 - x,
+                           band + 2 * margin);
+    }
+    return cover;
+}
+
 Gdiplus::Rect PointBounds(const POINT* points, size_t count) {
     if (!count) return Gdiplus::Rect(0, 0, 0, 0);
     int left = points[0].x, top = points[0].y, right = left, bottom = top;

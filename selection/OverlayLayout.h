@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace OverlayLayout {
 
@@ -56,6 +57,10 @@ Gdiplus::Rect PlaceAtAnchor(POINT p, int anchor, int width, int height, const Gd
 // What a shape window's tick repaints when its selection moves from old to now: both, with room above
 // and to the left for labels measured as (labelWidth, labelHeight).
 Gdiplus::Rect LabelledRepaintBox(const Gdiplus::Rect& old, const Gdiplus::Rect& now, int labelWidth, int labelHeight);
+// Rectangles that together cover the closed polygon through the points, its edges and its inside,
+// grown by margin: one per band of band rows, as wide as the polygon is within that band. A thin
+// sliver across the screen is covered by little more than itself, where its bounding box would not be.
+std::vector<Gdiplus::Rect> BandCover(const POINT* points, size_t count, int band, int margin);
 // The bounding box of the points: (smallest x, smallest y, largest x - smallest x, largest y - smallest y);
 // all zero for none.
 Gdiplus::Rect PointBounds(const POINT* points, size_t count);

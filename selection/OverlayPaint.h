@@ -26,7 +26,11 @@ void PaintCrossHair(HDC dc, POINT origin, POINT cursor, const Gdiplus::Rect& bou
 // The cursor's "x x y" label in its rounded box beside and below it.
 void PaintCoordinateLabel(Gdiplus::Graphics& graphics, POINT cursor);
 
-// A selection's translucent green fill and its faint outline, outlineWidth pixels wide.
+// A selection's translucent green fill and its faint outline (0xAARRGGBB).
+constexpr Gdiplus::ARGB kSelectionFill = 0x323CB371;
+constexpr Gdiplus::ARGB kSelectionOutline = 0x32000000;
+
+// Brush and pen of those colours, the outline outlineWidth pixels wide.
 struct SelectionInk {
     explicit SelectionInk(float outlineWidth = 1.0f);
     Gdiplus::SolidBrush fill;

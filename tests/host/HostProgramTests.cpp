@@ -53,7 +53,8 @@ TEST(HostProgram, WritesTheMonitorUnderTheCursorAsPngAndReportsFailuresByStatus)
     // Nothing to capture or find: 1; arguments it cannot take: 2.
     for (const wchar_t* nothing : {L"window-copy 0x1", L"window-info 0x1", L"find-window NoSuchClassAnywhere"})
         EXPECT_EQ(RunHost(nothing), 1) << nothing;
-    for (const wchar_t* bad : {L"no-such-command", L"--delay x fullscreen", L"window-at 1 x", L"region --shape star", L"fullscreen extra"})
+    for (const wchar_t* bad : {L"no-such-command", L"--delay x fullscreen", L"window-at 1 x", L"region --shape star",
+                               L"fullscreen extra", L"fixed 0x10", L"pick-fixed 10", L"fixed -5x5", L"polygon extra"})
         EXPECT_EQ(RunHost(bad), 2) << bad;
     Gdiplus::GdiplusShutdown(token);
 }
