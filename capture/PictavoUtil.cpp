@@ -34,10 +34,11 @@ bool SameClass(HWND wnd, const wchar_t* className) {
     return std::wcscmp(name, className) == 0;
 }
 
-// Runs a shape window once and takes its image when the shape was confirmed.
+// Runs a shape window once, takes its image when the shape was confirmed, and destroys the window.
 BITMAPINFOHEADER* RunShapeWindow(CCatchScreenWnd& window) {
-    if (window.RunForm() != 1) return nullptr;
-    return window.GetResult();
+    BITMAPINFOHEADER* image = window.RunForm() == 1 ? window.GetResult() : nullptr;
+    window.DestroyWindow();
+    return image;
 }
 
 // A sibling popup of the same menu family that touches the base rectangle horizontally, as an open
@@ -167,7 +168,9 @@ CRect CPictavoUtil::TokenFixedSizeRectanguluarRegion(int width, int height) {
     try {
         CCatchFixedRgnScrrenWnd window(false, width, height);
         // Confirmed before the rectangle was first placed: there is no rectangle.
-        if (window.RunForm() != 1 || window.ShapePath().GetPointCount() <= 0) return CRect(0, 0, 0, 0);
+        const bool placed = window.RunForm() == 1 && window.ShapePath().GetPointCount() > 0;
+        window.DestroyWindow();
+        if (!placed) return CRect(0, 0, 0, 0);
         const Gdiplus::Rect& r = window.CaptureRectangle();
         return CRect(r.X, r.Y, r.X + window.Width(), r.Y + window.Height());
     } catch (...) {

@@ -169,7 +169,7 @@ void CaptureForm::SwitchMode() {
         case 1:
             m_captureMode = 4;
             // The magnifier shrinks into the cursor; the highlight grows out of it.
-            if (m_zoomer.Exists()) m_zoomer.Set(false, m_cursorPosition, m_captureRect, ScreenBounds());
+            m_zoomer.Set(false, m_cursorPosition, m_captureRect, ScreenBounds());
             m_windowAnimator = std::make_unique<RectangleAnimator>(
                 Gdiplus::Rect(m_cursorPosition.x, m_cursorPosition.y, 0, 0), m_captureRect, highlightFrames);
             break;

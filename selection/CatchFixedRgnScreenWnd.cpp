@@ -19,6 +19,10 @@ END_MESSAGE_MAP()
 CCatchFixedRgnScrrenWnd::CCatchFixedRgnScrrenWnd(bool includeCursor, int width, int height)
     : CCatchScreenWnd(includeCursor), m_width(width), m_height(height), m_anchor(TopLeft), m_anchorChanged(false) {}
 
+CCatchFixedRgnScrrenWnd::~CCatchFixedRgnScrrenWnd() {
+    if (m_hWnd) DestroyWindow();
+}
+
 int CCatchFixedRgnScrrenWnd::OnCreate(LPCREATESTRUCTW cs) {
     if (CCatchScreenWnd::OnCreate(cs) == -1) return -1;
     RECT client{};

@@ -10,6 +10,8 @@ public:
 
     // width and height are cut to the screen when the window is created.
     CCatchFixedRgnScrrenWnd(bool includeCursor, int width, int height);
+    // Destroys a window still open, so that the cursor clipping is released on every path.
+    ~CCatchFixedRgnScrrenWnd() override;
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }

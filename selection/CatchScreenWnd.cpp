@@ -36,8 +36,7 @@ CCatchScreenWnd::CCatchScreenWnd(bool includeCursor)
 }
 
 CCatchScreenWnd::~CCatchScreenWnd() {
-    // Destroyed here, while the derived handlers are gone but this class's chain still takes the
-    // handle off the ignore list.
+    // A window still open here is destroyed through this class's map, which takes it off the ignore list.
     if (m_hWnd) DestroyWindow();
 }
 
