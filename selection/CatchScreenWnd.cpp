@@ -92,7 +92,7 @@ void CCatchScreenWnd::PaintOverlay(bool crossHair, const OverlayLayout::SizeText
             const Gdiplus::Rect shown =
                 Rects::Intersection(m_captureRect, Gdiplus::Rect(0, 0, bounds.Width, bounds.Height));
             PaintShape(frame, graphics, outlineWidth);
-            PaintSizeLabels(graphics, shown, shown, *texts);
+            PaintSizeLabels(graphics, shown, shown, *texts, &frame.Rects());
         }
         m_zoomer.Paint(graphics, screenshot, m_cursorPosition);
     }

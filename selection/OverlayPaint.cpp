@@ -4,6 +4,8 @@
 
 #include <QelFramework/Framework.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -87,13 +89,36 @@ void DrawLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& box, Gdiplus::P
                         Gdiplus::PointF(static_cast<float>(at.X), static_cast<float>(at.Y)), &ink);
 }
 
+// Whether the area (grown for pens and glyph overhang) touches what is repainted; everything does when
+// nothing narrower is given.
+bool Touches(const std::vector<RECT>* repainted, float x, float y, float width, float height) {
+    if (!repainted) return true;
+    constexpr float margin = 3.0f;
+    for (const RECT& a : *repainted)
+        if (x - margin < a.right && a.left < x + width + margin && y - margin < a.bottom && a.top < y + height + margin)
+            return true;
+    return false;
+}
+
+bool Touches(const std::vector<RECT>* repainted, const OverlayLayout::Segment& s) {
+    const float x = static_cast<float>(std::min(s.from.X, s.to.X)), y = static_cast<float>(std::min(s.from.Y, s.to.Y));
+    return Touches(repainted, x, y, static_cast<float>(std::abs(s.to.X - s.from.X)),
+                   static_cast<float>(std::abs(s.to.Y - s.from.Y)));
+}
+
+// The label, its dimension line and end ticks, each only where it touches what is repainted.
 void DrawDimension(Gdiplus::Graphics& graphics, const OverlayLayout::DimensionLabel& label,
-                   const std::wstring& text, const Gdiplus::Font& font) {
+                   const std::wstring& text, const Gdiplus::Font& font, const std::vector<RECT>* repainted) {
     if (!label.shown) return;
-    DrawLabel(graphics, label.box, label.text, text, font);
+    // The text reaches 3 pixels past its box.
+    if (Touches(repainted, static_cast<float>(label.box.X), static_cast<float>(label.box.Y),
+                static_cast<float>(label.box.Width + 3), static_cast<float>(label.box.Height)))
+        DrawLabel(graphics, label.box, label.text, text, font);
     Gdiplus::Pen pen(Gdiplus::Color(kLabelInk), 1.0f);
-    for (const OverlayLayout::Segment& s : label.line) graphics.DrawLine(&pen, s.from, s.to);
-    for (const OverlayLayout::Segment& s : label.ticks) graphics.DrawLine(&pen, s.from, s.to);
+    for (const OverlayLayout::Segment& s : label.line)
+        if (Touches(repainted, s)) graphics.DrawLine(&pen, s.from, s.to);
+    for (const OverlayLayout::Segment& s : label.ticks)
+        if (Touches(repainted, s)) graphics.DrawLine(&pen, s.from, s.to);
 }
 
 // True when every pixel of source lies in the image and is opaque: the magnified image then covers the
@@ -197,12 +222,12 @@ SelectionInk::SelectionInk(float outlineWidth)
     : fill(Gdiplus::Color(kSelectionFill)), outline(Gdiplus::Color(kSelectionOutline), outlineWidth) {}
 
 bool PaintSizeLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
-                     const OverlayLayout::SizeTexts& texts) {
+                     const OverlayLayout::SizeTexts& texts, const std::vector<RECT>* repainted) {
     const Gdiplus::Font font(OverlayFontFamily(), kLabelPoints, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
     DrawDimension(graphics, OverlayLayout::WidthLabel(r, MeasureRounded(graphics, texts.width, font)), texts.width,
-                  font);
+                  font, repainted);
     DrawDimension(graphics, OverlayLayout::HeightLabel(r, MeasureRounded(graphics, texts.height, font)),
-                  texts.height, font);
+                  texts.height, font, repainted);
 
     const Gdiplus::Font measuring(OverlayFontFamily(), kReadoutMeasurePoints, Gdiplus::FontStyleRegular,
                                   Gdiplus::UnitPoint);
@@ -211,6 +236,10 @@ bool PaintSizeLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const 
     if (points <= 0.0f) return false;
     const Gdiplus::Font bold(OverlayFontFamily(), points, Gdiplus::FontStyleBold, Gdiplus::UnitPoint);
     const Gdiplus::PointF at = OverlayLayout::ReadoutOrigin(r, c, measured.Width, bold.GetHeight(&graphics));
+    if (repainted) {
+        const Gdiplus::SizeF drawn = Measure(graphics, texts.readout, bold);
+        if (!Touches(repainted, at.X, at.Y, drawn.Width, drawn.Height)) return true;
+    }
     Gdiplus::SolidBrush brush{Gdiplus::Color(kReadoutColor)};
     graphics.DrawString(texts.readout.c_str(), static_cast<INT>(texts.readout.size()), &bold, at, &brush);
     return true;

@@ -6,6 +6,8 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <vector>
+
 #include "selection/OverlayLayout.h"
 
 // The generic sans-serif family every overlay label uses; made once and kept.
@@ -38,6 +40,8 @@ struct SelectionInk {
 };
 
 // The dimension labels around the drawn rectangle r and the large read-out sized and centred by the
-// selection c, with the given texts. True when the read-out was large enough to be drawn.
+// selection c, with the given texts. True when the read-out was large enough to be drawn (whether or not
+// it touched the repainted areas). With repainted (client coordinates), a piece that touches none of
+// them is not drawn: each costs a good part of a frame.
 bool PaintSizeLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
-                     const OverlayLayout::SizeTexts& texts);
+                     const OverlayLayout::SizeTexts& texts, const std::vector<RECT>* repainted = nullptr);
