@@ -166,7 +166,8 @@ BEGIN_MESSAGE_MAP(CCatchFreehandScreenWnd, CCatchPolygonScreenWnd)
     ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
-CCatchFreehandScreenWnd::CCatchFreehandScreenWnd(bool includeCursor) : CCatchPolygonScreenWnd(includeCursor) {}
+CCatchFreehandScreenWnd::CCatchFreehandScreenWnd(bool includeCursor)
+    : CCatchPolygonScreenWnd(includeCursor), m_dragging(false) {}
 
 void CCatchFreehandScreenWnd::OnLButtonDown(UINT flags, CPoint point) {
     if (m_points.IsEmpty()) Append(m_points, point);
@@ -177,7 +178,8 @@ void CCatchFreehandScreenWnd::OnLButtonDown(UINT flags, CPoint point) {
 }
 
 void CCatchFreehandScreenWnd::OnMouseMove(UINT flags, CPoint point) {
-    if (flags & MK_LBUTTON) m_pendingPoints.push_back(point);
+    m_dragging = (flags & MK_LBUTTON) != 0;
+    if (m_dragging) m_pendingPoints.push_back(point);
     AnimatingForm::OnMouseMove(flags, point);
 }
 
@@ -188,6 +190,12 @@ void CCatchFreehandScreenWnd::FollowCursor() {
     }
     for (const CPoint& p : m_pendingPoints) Append(m_points, p);
     m_pendingPoints.clear();
+    // The trail ended and the cursor went on within the same tick: the last point follows it now, as it
+    // would have on the next tick, which an unmoving cursor never brings.
+    if (!m_dragging) {
+        CCatchPolygonScreenWnd::FollowCursor();
+        return;
+    }
     RebuildShapePath();
     UpdateShapeBounds();
 }

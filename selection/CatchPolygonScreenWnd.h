@@ -55,4 +55,5 @@ protected:
 
     // Mouse positions reported while the left button is down, taken into the points by the next tick.
     std::vector<CPoint> m_pendingPoints;
+    bool m_dragging;  // the last mouse move had the left button down
 };
