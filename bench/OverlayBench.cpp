@@ -110,8 +110,7 @@ public:
         const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds();
         for (int i = 0; i < 5000; ++i)
             m_points.Add(CPoint(area.X - b.X + (i * 7) % area.Width, area.Y - b.Y + (i / 25) * area.Height / 200));
-        RebuildShapePath();
-        UpdateShapeBounds();
+        OutlineChanged();
     }
     void Animate() override {
         const CPoint before = CursorPosition();

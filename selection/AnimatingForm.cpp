@@ -10,6 +10,7 @@ IMPLEMENT_DYNAMIC(AnimatingForm, CWnd)
 BEGIN_MESSAGE_MAP(AnimatingForm, CWnd)
     ON_WM_CREATE()
     ON_WM_DESTROY()
+    ON_WM_ERASEBKGND()
     ON_WM_TIMER()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
@@ -43,6 +44,8 @@ void AnimatingForm::OnDestroy() {
     CWnd::OnDestroy();
     qel::IgnoredWindows().Remove(m_hWnd);
 }
+
+BOOL AnimatingForm::OnEraseBkgnd(CDC*) { return TRUE; }
 
 bool AnimatingForm::CreateOverlay(const Gdiplus::Rect& bounds) {
     const LPCWSTR windowClass = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, nullptr, nullptr, nullptr);

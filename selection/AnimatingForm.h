@@ -61,6 +61,8 @@ protected:
     // Handlers of this class's map.
     afx_msg int OnCreate(LPCREATESTRUCTW cs);
     afx_msg void OnDestroy();
+    // Erases nothing: every overlay's paint covers what it repaints.
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
     afx_msg void OnTimer(UINT_PTR id);
     afx_msg void OnMouseMove(UINT flags, CPoint point);
     afx_msg void OnLButtonDown(UINT flags, CPoint point);

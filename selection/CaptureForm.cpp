@@ -32,7 +32,6 @@ BEGIN_MESSAGE_MAP(CaptureForm, AnimatingForm)
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
     ON_WM_LBUTTONUP()
-    ON_WM_ERASEBKGND()
     ON_WM_PAINT()
 END_MESSAGE_MAP()
 

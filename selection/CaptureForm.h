@@ -56,7 +56,6 @@ public:
 protected:
     afx_msg void OnKeyDown(UINT ch, UINT repeat, UINT flags);
     afx_msg void OnLButtonUp(UINT flags, CPoint point);
-    afx_msg BOOL OnEraseBkgnd(CDC* dc);
     afx_msg void OnPaint();
     DECLARE_MESSAGE_MAP()
 

@@ -17,8 +17,6 @@ constexpr float kWindowLabelPoints = 12.0f;
 
 }  // namespace
 
-BOOL CaptureForm::OnEraseBkgnd(CDC*) { return TRUE; }
-
 void CaptureForm::OnPaint() {
     OverlayFrame frame(this, m_buffer, m_capture->GetImage());
     if (!frame.ok()) return;

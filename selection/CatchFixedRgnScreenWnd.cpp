@@ -40,10 +40,7 @@ void CCatchFixedRgnScrrenWnd::OnDestroy() {
 void CCatchFixedRgnScrrenWnd::PlaceAt(POINT p) {
     m_captureRect = OverlayLayout::PlaceAtAnchor(p, m_anchor, m_width, m_height, m_captureRect);
     m_shapePath.Reset();
-    m_shapePath.AddRectangle(Gdiplus::RectF(static_cast<Gdiplus::REAL>(m_captureRect.X),
-                                            static_cast<Gdiplus::REAL>(m_captureRect.Y),
-                                            static_cast<Gdiplus::REAL>(m_captureRect.Width),
-                                            static_cast<Gdiplus::REAL>(m_captureRect.Height)));
+    m_shapePath.AddRectangle(m_captureRect);
 }
 
 void CCatchFixedRgnScrrenWnd::OnLButtonDown(UINT flags, CPoint point) {

@@ -33,6 +33,11 @@ END_MESSAGE_MAP()
 
 CCatchPolygonScreenWnd::CCatchPolygonScreenWnd(bool includeCursor) : CCatchScreenWnd(includeCursor), m_closed(0) {}
 
+void CCatchPolygonScreenWnd::OutlineChanged() {
+    RebuildShapePath();
+    UpdateShapeBounds();
+}
+
 void CCatchPolygonScreenWnd::RebuildShapePath() {
     m_shapePath.Reset();
     const INT_PTR count = m_points.GetSize();
@@ -55,8 +60,7 @@ void CCatchPolygonScreenWnd::Close() {
         return;
     }
     // The result is cut along the points as they are now, not as the last tick saw them.
-    RebuildShapePath();
-    UpdateShapeBounds();
+    OutlineChanged();
     EndModalLoop(1);
 }
 
@@ -96,8 +100,7 @@ void CCatchPolygonScreenWnd::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
 void CCatchPolygonScreenWnd::FollowCursor() {
     if (m_points.GetSize() < 2) return;
     m_points[m_points.GetUpperBound()] = m_cursorPosition;
-    RebuildShapePath();
-    UpdateShapeBounds();
+    OutlineChanged();
 }
 
 void CCatchPolygonScreenWnd::Animate() {
@@ -172,8 +175,7 @@ CCatchFreehandScreenWnd::CCatchFreehandScreenWnd(bool includeCursor)
 void CCatchFreehandScreenWnd::OnLButtonDown(UINT flags, CPoint point) {
     if (m_points.IsEmpty()) Append(m_points, point);
     Append(m_points, point);
-    RebuildShapePath();
-    UpdateShapeBounds();
+    OutlineChanged();
     AnimatingForm::OnLButtonDown(flags, point);
 }
 
@@ -196,6 +198,5 @@ void CCatchFreehandScreenWnd::FollowCursor() {
         CCatchPolygonScreenWnd::FollowCursor();
         return;
     }
-    RebuildShapePath();
-    UpdateShapeBounds();
+    OutlineChanged();
 }

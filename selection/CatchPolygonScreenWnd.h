@@ -29,6 +29,8 @@ protected:
     void RebuildShapePath();
     // The capture rectangle becomes the points' bounding box.
     void UpdateShapeBounds();
+    // Both, after the points changed.
+    void OutlineChanged();
     // Ends the loop with 1 when the outline has at least 3 points, else 2.
     void Close();
     // Work of a tick after the cursor moved: the free-hand window takes its trail here.

@@ -16,7 +16,6 @@
 IMPLEMENT_DYNAMIC(CCatchScreenWnd, AnimatingForm)
 
 BEGIN_MESSAGE_MAP(CCatchScreenWnd, AnimatingForm)
-    ON_WM_ERASEBKGND()
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
 END_MESSAGE_MAP()
@@ -51,8 +50,6 @@ int CCatchScreenWnd::RunForm() {
 BITMAPINFOHEADER* CCatchScreenWnd::GetResult() {
     return ImageHelpers::CutAlongPath(m_capture->GetImage(), m_shapePath);
 }
-
-BOOL CCatchScreenWnd::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CCatchScreenWnd::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
     HandleBaseKey(ch);

@@ -40,7 +40,6 @@ public:
     const RectangleAnimator* ZoomAnimator() const { return m_zoomer.Animator(); }
 
 protected:
-    afx_msg BOOL OnEraseBkgnd(CDC* dc);
     afx_msg void OnKeyDown(UINT ch, UINT repeat, UINT flags);
     DECLARE_MESSAGE_MAP()
 

@@ -199,7 +199,7 @@ void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const G
 void PaintCrossHair(HDC dc, POINT origin, POINT cursor, const Gdiplus::Rect& bounds) {
     // One dot on, one off, from each line's start: drawn by GDI, since GDI+ dashes a screen-long line
     // slower than the rest of the paint together.
-    const LOGBRUSH brush{BS_SOLID, RGB(0x20, 0xB2, 0xAA), 0};
+    const LOGBRUSH brush{BS_SOLID, RGB(kCrossHairColor >> 16 & 0xFF, kCrossHairColor >> 8 & 0xFF, kCrossHairColor & 0xFF), 0};
     qel::UniqueHpen pen(::ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &brush, 0, nullptr));
     if (!pen) return;
     qel::SelectScope select(dc, pen.get());

@@ -16,6 +16,7 @@
 #include "capture/Dib.h"
 #include "selection/CatchFixedRgnScreenWnd.h"
 #include "selection/CatchPolygonScreenWnd.h"
+#include "selection/OverlayLayout.h"
 #include "windows/ScreenGeometry.h"
 
 using namespace formtest;
@@ -74,28 +75,17 @@ struct Outline {
         }
         return false;
     }
-    POINT Corner() const {
-        POINT c = points[0];
-        for (const POINT& p : points) c = POINT{std::min(c.x, p.x), std::min(c.y, p.y)};
-        return c;
-    }
-    SIZE Extent() const {
-        const POINT c = Corner();
-        LONG right = c.x, bottom = c.y;
-        for (const POINT& p : points) right = std::max(right, p.x), bottom = std::max(bottom, p.y);
-        return SIZE{right - c.x, bottom - c.y};
-    }
 };
 
 // The frozen screen inside the outline, transparent outside it; the rim is not checked.
 testing::AssertionResult CutAlong(const BITMAPINFOHEADER* dib, const Outline& outline) {
     if (!dib) return testing::AssertionFailure() << "no image";
-    const SIZE extent = outline.Extent();
-    if (dib->biWidth != extent.cx || dib->biHeight != extent.cy)
-        return testing::AssertionFailure() << dib->biWidth << " x " << dib->biHeight << ", expected " << extent.cx
-                                           << " x " << extent.cy;
+    const Gdiplus::Rect b = OverlayLayout::PointBounds(outline.points.data(), outline.points.size());
+    if (dib->biWidth != b.Width || dib->biHeight != b.Height)
+        return testing::AssertionFailure() << dib->biWidth << " x " << dib->biHeight << ", expected " << b.Width
+                                           << " x " << b.Height;
     return CutMatches(
-        dib, outline.Corner(),
+        dib, POINT{b.X, b.Y},
         [&](int sx, int sy) { return outline.Inside(sx + 0.5, sy + 0.5) ? Frozen(sx, sy) : 0u; },
         [&](int sx, int sy) { return outline.NearEdge(sx + 0.5, sy + 0.5); });
 }
