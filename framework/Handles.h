@@ -73,6 +73,32 @@ using UniqueHwnd = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 using UniqueHmodule = UniqueHandle<HMODULE, detail::FreeLibraryHandle>;
 using UniqueHglobal = UniqueHandle<HGLOBAL, detail::FreeGlobalHandle>;
 
+// A critical section, initialised with its owner and deleted with it.
+class CriticalSection {
+public:
+    CriticalSection() { ::InitializeCriticalSection(&cs_); }
+    ~CriticalSection() { ::DeleteCriticalSection(&cs_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    CRITICAL_SECTION* get() { return &cs_; }
+
+private:
+    CRITICAL_SECTION cs_;
+};
+
+// Holds a critical section for a scope.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CRITICAL_SECTION* cs) : cs_(cs) { ::EnterCriticalSection(cs_); }
+    explicit CriticalSectionLock(CriticalSection& cs) : CriticalSectionLock(cs.get()) {}
+    ~CriticalSectionLock() { ::LeaveCriticalSection(cs_); }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+private:
+    CRITICAL_SECTION* cs_;
+};
+
 // A DC obtained with GetDC/GetWindowDC: released with the window it came from.
 class WindowDc {
 public:

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test on each display layout:
 #   scripts/run-tests.sh [LAYOUT ...]   (default: single dual left)
-# Environment: BUILD_DIR (default build), CTEST_ARGS (extra ctest arguments, e.g. -R name).
+# Environment: BUILD_DIR (default build), CTEST_ARGS (extra ctest arguments, e.g. -R name), RUN_DIR (where
+# displays, Wine prefixes and test output go; default BUILD_DIR, so that two runs of one build can differ).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+run=${RUN_DIR:-$build}
 layouts=("$@")
 [ ${#layouts[@]} -gt 0 ] || layouts=(single dual left)
 
@@ -16,9 +18,9 @@ trap qel_stop_all EXIT
 status=0
 for layout in "${layouts[@]}"; do
   echo "=== layout $layout"
-  qel_start_display "$layout" "$build/displays/$layout"
-  qel_start_wine "$layout" "$build/wine/$layout"
-  export QEL_TEST_OUTPUT="$build/test-output/$layout"
+  qel_start_display "$layout" "$run/displays/$layout"
+  qel_start_wine "$layout" "$run/wine/$layout"
+  export QEL_TEST_OUTPUT="$run/test-output/$layout"
   mkdir -p "$QEL_TEST_OUTPUT"
   # One test at a time: windows of one desktop talk to each other synchronously (activation, focus), so a
   # test process busy or asleep stalls the next one's windows for a minute.
