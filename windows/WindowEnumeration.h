@@ -1,50 +1,9 @@
 #pragma once
-// Worker threads: a small thread class, and the worker that gathers the visible windows into a
-// capture session's list while the user already looks at the overlay.
-#include <windows.h>
-
-#include <atomic>
-
-#include "Handles.h"
+// The worker that gathers the visible windows into a capture session's list while the user
+// already looks at the overlay.
+#include "windows/BaseThread.h"
 
 struct WindowListHolder;
-
-class CQelBaseThread {
-public:
-    enum : int { kNotStarted = 0, kRunning = 1, kFinished = 2 };
-
-    CQelBaseThread() = default;
-    // Waits for a thread that was started and not joined. The hooks are not called here: a derived
-    // part is already gone, so derived classes Join in their own destructor.
-    virtual ~CQelBaseThread();
-    CQelBaseThread(const CQelBaseThread&) = delete;
-    CQelBaseThread& operator=(const CQelBaseThread&) = delete;
-
-    // True at once when a thread is held; false when OnStart declines or the thread cannot be made.
-    bool Start();
-    // Waits for the thread and closes it (OnStopping first), then OnStopped in every case.
-    void Join();
-
-    int State() const { return state_.load(); }
-    DWORD ThreadId() const { return threadId_; }
-
-protected:
-    // A thread was started and not joined yet.
-    bool Joinable() const { return static_cast<bool>(thread_); }
-    // On the caller's thread before the thread is made; false cancels the start.
-    virtual bool OnStart() = 0;
-    // The thread body; an exception ends it with 0.
-    virtual DWORD Run() = 0;
-    virtual void OnStopping() = 0;
-    virtual void OnStopped() = 0;
-
-private:
-    static DWORD WINAPI Entry(void* self);
-
-    qel::UniqueKernelHandle thread_;
-    DWORD threadId_ = 0;
-    std::atomic<int> state_{kNotStarted};
-};
 
 // Appends a record for every window on screen to the holder's list, front to back, each frozen
 // and with its children read in advance.
@@ -52,7 +11,6 @@ class RetrieveWindowDetails : public CQelBaseThread {
 public:
     // holder is borrowed and must outlive the thread.
     explicit RetrieveWindowDetails(WindowListHolder* holder) : holder_(holder) {}
-    ~RetrieveWindowDetails() override;
 
 protected:
     bool OnStart() override { return true; }

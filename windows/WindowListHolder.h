@@ -6,31 +6,24 @@
 #include <memory>
 #include <utility>
 
+#include "Handles.h"
+
 #include "windows/WindowDetails.h"
 
 struct WindowListHolder {
-    explicit WindowListHolder(WindowRecordList* windows) : list(windows) { ::InitializeCriticalSection(&lock); }
-    ~WindowListHolder() { ::DeleteCriticalSection(&lock); }
-    WindowListHolder(const WindowListHolder&) = delete;
-    WindowListHolder& operator=(const WindowListHolder&) = delete;
+    explicit WindowListHolder(WindowRecordList* windows) : list(windows) {}
 
     // Hands a record over to the list under the lock.
     void Append(std::unique_ptr<WindowDetails> record);
 
     WindowRecordList* list;
-    CRITICAL_SECTION lock;
+    qel::CriticalSection lock;
 };
 
 // Holds the list's lock for a scope; readers walk holder.list only inside one.
-class WindowListLock {
+class WindowListLock : public qel::CriticalSectionLock {
 public:
-    explicit WindowListLock(WindowListHolder& holder) : lock_(&holder.lock) { ::EnterCriticalSection(lock_); }
-    ~WindowListLock() { ::LeaveCriticalSection(lock_); }
-    WindowListLock(const WindowListLock&) = delete;
-    WindowListLock& operator=(const WindowListLock&) = delete;
-
-private:
-    CRITICAL_SECTION* lock_;
+    explicit WindowListLock(WindowListHolder& holder) : CriticalSectionLock(holder.lock) {}
 };
 
 inline void WindowListHolder::Append(std::unique_ptr<WindowDetails> record) {
