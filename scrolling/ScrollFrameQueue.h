@@ -42,7 +42,9 @@ public:
     void ResetState();
 
     // Producer: waits for a slot, appends the frame (the queue owns it) and signals the worker.
-    void Add(BITMAPINFOHEADER* frame);
+    // False, with the frame released, when the worker thread given ends first: a worker that has
+    // stopped gives no slot back, and the producer must not wait for one for good.
+    bool Add(BITMAPINFOHEADER* frame, HANDLE worker = nullptr);
     // Worker: gives a slot back, then the oldest frame (the caller owns it), or null with the event reset.
     BITMAPINFOHEADER* Take();
     // Producer: releases every waiting frame.
