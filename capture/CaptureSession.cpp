@@ -11,6 +11,7 @@
 #include "capture/ImageHelpers.h"
 #include "capture/WindowCaptureChoice.h"
 #include "selection/CaptureForm.h"
+#include "scrolling/ScrollCapture.h"
 #include "selection/OverlayHelpers.h"
 #include "windows/ScreenCopy.h"
 #include "windows/ScreenGeometry.h"
@@ -177,8 +178,28 @@ void SetImageResolution(ICapture* capture) {
     if (details && bitmap) bitmap->SetResolution(details->GetDpiX(), details->GetDpiY());
 }
 
-// The scrolling driver is not part of the library yet: the scrolling mode captures nothing.
-BITMAPINFOHEADER* CaptureSession::ScrollStep() { return nullptr; }
+BITMAPINFOHEADER* CaptureSession::ScrollStep() {
+    try {
+        HWND target = nullptr;
+        {
+            auto form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
+            form->SetSelectionShape(shape_);
+            if (form->RunForm() == 0 || !form->IsAccepted()) return nullptr;
+            selected_ = form->SelectedWindow();
+            selection_ = form->CaptureRectangle();
+            if (selected_) capture_->GetDetails()->SetTitle(selected_->Text());
+            if (!selected_ || selection_.Width <= 0 || selection_.Height <= 0) return nullptr;
+            target = selected_->Handle();
+        }  // the overlay leaves the screen before the window is scrolled
+        ::Sleep(1000);
+        const CaptureSettings& settings = CaptureSettings::Get();
+        ScrollCapture scroll;
+        return scroll.Run(target, settings.ScrollHorizontal, settings.ScrollVertical,
+                          static_cast<DWORD>(settings.ScrollDelay));
+    } catch (...) {
+        return nullptr;
+    }
+}
 bool CaptureSession::CaptureActiveWindowStep() { return WindowCaptureChoice::CaptureActiveWindowStep(capture_.get()); }
 
 bool CaptureSession::SelectionStep() {

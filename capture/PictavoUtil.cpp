@@ -7,6 +7,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "scrolling/ScrollCapture.h"
 #include "selection/CatchFixedRgnScreenWnd.h"
 #include "selection/CatchPolygonScreenWnd.h"
 
@@ -99,14 +100,19 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureScrollWindow(int horizontal, int vertical
     return RunSession(CaptureModeScrollWindow, 0);
 }
 
-BITMAPINFOHEADER* CPictavoUtil::CaptureActiveScrollWindow(int, int, unsigned long) {
+BITMAPINFOHEADER* CPictavoUtil::CaptureActiveScrollWindow(int horizontal, int vertical, unsigned long delayMs) {
     HWND foreground = ::GetForegroundWindow();
     if (!foreground) return nullptr;
     GUITHREADINFO info{};
     info.cbSize = sizeof(GUITHREADINFO);
     if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
     if (!info.hwndFocus || !::IsWindow(info.hwndFocus)) return nullptr;
-    return nullptr;  // the scrolling driver is not built
+    try {
+        ScrollCapture scroll;
+        return scroll.Run(info.hwndFocus, horizontal != 0, vertical != 0, delayMs);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 CWnd* CPictavoUtil::CreateCatchScreenWindow(BITMAPINFOHEADER*, int) { return nullptr; }
