@@ -9,28 +9,28 @@
 
 // The record handed to callbacks. Shared, so that a callback about to run keeps it alive even when its
 // hotkey is unregistered meanwhile.
-struct obs_hotkey {
-    obs_hotkey_id id = OBS_INVALID_HOTKEY_ID;
+struct qel_hotkey {
+    obs_hotkey_id id = QEL_HOTKEY_INVALID_ID;
     std::string name;
     std::string description;
     obs_hotkey_func func = nullptr;
     void* data = nullptr;
     std::vector<obs_key_combination_t> bindings;
-    // The key of the binding now held, OBS_KEY_NONE when none: repeats of a held key press nothing, and
+    // The key of the binding now held, QEL_KEY_NONE when none: repeats of a held key press nothing, and
     // its release is reported whatever modifiers are held by then.
-    obs_key_t heldKey = OBS_KEY_NONE;
+    obs_key_t heldKey = QEL_KEY_NONE;
 };
 
 namespace qelav {
 
 struct KeyEvent {
     obs_key_t key;
-    uint32_t modifiers;  // OBS_KEY_MODIFIER_* bits held
+    uint32_t modifiers;  // QEL_KEY_MOD_* bits held
     bool down;
 };
 
 struct HotkeyCall {
-    std::shared_ptr<obs_hotkey> hotkey;
+    std::shared_ptr<qel_hotkey> hotkey;
     bool pressed;
 };
 
@@ -46,7 +46,7 @@ public:
     std::vector<HotkeyCall> OnKey(const KeyEvent& event);
 
 private:
-    std::vector<std::shared_ptr<obs_hotkey>> hotkeys_;
+    std::vector<std::shared_ptr<qel_hotkey>> hotkeys_;
     obs_hotkey_id next_ = 1;
 };
 

@@ -26,10 +26,10 @@ using UniqueHook = qel::UniqueHandle<HHOOK, Unhook>;
 uint32_t HeldModifiers() {
     const auto held = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
     uint32_t m = 0;
-    if (held(VK_SHIFT)) m |= OBS_KEY_MODIFIER_SHIFT;
-    if (held(VK_CONTROL)) m |= OBS_KEY_MODIFIER_CONTROL;
-    if (held(VK_MENU)) m |= OBS_KEY_MODIFIER_ALT;
-    if (held(VK_LWIN) || held(VK_RWIN)) m |= OBS_KEY_MODIFIER_WIN;
+    if (held(VK_SHIFT)) m |= QEL_KEY_MOD_SHIFT;
+    if (held(VK_CONTROL)) m |= QEL_KEY_MOD_CONTROL;
+    if (held(VK_MENU)) m |= QEL_KEY_MOD_ALT;
+    if (held(VK_LWIN) || held(VK_RWIN)) m |= QEL_KEY_MOD_WIN;
     return m;
 }
 
@@ -155,7 +155,7 @@ DWORD WINAPI InputThread::Main(void* param) {
 }
 
 obs_hotkey_id HotkeyLibrary::Register(const char* name, const char* description, obs_hotkey_func func, void* data) {
-    if (!func) return OBS_INVALID_HOTKEY_ID;
+    if (!func) return QEL_HOTKEY_INVALID_ID;
     InputThread ended;
     {
         qel::CriticalSectionLock lock(lock_);
@@ -165,7 +165,7 @@ obs_hotkey_id HotkeyLibrary::Register(const char* name, const char* description,
     // Joined outside the lock: its last callbacks may still take it.
     ended.Join();
     qel::CriticalSectionLock lock(lock_);
-    if (!thread_.Running() && !thread_.Start()) return OBS_INVALID_HOTKEY_ID;
+    if (!thread_.Running() && !thread_.Start()) return QEL_HOTKEY_INVALID_ID;
     return table_.Add(name, description, func, data);
 }
 
@@ -227,13 +227,13 @@ QELAVFRAME_API obs_hotkey_id QELAVFRAME_CALL obs_hotkey_register_frontend(const 
     try {
         return HotkeyLibrary::Instance().Register(name, description, func, data);
     } catch (...) {
-        return OBS_INVALID_HOTKEY_ID;
+        return QEL_HOTKEY_INVALID_ID;
     }
 }
 
 QELAVFRAME_API obs_key_t QELAVFRAME_CALL obs_key_from_virtual_key(int vk) {
-    if (vk < 1 || vk > 0xFE) return OBS_KEY_NONE;
-    return static_cast<obs_key_t>(OBS_KEY_VIRTUAL_BASE + vk);
+    if (vk < 1 || vk > 0xFE) return QEL_KEY_NONE;
+    return static_cast<obs_key_t>(QEL_KEY_VIRTUAL_BASE + vk);
 }
 
 QELAVFRAME_API void QELAVFRAME_CALL obs_hotkey_load_bindings(obs_hotkey_id id, obs_key_combination_t* combinations,

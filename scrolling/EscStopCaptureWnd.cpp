@@ -19,7 +19,7 @@ BEGIN_MESSAGE_MAP(CEscStopCaptureWnd, CWnd)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CEscStopCaptureWnd::CEscStopCaptureWnd(ScrollFrameQueue* queue) : m_pQueue(queue), m_hotkeyId(OBS_INVALID_HOTKEY_ID) {}
+CEscStopCaptureWnd::CEscStopCaptureWnd(ScrollFrameQueue* queue) : m_pQueue(queue), m_hotkeyId(QEL_HOTKEY_INVALID_ID) {}
 
 CEscStopCaptureWnd::~CEscStopCaptureWnd() {
     // The base would destroy a remaining window without our WM_DESTROY handler: the callback must not
@@ -42,9 +42,9 @@ void CEscStopCaptureWnd::OnDestroy() {
 }
 
 void CEscStopCaptureWnd::UnregisterHotkey() {
-    if (m_hotkeyId == OBS_INVALID_HOTKEY_ID) return;
+    if (m_hotkeyId == QEL_HOTKEY_INVALID_ID) return;
     obs_hotkey_unregister(m_hotkeyId);
-    m_hotkeyId = OBS_INVALID_HOTKEY_ID;
+    m_hotkeyId = QEL_HOTKEY_INVALID_ID;
 }
 
 void QELAVFRAME_CALL CEscStopCaptureWnd::OnEscape(void* data, obs_hotkey_id, obs_hotkey_t*, bool pressed) {

@@ -22,28 +22,28 @@ extern "C" {
 
 typedef size_t obs_hotkey_id;
 /* Returned when a hotkey cannot be registered; the other functions ignore it. */
-#define OBS_INVALID_HOTKEY_ID ((obs_hotkey_id)-1)
+#define QEL_HOTKEY_INVALID_ID ((obs_hotkey_id)-1)
 
 /* The library's record of a registered hotkey, handed to its callback; valid during that call only. */
-typedef struct obs_hotkey obs_hotkey_t;
+typedef struct qel_hotkey obs_hotkey_t;
 
-/* Key codes: OBS_KEY_NONE, or OBS_KEY_VIRTUAL_BASE plus a Windows virtual-key code 1..254. */
-typedef enum obs_key {
-    OBS_KEY_NONE = 0,
-    OBS_KEY_VIRTUAL_BASE = 0x1000,
-    OBS_KEY_ESCAPE = OBS_KEY_VIRTUAL_BASE + 0x1B,
-    OBS_KEY_LAST = OBS_KEY_VIRTUAL_BASE + 0xFE
+/* Key codes: QEL_KEY_NONE, or QEL_KEY_VIRTUAL_BASE plus a Windows virtual-key code 1..254. */
+typedef enum qel_key_code {
+    QEL_KEY_NONE = 0,
+    QEL_KEY_VIRTUAL_BASE = 0x1000,
+    QEL_KEY_ESCAPE = QEL_KEY_VIRTUAL_BASE + 0x1B,
+    QEL_KEY_LAST = QEL_KEY_VIRTUAL_BASE + 0xFE
 } obs_key_t;
 
 /* Modifier bits of a combination; the combination matches only when exactly these are held. */
 enum {
-    OBS_KEY_MODIFIER_SHIFT = 1u << 0,
-    OBS_KEY_MODIFIER_CONTROL = 1u << 1,
-    OBS_KEY_MODIFIER_ALT = 1u << 2,
-    OBS_KEY_MODIFIER_WIN = 1u << 3
+    QEL_KEY_MOD_SHIFT = 1u << 0,
+    QEL_KEY_MOD_CONTROL = 1u << 1,
+    QEL_KEY_MOD_ALT = 1u << 2,
+    QEL_KEY_MOD_WIN = 1u << 3
 };
 
-typedef struct obs_key_combination {
+typedef struct qel_key_combination {
     uint32_t modifiers;
     obs_key_t key;
 } obs_key_combination_t;
@@ -51,10 +51,10 @@ typedef struct obs_key_combination {
 typedef void(QELAVFRAME_CALL* obs_hotkey_func)(void* data, obs_hotkey_id id, obs_hotkey_t* hotkey, bool pressed);
 
 /* A new hotkey without bindings. The first registration starts the input thread.
- * OBS_INVALID_HOTKEY_ID when func is null or the thread cannot start. */
+ * QEL_HOTKEY_INVALID_ID when func is null or the thread cannot start. */
 QELAVFRAME_API obs_hotkey_id QELAVFRAME_CALL obs_hotkey_register_frontend(const char* name, const char* description,
                                                                            obs_hotkey_func func, void* data);
-/* The key code of a virtual key; OBS_KEY_NONE outside 1..254. */
+/* The key code of a virtual key; QEL_KEY_NONE outside 1..254. */
 QELAVFRAME_API obs_key_t QELAVFRAME_CALL obs_key_from_virtual_key(int vk);
 /* Replaces the hotkey's combinations with num of them (none when num is 0). */
 QELAVFRAME_API void QELAVFRAME_CALL obs_hotkey_load_bindings(obs_hotkey_id id, obs_key_combination_t* combinations,

@@ -173,7 +173,7 @@ TEST_F(StopWindow, EscapeAnywhereRequestsTheStopUntilTheStripIsGone) {
 // Counts a hotkey's presses and releases; unregisters `removes` from the callback when set.
 struct Presses {
     std::atomic<int> down{0}, up{0};
-    std::atomic<obs_hotkey_id> removes{OBS_INVALID_HOTKEY_ID};
+    std::atomic<obs_hotkey_id> removes{QEL_HOTKEY_INVALID_ID};
 };
 void QELAVFRAME_CALL Count(void* data, obs_hotkey_id, obs_hotkey_t*, bool pressed) {
     auto* p = static_cast<Presses*>(data);
@@ -203,7 +203,7 @@ TEST(HotkeyLibrary, CombinationsRepeatsAndUnregistering) {
     const obs_hotkey_id idb = obs_hotkey_register_frontend("b", "B", &Count, &b);
     const obs_hotkey_id ids = obs_hotkey_register_frontend("s", "S", &Count, &shifted);
     obs_key_combination_t escape{0, obs_key_from_virtual_key(VK_ESCAPE)};
-    obs_key_combination_t shiftEscape{OBS_KEY_MODIFIER_SHIFT, escape.key};
+    obs_key_combination_t shiftEscape{QEL_KEY_MOD_SHIFT, escape.key};
     obs_hotkey_load_bindings(ida, &escape, 1);
     obs_hotkey_load_bindings(idb, &escape, 1);
     obs_hotkey_load_bindings(ids, &shiftEscape, 1);
