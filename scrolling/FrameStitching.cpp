@@ -103,6 +103,27 @@ int UnchangedColumns(const FrameView& previous, const FrameView& current) {
     return columns;
 }
 
+int UnchangedTrailingLines(const FrameView& previous, const FrameView& current, bool horizontal) {
+    if (!SameLayout(previous, current)) return 0;
+    if (!horizontal) {
+        int rows = 0;
+        while (rows < previous.height && std::memcmp(previous.Row(previous.height - 1 - rows),
+                                                     current.Row(current.height - 1 - rows), previous.RowBytes()) == 0)
+            ++rows;
+        return rows;
+    }
+    int columns = previous.width;
+    const int pb = previous.pixelBytes;
+    for (int y = 0; y < previous.height && columns > 0; ++y) {
+        int equal = 0;
+        while (equal < columns && std::memcmp(previous.Pixel(previous.width - 1 - equal, y),
+                                              current.Pixel(current.width - 1 - equal, y), static_cast<size_t>(pb)) == 0)
+            ++equal;
+        columns = equal;
+    }
+    return columns;
+}
+
 int64_t DifferingPixels(const FrameView& previous, const FrameView& current, int64_t limit) {
     if (!SameLayout(previous, current)) return limit + 1;
     int64_t differing = 0;
@@ -266,8 +287,8 @@ bool StripImage::Start(const FrameView& first) {
     pixelBytes_ = first.pixelBytes;
     if (first.width <= 0 || first.height <= 0) return false;
     const size_t rowBytes = first.RowBytes();
-    Strip strip{horizontal_ ? first.width : first.height,
-                std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[rowBytes * first.height])};
+    const int lines = horizontal_ ? first.width : first.height;
+    Strip strip{lines, lines, std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[rowBytes * first.height])};
     if (!strip.pixels) return false;
     for (int y = 0; y < first.height; ++y) std::memcpy(strip.pixels.get() + y * rowBytes, first.Row(y), rowBytes);
     try {
@@ -280,30 +301,45 @@ bool StripImage::Start(const FrameView& first) {
     return true;
 }
 
-bool StripImage::Append(const FrameView& frame, int shift) {
-    if (strips_.empty() || shift <= 0 || frame.pixelBytes != pixelBytes_) return false;
-    Strip strip{shift, nullptr};
+bool StripImage::Append(const FrameView& frame, int shift, int footer) {
+    if (strips_.empty() || shift <= 0 || footer < 0 || frame.pixelBytes != pixelBytes_) return false;
+    const int lines = horizontal_ ? frame.width : frame.height;
+    const int across = horizontal_ ? frame.height : frame.width;
+    int& length = horizontal_ ? width_ : height_;
+    if (across != (horizontal_ ? height_ : width_) || shift + footer > lines || footer > length ||
+        length > INT_MAX - shift)
+        return false;
+    // The new lines, then the footer again: it stays at the end of the image.
+    const int taken = shift + footer;
+    Strip strip{taken, taken, nullptr};
     if (!horizontal_) {
-        if (frame.width != width_ || shift > frame.height || height_ > INT_MAX - shift) return false;
         const size_t rowBytes = frame.RowBytes();
-        strip.pixels.reset(new (std::nothrow) uint8_t[rowBytes * shift]);
+        strip.pixels.reset(new (std::nothrow) uint8_t[rowBytes * taken]);
         if (!strip.pixels) return false;
-        for (int y = 0; y < shift; ++y)
-            std::memcpy(strip.pixels.get() + y * rowBytes, frame.Row(frame.height - shift + y), rowBytes);
+        for (int y = 0; y < taken; ++y)
+            std::memcpy(strip.pixels.get() + y * rowBytes, frame.Row(frame.height - taken + y), rowBytes);
     } else {
-        if (frame.height != height_ || shift > frame.width || width_ > INT_MAX - shift) return false;
-        const size_t stripRow = static_cast<size_t>(shift) * pixelBytes_;
+        const size_t stripRow = static_cast<size_t>(taken) * pixelBytes_;
         strip.pixels.reset(new (std::nothrow) uint8_t[stripRow * frame.height]);
         if (!strip.pixels) return false;
         for (int y = 0; y < frame.height; ++y)
-            std::memcpy(strip.pixels.get() + y * stripRow, frame.Pixel(frame.width - shift, y), stripRow);
+            std::memcpy(strip.pixels.get() + y * stripRow, frame.Pixel(frame.width - taken, y), stripRow);
     }
     try {
-        strips_.push_back(std::move(strip));
+        strips_.reserve(strips_.size() + 1);
     } catch (...) {
         return false;
     }
-    (horizontal_ ? width_ : height_) += shift;
+    // The footer the image ends with now gives way to the new lines.
+    for (int trim = footer; trim > 0;) {
+        Strip& last = strips_.back();
+        const int cut = std::min(trim, last.lines);
+        last.lines -= cut;
+        trim -= cut;
+        if (last.lines == 0) strips_.pop_back();
+    }
+    strips_.push_back(std::move(strip));
+    length += shift;
     return true;
 }
 
@@ -320,7 +356,7 @@ void StripImage::CopyTo(uint8_t* top, ptrdiff_t rowStep) const {
         uint8_t* out = top + y * rowStep;
         for (const Strip& strip : strips_) {
             const size_t bytes = static_cast<size_t>(strip.lines) * pixelBytes_;
-            std::memcpy(out, strip.pixels.get() + y * bytes, bytes);
+            std::memcpy(out, strip.pixels.get() + y * static_cast<size_t>(strip.stride) * pixelBytes_, bytes);
             out += bytes;
         }
     }

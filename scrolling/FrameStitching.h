@@ -25,6 +25,9 @@ struct FrameView {
 int UnchangedRows(const FrameView& previous, const FrameView& current);
 // Equal leading columns counted from the left; 0 when the depths or heights differ.
 int UnchangedColumns(const FrameView& previous, const FrameView& current);
+// Equal trailing rows counted from the bottom (columns from the right, for horizontal); 0 when
+// the frames differ in size or depth.
+int UnchangedTrailingLines(const FrameView& previous, const FrameView& current, bool horizontal);
 // Pixels that differ between two frames of one size, counted up to limit + 1.
 int64_t DifferingPixels(const FrameView& previous, const FrameView& current, int64_t limit);
 
@@ -103,9 +106,11 @@ public:
 
     // The whole first frame. False when memory runs out.
     bool Start(const FrameView& first);
-    // The last shift rows (columns) of the frame, below (right of) the image. False when memory
-    // runs out; the image stays as it was.
-    bool Append(const FrameView& frame, int shift);
+    // The last shift rows (columns) of the frame, below (right of) the image. A footer is that many
+    // last rows (columns) that stay in place while the content scrolls: the shift rows above it are
+    // the new ones, and the image keeps ending with it. False when memory runs out or the frame does
+    // not fit; the image stays as it was.
+    bool Append(const FrameView& frame, int shift, int footer = 0);
 
     bool Empty() const { return strips_.empty(); }
     int Width() const { return width_; }
@@ -116,7 +121,8 @@ public:
 
 private:
     struct Strip {
-        int lines;  // rows of a vertical image, columns of a horizontal one
+        int lines;   // rows of a vertical image, columns of a horizontal one, that belong to the image
+        int stride;  // lines stored per row of a horizontal strip
         std::unique_ptr<uint8_t[]> pixels;  // top-down rows of the strip
     };
 

@@ -2,6 +2,7 @@
 
 #include <QelImageTransform.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -103,8 +104,13 @@ private:
             queue_.error = kErrorWeakMatch;
             return false;
         }
+        // Lines at the end that stayed in place while the content moved (a margin the window never
+        // scrolls) are no new content. Where such lines only happen to be equal, both readings give
+        // the same pixels.
+        const int lines = horizontal_ ? view.width : view.height;
+        const int footer = std::min(UnchangedTrailingLines(previous, view, horizontal_), lines - shift);
         previous_.reset();
-        if (!image_.Append(view, shift)) {
+        if (!image_.Append(view, shift, footer)) {
             inHand.reset();
             queue_.error = kErrorMerge;
             return false;

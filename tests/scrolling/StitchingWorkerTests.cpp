@@ -159,6 +159,16 @@ TEST(StitchingWorker, SeamsAreExactForEveryStepFromOneRowToNearlyHalfTheFrame) {
     for (int i = 0; i < 12; ++i) headed.Add(MakeFrame(kW, kH, LineScroll, Window(Noise, 10 * i, 9, header)));
     EXPECT_TRUE(ImageIs(headed.Finish().get(), kW, kH + 110, Window(Noise, 0, 9, header)));
 
+    // A margin at the bottom that never scrolls stays at the bottom of the image once.
+    auto footed = [&](int offset) {
+        return [=](int x, int y) { return y >= kH - 5 ? header(x, y) : Noise(x, y + offset); };
+    };
+    WorkerRun footedRun(false);
+    for (int i = 0; i < 12; ++i) footedRun.Add(MakeFrame(kW, kH, LineScroll, footed(10 * i)));
+    EXPECT_TRUE(ImageIs(footedRun.Finish().get(), kW, kH + 110, [&](int x, int y) {
+        return y >= kH + 110 - 5 ? header(x, y - 110) : Noise(x, y);
+    }));
+
     WorkerRun run(true);
     for (int i = 0; i < 8; ++i) run.Add(MakeFrame(kW, kH, LineScroll, [i](int x, int y) { return Noise(x + 9 * i, y); }));
     EXPECT_TRUE(ImageIs(run.Finish().get(), kW + 7 * 9, kH, Noise));

@@ -1,0 +1,391 @@
+// Scrolling captures of real windows: our own target with a known picture, and Wine's notepad. The
+// captured image is compared pixel for pixel with what the target's content must stitch to.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <QelImageTransform.h>
+#include <QelPictavo/PictavoUtil.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Handles.h"
+#include "ScreenInput.h"
+#include "ScrollTargetProcess.h"
+#include "capture/CaptureSettings.h"
+#include "capture/Dib.h"
+#include "scrolling/ScrollCapture.h"
+#include "scrolling/ShiftSearchThreads.h"
+#include "tests/selection/CaptureFormTestSupport.h"
+
+using scrolltest::ScrollImage;
+using scrolltest::ScrollTargetOptions;
+using scrolltest::ScrollTargetProcess;
+
+namespace {
+
+// The image's rows are the expected image's first rows (all of them unless rows is given).
+::testing::AssertionResult ImageIs(const BITMAPINFOHEADER* dib, const ScrollImage& expected, int rows = -1) {
+    if (!dib) return ::testing::AssertionFailure() << "no image";
+    if (rows < 0) rows = expected.height;
+    const FrameView view = ViewOfDib(dib);
+    if (view.width != expected.width || view.height != rows)
+        return ::testing::AssertionFailure() << "size " << view.width << "x" << view.height << ", expected "
+                                             << expected.width << "x" << rows;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < view.width; ++x) {
+            uint32_t pixel;
+            std::memcpy(&pixel, view.Pixel(x, y), 4);
+            if (pixel != expected.At(x, y))
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << pixel
+                                                     << ", expected " << expected.At(x, y);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+int ThreadCount() {
+    qel::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more; more = ::Thread32Next(snapshot.get(), &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
+    return count;
+}
+
+DWORD HandleCount() {
+    DWORD count = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+    return count;
+}
+
+// Threads end a moment after they were joined elsewhere (the hotkey library's): wait for the count.
+bool ThreadCountReturnsTo(int count) {
+    for (int i = 0; i < 200; ++i, ::Sleep(25))
+        if (ThreadCount() <= count) return true;
+    return false;
+}
+
+std::atomic<int> g_released{0};
+void CountingRelease(BITMAPINFOHEADER* frame) {
+    ++g_released;
+    QelImageTransform::ReleaseDIB(frame);
+}
+
+UniqueDib CaptureActive(const ScrollTargetProcess& target, int horizontal, int vertical, unsigned long delay) {
+    if (!target.Hwnd() || !target.Foreground()) return nullptr;
+    return UniqueDib(CPictavoUtil().CaptureActiveScrollWindow(horizontal, vertical, delay));
+}
+
+ScrollTargetOptions Target(int contentWidth, int contentHeight, int clientWidth, int clientHeight, int line) {
+    ScrollTargetOptions o;
+    o.contentWidth = contentWidth;
+    o.contentHeight = contentHeight;
+    o.clientWidth = clientWidth;
+    o.clientHeight = clientHeight;
+    o.line = line;
+    return o;
+}
+
+}  // namespace
+
+TEST(ScrollCapture, VerticalCapturesReturnTheWholeContentPixelForPixel) {
+    struct Case {
+        const char* name;
+        ScrollTargetOptions target;
+        unsigned long delay;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"line steps, no delay", Target(500, 2400, 400, 300, 16), 0});
+    cases.push_back({"steps of nearly half the client, 250 ms", Target(400, 1100, 400, 300, 140), 250});
+    ScrollTargetOptions header = Target(300, 420, 300, 200, 1);
+    header.header = 20;
+    cases.push_back({"one-pixel steps under a header that never scrolls", header, 0});
+    cases.push_back({"content shorter than two steps", Target(400, 380, 400, 300, 60), 0});
+    // A target on the monitor left of the primary, where screen coordinates are negative.
+    if (::GetSystemMetrics(SM_XVIRTUALSCREEN) < 0) {
+        ScrollTargetOptions left = Target(400, 900, 400, 300, 32);
+        left.x = ::GetSystemMetrics(SM_XVIRTUALSCREEN) + 100;
+        cases.push_back({"on the left monitor", left, 0});
+    }
+    for (const Case& c : cases) {
+        ScrollTargetProcess target(c.target);
+        UniqueDib image = CaptureActive(target, 0, 1, c.delay);
+        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(c.target))) << c.name;
+    }
+}
+
+TEST(ScrollCapture, HorizontalCapturesReturnTheWholeContentAndTheAutomaticChoiceFollowsTheBars) {
+    {
+        ScrollTargetProcess target(Target(1500, 250, 400, 250, 16));
+        UniqueDib image = CaptureActive(target, 1, 0, 0);
+        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedHorizontalStitch(target.Options()))) << "no delay";
+    }
+    {
+        ScrollTargetProcess target(Target(1000, 200, 400, 200, 190));
+        UniqueDib image = CaptureActive(target, 1, 0, 250);
+        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedHorizontalStitch(target.Options()))) << "250 ms";
+    }
+    {
+        ScrollTargetOptions onlyHorizontal = Target(900, 200, 400, 200, 32);
+        onlyHorizontal.verticalBar = false;
+        ScrollTargetProcess target(onlyHorizontal);
+        UniqueDib image = CaptureActive(target, 1, 1, 0);
+        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedHorizontalStitch(onlyHorizontal))) << "only a horizontal bar";
+    }
+    {
+        ScrollTargetOptions both = Target(900, 700, 400, 300, 32);
+        ScrollTargetProcess target(both);
+        UniqueDib image = CaptureActive(target, 1, 1, 0);
+        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(both))) << "both bars: vertical";
+    }
+}
+
+TEST(ScrollCapture, NeitherDirectionGivesOneUnscrolledFrame) {
+    ScrollTargetProcess target(Target(500, 2000, 400, 300, 16));
+    UniqueDib image = CaptureActive(target, 0, 0, 0);
+    EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedView(target.Options(), 0, 0)));
+    EXPECT_TRUE(target.WaitForView(0, 0)) << "the target was not scrolled";
+}
+
+// Each way a capture ends early gives the image stitched so far, releases every frame it grabbed
+// once, and leaves no thread, handle or event behind.
+TEST(ScrollCapture, EveryEndKeepsTheImageSoFarAndLeavesNothingBehind) {
+    struct Case {
+        const char* name;
+        ScrollTargetOptions target;
+        int rows;  // of the expected vertical stitch
+    };
+    ScrollTargetOptions destroyed = Target(400, 2000, 400, 300, 16);
+    destroyed.destroyAfter = 5;
+    ScrollTargetOptions resized = Target(400, 2000, 400, 300, 16);
+    resized.resizeAfter = 5;
+    ScrollTargetOptions jumping = Target(400, 2000, 400, 300, 200);  // more than half the client: too little overlap
+    ScrollTargetOptions atTheEnd = Target(400, 2000, 400, 300, 16);
+    atTheEnd.startY = 5000;
+    const Case cases[] = {
+        {"window destroyed at the fifth step", destroyed, 300 + 4 * 16},
+        {"window resized at the fifth step", resized, 300 + 4 * 16},
+        {"a step of more than half the client", jumping, 300},
+        {"already at the end: the first frame", atTheEnd, 300},
+    };
+    for (const Case& c : cases) {
+        ScrollTargetProcess target(c.target);
+        ASSERT_TRUE(target.Hwnd()) << c.name;
+        const int threads = ThreadCount();
+        const DWORD handles = HandleCount();
+        const int releasedBefore = g_released.load();
+        UniqueDib image;
+        int grabbed = 0;
+        {
+            ScrollCapture capture;
+            capture.SetFrameRelease(CountingRelease);
+            image.reset(capture.CaptureVerticalScroll(target.Hwnd(), 0));
+            grabbed = capture.FramesGrabbed();
+        }
+        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(c.target), c.rows)) << c.name;
+        EXPECT_EQ(g_released.load() - releasedBefore, grabbed) << c.name;
+        EXPECT_TRUE(ThreadCountReturnsTo(threads)) << c.name;
+        EXPECT_EQ(HandleCount(), handles) << c.name;
+        qel::UniqueKernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, L"Vertical-Scroll-Capture"));
+        EXPECT_FALSE(event) << c.name;
+    }
+}
+
+namespace {
+
+// The stop strip of this process: a visible 220 x 18 top-level window of the given thread.
+HWND StopStripOf(DWORD thread) {
+    HWND found = nullptr;
+    ::EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM out) {
+            RECT r;
+            if (::IsWindowVisible(w) && ::GetWindowRect(w, &r) && r.right - r.left == 220 && r.bottom - r.top == 18) {
+                *reinterpret_cast<HWND*>(out) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(w, m, wp, lp); }
+
+}  // namespace
+
+TEST(ScrollCapture, EscapePressedWhileAnotherWindowHasTheFocusEndsTheCapture) {
+    ScrollTargetOptions o = Target(400, 30000, 400, 300, 16);
+    o.y = 200;  // room for the strip above or below
+    ScrollTargetProcess target(o);
+    ASSERT_TRUE(target.Hwnd() && target.Foreground());
+    const DWORD captureThread = ::GetCurrentThreadId();
+    std::atomic<bool> pressed{false};
+    std::thread user([&] {
+        for (int i = 0; i < 400 && !StopStripOf(captureThread); ++i) ::Sleep(25);
+        if (!StopStripOf(captureThread)) return;
+        // Another window, of another thread, takes the focus; then Escape.
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = PlainWindowProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QelEscapeFocus";
+        ::RegisterClassW(&wc);
+        qel::UniqueHwnd other(::CreateWindowExW(0, wc.lpszClassName, L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500,
+                                                200, 150, nullptr, nullptr, wc.hInstance, nullptr));
+        ::SetForegroundWindow(other.get());
+        for (int i = 0; i < 200 && ::GetForegroundWindow() != other.get(); ++i) ::Sleep(25);
+        qeltest::PressKey(VK_ESCAPE);
+        pressed = true;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    });
+    UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(0, 1, 20));
+    user.join();
+    ASSERT_TRUE(pressed) << "the stop strip never showed";
+    ASSERT_TRUE(image);
+    const ScrollImage whole = scrolltest::ExpectedVerticalStitch(o);
+    const int rows = std::abs(image->biHeight);
+    EXPECT_LT(rows, whole.height) << "the capture ran to the end";
+    EXPECT_TRUE(ImageIs(image.get(), whole, rows)) << "what was stitched is exact";
+}
+
+class ScrollPickTest : public formtest::OverlayTest {};
+
+TEST_F(ScrollPickTest, AWindowPickedByRealInputIsScrolled) {
+    ScrollTargetOptions o = Target(400, 1200, 400, 300, 48);
+    ScrollTargetProcess target(o);
+    ASSERT_TRUE(target.Hwnd() && target.Foreground());
+    const RECT client = scrolltest::ClientOnScreen(target.Hwnd());
+    formtest::InputScript script([&] {
+        if (!formtest::WaitForOverlay()) return;
+        formtest::MoveTo(POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2}, 300);
+        qeltest::Click();
+    });
+    UniqueDib image(CPictavoUtil().CaptureScrollWindow(0, 1, 0));
+    script.Join();
+    EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(o)));
+    const CaptureSettings& settings = CaptureSettings::Get();
+    EXPECT_TRUE(!settings.ScrollHorizontal && settings.ScrollVertical && settings.ScrollDelay == 0);
+}
+
+namespace {
+
+// Wine's notepad holding a document, ended with the object.
+class Notepad {
+public:
+    explicit Notepad(const std::wstring& path) {
+        std::wstring commandLine = L"notepad.exe \"" + path + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        process_.reset(pi.hProcess);
+        qel::UniqueKernelHandle thread(pi.hThread);
+        ::WaitForInputIdle(process_.get(), 10000);
+        for (int i = 0; i < 400 && !window_; ++i, ::Sleep(25)) {
+            for (HWND w = ::FindWindowExW(nullptr, nullptr, L"Notepad", nullptr); w; w = ::FindWindowExW(nullptr, w, L"Notepad", nullptr)) {
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(w, &pid);
+                if (pid == pi.dwProcessId && ::IsWindowVisible(w)) window_ = w;
+            }
+        }
+    }
+    ~Notepad() {
+        if (::IsWindow(window_)) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process_.get(), 1);
+            ::WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+    // Foreground, with its edit control holding the focus and the document painted in it.
+    bool Foreground() const {
+        if (!window_) return false;
+        ::SetForegroundWindow(window_);
+        for (int i = 0; i < 200; ++i, ::Sleep(25)) {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            wchar_t name[32] = L"";
+            if (::GetForegroundWindow() == window_ && ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info) &&
+                info.hwndFocus && ::GetClassNameW(info.hwndFocus, name, 32) && _wcsicmp(name, L"Edit") == 0 &&
+                InkRows(info.hwndFocus) >= kPaintedRows)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    // A page of text lines, not just the caret.
+    static constexpr int kPaintedRows = 60;
+    static int InkRows(HWND edit) {
+        const qeltest::ScreenCopy copy = qeltest::CopyScreen(scrolltest::ClientOnScreen(edit));
+        const LONG width = copy.area.right - copy.area.left;
+        int rows = 0;
+        for (LONG y = copy.area.top; y < copy.area.bottom; ++y) {
+            int ink = 0;
+            for (LONG x = copy.area.left; x < copy.area.right; ++x) ink += (copy.At(x, y) & 0xFFFFFF) != 0xFFFFFF;
+            rows += ink > 1 && width > 0;
+        }
+        return rows;
+    }
+
+    qel::UniqueKernelHandle process_;
+    HWND window_ = nullptr;
+};
+
+// The bands of rows that hold ink (anything not white), each as its pixels, top to bottom.
+std::vector<std::vector<uint32_t>> InkBands(const BITMAPINFOHEADER* dib) {
+    const FrameView view = ViewOfDib(dib);
+    std::vector<std::vector<uint32_t>> bands;
+    bool inBand = false;
+    for (int y = 0; y < view.height; ++y) {
+        std::vector<uint32_t> row(static_cast<size_t>(view.width));
+        std::memcpy(row.data(), view.Row(y), row.size() * 4);
+        bool ink = false;
+        for (uint32_t p : row) ink |= (p & 0xFFFFFF) != 0xFFFFFF;
+        if (ink && !inBand) bands.emplace_back();
+        if (ink) bands.back().insert(bands.back().end(), row.begin(), row.end());
+        inBand = ink;
+    }
+    return bands;
+}
+
+}  // namespace
+
+TEST(ScrollCapture, NotepadWithALongDocumentIsCapturedWholeWithNoLineTwice) {
+    if (::GetSystemMetrics(SM_CMONITORS) > 1) GTEST_SKIP() << "once is enough";
+    wchar_t folder[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"qel-scroll-document.txt";
+    {
+        std::ofstream file(path.c_str(), std::ios::binary);
+        // Capitals and digits only: no descenders, so text lines stay apart as bands of ink.
+        for (int i = 1; i <= 300; ++i) {
+            char line[64];
+            std::snprintf(line, sizeof line, "LINE %03d %.*s\r\n", i, 1 + (i * 7) % 23, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+            file << line;
+        }
+    }
+    Notepad notepad(path);
+    ASSERT_TRUE(notepad.Foreground());
+    // The pause lets the window system show each step: it puts what a window painted on the screen a
+    // few tens of milliseconds later, and not always at once.
+    UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(0, 1, 100));
+    ASSERT_TRUE(image);
+    const std::vector<std::vector<uint32_t>> bands = InkBands(image.get());
+    std::set<std::vector<uint32_t>> distinct(bands.begin(), bands.end());
+    EXPECT_EQ(distinct.size(), bands.size()) << "a line appears twice";
+    // Every line once, the first and the last included (a caret may add a band of its own). The
+    // window keeps a margin below its last whole line that never scrolls.
+    EXPECT_GE(bands.size(), 300u);
+    EXPECT_LE(bands.size(), 301u);
+    ::DeleteFileW(path.c_str());
+}
+
