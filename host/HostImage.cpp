@@ -1,8 +1,11 @@
 #include "HostImage.h"
 
+#include "PngWriter.h"
+
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -41,19 +44,34 @@ size_t PackedDibSize(const BITMAPINFOHEADER* dib) {
     return BitsOffset(dib) + stride * rows;
 }
 
-bool SavePng(const BITMAPINFOHEADER* dib, const std::wstring& path) {
+bool SavePng(const BITMAPINFOHEADER* dib, const std::wstring& path, bool* ownWriter) {
+    if (ownWriter) *ownWriter = false;
     if (!dib || dib->biBitCount != 32 || dib->biWidth <= 0 || dib->biHeight == 0) return false;
     const int width = dib->biWidth;
     const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
-    const int stride = width * 4;
-    BYTE* bits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + BitsOffset(dib));
-    // Bottom-up rows: start at the last row and walk upwards with a negative stride.
-    BYTE* scan0 = dib->biHeight > 0 ? bits + static_cast<size_t>(height - 1) * stride : bits;
-    const int signedStride = dib->biHeight > 0 ? -stride : stride;
-    Gdiplus::Bitmap bitmap(width, height, signedStride, PixelFormat32bppARGB, scan0);
-    CLSID png;
-    return bitmap.GetLastStatus() == Gdiplus::Ok && PngEncoder(&png) &&
-           bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    if (width <= INT_MAX / 4) {
+        const int stride = width * 4;
+        BYTE* bits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + BitsOffset(dib));
+        // Bottom-up rows: start at the last row and walk upwards with a negative stride.
+        BYTE* scan0 = dib->biHeight > 0 ? bits + static_cast<size_t>(height - 1) * stride : bits;
+        const int signedStride = dib->biHeight > 0 ? -stride : stride;
+        Gdiplus::Bitmap bitmap(width, height, signedStride, PixelFormat32bppARGB, scan0);
+        CLSID png;
+        if (bitmap.GetLastStatus() == Gdiplus::Ok && PngEncoder(&png) && bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok)
+            return true;
+    }
+    if (ownWriter) *ownWriter = true;
+    return SavePngOwnWriter(dib, path);
+}
+
+bool SavePngOwnWriter(const BITMAPINFOHEADER* dib, const std::wstring& path) {
+    if (!dib || dib->biBitCount != 32 || dib->biWidth <= 0 || dib->biHeight == 0) return false;
+    const size_t height = static_cast<size_t>(dib->biHeight < 0 ? -static_cast<long long>(dib->biHeight) : dib->biHeight);
+    const size_t stride = static_cast<size_t>(dib->biWidth) * 4;
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + BitsOffset(dib);
+    const bool bottomUp = dib->biHeight > 0;
+    return WritePngFile(path, static_cast<uint32_t>(dib->biWidth), static_cast<uint32_t>(height),
+                        [&](uint32_t y) { return bits + (bottomUp ? height - 1 - y : y) * stride; });
 }
 
 bool CopyToClipboard(const BITMAPINFOHEADER* dib) {
