@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "HostImage.h"
+#include "ScrollCommands.h"
 #include "ToolCommands.h"
 
 namespace {
@@ -44,6 +45,7 @@ struct Command {
 
 void Usage(const std::vector<Command>& commands) {
     std::fwprintf(stderr, L"usage: pictavo [--cursor] [--delay MS] [-o FILE.png] [--clipboard] COMMAND [ARGS]\n");
+    std::fwprintf(stderr, L"  (--delay before COMMAND waits before capturing; the scroll commands' own --delay comes after it)\n");
     for (const auto& c : commands) std::fwprintf(stderr, L"  %ls %ls\n", c.name, c.usage);
 }
 
@@ -68,7 +70,9 @@ int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
     int status = 0;
     const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
     if (!o.output.empty()) {
-        if (host::SavePng(dib, o.output)) {
+        bool ownWriter = false;
+        if (host::SavePng(dib, o.output, &ownWriter)) {
+            if (ownWriter) std::fwprintf(stderr, L"note: GDI+ could not encode the image; written by our own PNG writer\n");
             std::wprintf(L"%ls %dx%d\n", o.output.c_str(), static_cast<int>(dib->biWidth), height);
         } else {
             std::fwprintf(stderr, L"could not write %ls\n", o.output.c_str());
@@ -86,6 +90,15 @@ int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
     if (o.output.empty() && !o.clipboard) std::wprintf(L"captured %dx%d\n", static_cast<int>(dib->biWidth), height);
     QelImageTransform::ReleaseDIB(dib);
     return status;
+}
+
+// scroll and scroll-active: a window scrolled step by step and stitched into one image.
+int CaptureScroll(const Options& o, bool active) {
+    host::ScrollOptions scroll;
+    if (!host::ParseScrollOptions(o.args, &scroll)) return 2;
+    const int h = scroll.horizontal, v = scroll.vertical;
+    return active ? Deliver(CPictavoUtil().CaptureActiveScrollWindow(h, v, scroll.delayMs), o, L"no focus window, or it did not scroll")
+                  : Deliver(CPictavoUtil().CaptureScrollWindow(h, v, scroll.delayMs), o, L"no window picked, or it did not scroll");
 }
 
 // "WxH" with both sides above 0.
@@ -219,6 +232,11 @@ std::vector<Command> Commands() {
          [](const Options& o) { return host::SelectArea(o.args); }, 2},
         {L"flash", L"X,Y,W,H [--thin] [--seconds N]  a blinking frame the user may drag", 1,
          [](const Options& o) { return host::Flash(o.args); }, 4},
+        {L"scroll", L"[--vertical] [--horizontal] [--delay MS]  a window the user picks, scrolled and stitched; both ways\n"
+                    L"                             unless one is named; MS from each step to its copy (default 250)", 0,
+         [](const Options& o) { return CaptureScroll(o, false); }, 4},
+        {L"scroll-active", L"[--vertical] [--horizontal] [--delay MS]  the same with the focus window of the foreground window", 0,
+         [](const Options& o) { return CaptureScroll(o, true); }, 4},
         {L"pick-color", L"                 the colour where the user clicks: #RRGGBB and COLORREF", 0,
          [](const Options&) { return host::PickColor(); }},
     };
