@@ -346,6 +346,17 @@ int PlainUnchangedColumns(const FrameView& p, const FrameView& c) {
     return columns;
 }
 
+int PlainUnchangedTrailingLines(const FrameView& p, const FrameView& c, bool horizontal) {
+    if (p.pixelBytes != c.pixelBytes || p.width != c.width || p.height != c.height) return 0;
+    const int lines = horizontal ? p.width : p.height, span = horizontal ? p.height : p.width;
+    for (int r = 0; r < lines; ++r)
+        for (int k = 0; k < span; ++k) {
+            const int x = horizontal ? p.width - 1 - r : k, y = horizontal ? k : p.height - 1 - r;
+            if (!exhaustive::SamePixel(exhaustive::At(p, x, y), exhaustive::At(c, x, y), p.pixelBytes)) return r;
+        }
+    return lines;
+}
+
 int64_t PlainDifferingPixels(const FrameView& p, const FrameView& c) {
     int64_t differing = 0;
     for (int y = 0; y < p.height; ++y)
@@ -356,8 +367,9 @@ int64_t PlainDifferingPixels(const FrameView& p, const FrameView& c) {
 
 }  // namespace
 
-// Pairs that share a prefix of lines and then differ in a pixel or two; now and then of other
-// lengths along the axis (counted up to the shorter), or of another depth or size across it (none).
+// Pairs that share their lines but for a pixel or two, so that runs of equal leading and trailing
+// lines are long; now and then of other lengths along the axis (leading lines counted up to the
+// shorter, trailing ones none), or of another depth or size across it (none).
 TEST(FrameComparison, UnchangedLinesAndDifferingPixelsMatchPlainCounts) {
     std::mt19937 rng(Seed() + 11);
     for (int i = 0; i < 4000; ++i) {
@@ -381,6 +393,7 @@ TEST(FrameComparison, UnchangedLinesAndDifferingPixelsMatchPlainCounts) {
         } else {
             ASSERT_EQ(UnchangedRows(p.view, c.view), PlainUnchangedRows(p.view, c.view));
         }
+        ASSERT_EQ(UnchangedTrailingLines(p.view, c.view, horizontal), PlainUnchangedTrailingLines(p.view, c.view, horizontal));
         if (mismatch || otherLines != lines) continue;
         const int64_t differing = PlainDifferingPixels(p.view, c.view);
         const int64_t limit = rng() % 3;
@@ -407,25 +420,28 @@ MergedImage Begin(const Frame& first) {
     return image;
 }
 
-// The bottom shift rows of a bottom-up frame are the first in its bits: they go first, the image
-// after them.
-MergedImage MergeBelow(const MergedImage& image, const Frame& frame, int shift) {
+// The frame's last shift + footer lines follow the image less its last footer lines. The bottom
+// rows of a bottom-up frame come first in its bits, and so do the image's.
+MergedImage MergeBelow(const MergedImage& image, const Frame& frame, int shift, int footer) {
     MergedImage merged{image.width, image.height + shift, image.pixelBytes, {}};
     merged.bits.resize(static_cast<size_t>(merged.Stride()) * merged.height);
-    std::memcpy(merged.bits.data(), frame.Bits(), static_cast<size_t>(shift * image.Stride()));
-    std::memcpy(merged.bits.data() + shift * image.Stride(), image.bits.data(), image.bits.size());
+    const ptrdiff_t stride = image.Stride();
+    std::memcpy(merged.bits.data(), frame.Bits(), static_cast<size_t>((shift + footer) * stride));
+    std::memcpy(merged.bits.data() + (shift + footer) * stride, image.bits.data() + footer * stride,
+                static_cast<size_t>((image.height - footer) * stride));
     return merged;
 }
 
-MergedImage MergeRight(const MergedImage& image, const Frame& frame, int shift) {
+MergedImage MergeRight(const MergedImage& image, const Frame& frame, int shift, int footer) {
     MergedImage merged{image.width + shift, image.height, image.pixelBytes, {}};
     merged.bits.resize(static_cast<size_t>(merged.Stride()) * merged.height);
-    const size_t imageRow = static_cast<size_t>(image.width) * image.pixelBytes;
+    const int pb = image.pixelBytes;
+    const size_t kept = static_cast<size_t>(image.width - footer) * pb;
     for (int r = 0; r < image.height; ++r) {
         uint8_t* out = merged.bits.data() + r * merged.Stride();
-        std::memcpy(out, image.bits.data() + r * image.Stride(), imageRow);
-        std::memcpy(out + imageRow, frame.Bits() + r * frame.Stride() + (frame.view.width - shift) * image.pixelBytes,
-                    static_cast<size_t>(shift) * image.pixelBytes);
+        std::memcpy(out, image.bits.data() + r * image.Stride(), kept);
+        std::memcpy(out + kept, frame.Bits() + r * frame.Stride() + (frame.view.width - shift - footer) * pb,
+                    static_cast<size_t>(shift + footer) * pb);
     }
     return merged;
 }
@@ -438,10 +454,10 @@ Grid NoiseGrid(int lines, int span, std::mt19937& rng) {
 
 }  // namespace
 
-// Frames of random lengths along the axis and random shifts, given to the strip image now bottom-up,
-// now top-down; appends it must refuse in between (no shift, more than the frame, another depth or
-// size) leave the image as it was. Written out bottom-up or top-down with room after each row, which
-// must stay untouched.
+// Frames of random lengths along the axis, random shifts and footers, given to the strip image now
+// bottom-up, now top-down; appends it must refuse in between (no shift, more than the frame, another
+// depth or size, a negative footer or one longer than the image) leave the image as it was. Written
+// out bottom-up or top-down with room after each row, which must stay untouched.
 TEST(StripImage, AssemblesWhatMergingFrameByFrameBuilds) {
     std::mt19937 rng(Seed() + 13);
     for (int sequence = 0; sequence < 600; ++sequence) {
@@ -469,17 +485,20 @@ TEST(StripImage, AssemblesWhatMergingFrameByFrameBuilds) {
                 want = Begin(bottomUp);
                 continue;
             }
-            const int refusal = rng() % 8 == 0 ? 1 + static_cast<int>(rng() % 4) : 0;
+            const int length = horizontal ? want.width : want.height;
+            const int refusal = rng() % 8 == 0 ? 1 + static_cast<int>(rng() % 6) : 0;
             if (refusal == 0) {
-                const int shift = 1 + static_cast<int>(rng() % lines);
-                ASSERT_TRUE(strips.Append(view, shift)) << "frame " << f << ", shift " << shift;
-                want = horizontal ? MergeRight(want, bottomUp, shift) : MergeBelow(want, bottomUp, shift);
+                const int footer = rng() % 2 ? 0 : static_cast<int>(rng() % (std::min(lines - 1, length) + 1));
+                const int shift = 1 + static_cast<int>(rng() % (lines - footer));
+                ASSERT_TRUE(strips.Append(view, shift, footer)) << "frame " << f << ", shift " << shift << ", footer " << footer;
+                want = horizontal ? MergeRight(want, bottomUp, shift, footer) : MergeBelow(want, bottomUp, shift, footer);
                 continue;
             }
             const Frame odd = Lay(NoiseGrid(lines, span + (refusal == 4), rng), horizontal,
                                   refusal == 3 ? 7 - pixelBytes : pixelBytes, true, rng);
             const int shift = refusal == 1 ? 0 : refusal == 2 ? lines + 1 : 1;
-            EXPECT_FALSE(strips.Append(refusal >= 3 ? odd.view : view, shift))
+            const int footer = refusal == 5 ? -1 : refusal == 6 ? length + 1 : 0;
+            EXPECT_FALSE(strips.Append(refusal == 3 || refusal == 4 ? odd.view : view, shift, footer))
                 << "frame " << f << ", refusal " << refusal;
         }
         ASSERT_FALSE(strips.Empty());
