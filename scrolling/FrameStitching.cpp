@@ -25,19 +25,21 @@ uint32_t LoadPixel(const uint8_t* p, int pixelBytes) {
     return v;
 }
 
-// Four independent lanes, so that the multiplications do not wait on each other.
+// Four lanes of rotate-and-add: cheap enough to run at the speed of memory, and a row that differs
+// in one word from another always hashes differently (each step is a bijection). Equal hashes are
+// confirmed by comparing the pixels, so a collision costs time, never a wrong result.
 uint64_t HashBytes(const uint8_t* p, size_t n) {
     uint64_t a = 1, b = 2, c = 3, d = 4;
     size_t i = 0;
     for (; i + 32 <= n; i += 32) {
-        a = Rotl((a ^ Load64(p + i)) * kMix, 27);
-        b = Rotl((b ^ Load64(p + i + 8)) * kMix, 27);
-        c = Rotl((c ^ Load64(p + i + 16)) * kMix, 27);
-        d = Rotl((d ^ Load64(p + i + 24)) * kMix, 27);
+        a = Rotl(a, 7) + Load64(p + i);
+        b = Rotl(b, 7) + Load64(p + i + 8);
+        c = Rotl(c, 7) + Load64(p + i + 16);
+        d = Rotl(d, 7) + Load64(p + i + 24);
     }
-    for (; i + 8 <= n; i += 8) a = Rotl((a ^ Load64(p + i)) * kMix, 27);
-    for (; i < n; ++i) b = Rotl((b ^ p[i]) * kMix, 27);
-    return a ^ Rotl(b, 17) ^ Rotl(c, 31) ^ Rotl(d, 47) ^ n;
+    for (; i + 8 <= n; i += 8) a = Rotl(a, 7) + Load64(p + i);
+    for (; i < n; ++i) b = Rotl(b, 7) + p[i];
+    return (a ^ Rotl(b, 17) ^ Rotl(c, 31) ^ Rotl(d, 47) ^ n) * kMix;
 }
 
 // Per-column hashes of the first `columns` columns, accumulated a row at a time.
@@ -170,6 +172,25 @@ ShiftSearch::ShiftSearch(const FrameView& previous, const FrameView& current, bo
         previousHashes_ = RowHashes(previous, lines_);
         currentHashes_ = RowHashes(current, std::min(lines_, lines_ / 2 + 1));
     }
+    CountEqualLines();
+}
+
+void ShiftSearch::CountEqualLines() {
+    // Each line of the new frame meets only the previous lines with its hash, found by sorting,
+    // instead of every candidate comparing every line.
+    equalLines_.assign(static_cast<size_t>(m_) + 1, 0);
+    std::vector<std::pair<uint64_t, int>> sorted;
+    sorted.reserve(previousHashes_.size());
+    for (int i = 0; i < static_cast<int>(previousHashes_.size()); ++i) sorted.push_back({previousHashes_[i], i});
+    std::sort(sorted.begin(), sorted.end());
+    const int compared = std::min(static_cast<int>(currentHashes_.size()), lines_ / 2);
+    for (int j = 0; j < compared; ++j) {
+        auto at = std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(currentHashes_[j], INT_MIN));
+        for (; at != sorted.end() && at->first == currentHashes_[j]; ++at) {
+            const int c = at->second - j;
+            if (c >= 1 && c <= m_ && j < ComparedLines(c)) ++equalLines_[c];
+        }
+    }
 }
 
 int ShiftSearch::ComparedLines(int c) const {
@@ -179,8 +200,7 @@ int ShiftSearch::ComparedLines(int c) const {
 
 uint64_t ShiftSearch::UpperBound(int c) const {
     const int lines = ComparedLines(c);
-    uint64_t equal = 0;
-    for (int j = 0; j < lines; ++j) equal += currentHashes_[j] == previousHashes_[c + j];
+    const uint64_t equal = static_cast<uint64_t>(equalLines_[c]);
     // A line whose hash differs has at least one differing pixel.
     return equal * span_ + (lines - equal) * static_cast<uint64_t>(span_ - 1);
 }
@@ -218,6 +238,41 @@ int64_t ShiftSearch::Score(int c, int64_t need) const {
 int64_t ShiftSearch::ScoreAt(int shift) const {
     if (lines_ == 0 || shift < 0 || shift >= lines_) return 0;
     return std::max<int64_t>(Score(shift, 0), 0);
+}
+
+bool ShiftSearch::Seed(ShiftMatch* best) {
+    *best = ShiftMatch{};
+    if (m_ <= 1) return true;
+    // Only the candidates the ranges hold: for some counts they stop short of m.
+    std::vector<int> candidates;
+    for (const CandidateRange& range : CandidateRanges(m_))
+        for (int c = range.first; c < range.first + range.count; ++c)
+            if (ComparedLines(c) > 0) candidates.push_back(c);
+    int top = -1;
+    uint64_t topBound = 0;
+    std::vector<uint64_t> bounds(static_cast<size_t>(m_) + 1, 0);
+    for (int c : candidates) {
+        bounds[c] = UpperBound(c);
+        if (top < 0 || bounds[c] > topBound) top = c, topBound = bounds[c];
+    }
+    const int64_t minimum = std::max(threshold_, floor_ + 1);
+    int64_t reach = minimum;  // what any other candidate must reach to matter
+    if (top >= 0 && static_cast<int64_t>(topBound) >= minimum) {
+        const int64_t score = Score(top, minimum);
+        if (score >= minimum) {
+            *best = {score, top};
+            shared_.store(score, std::memory_order_relaxed);
+            reach = score;
+        }
+    }
+    // Done when no other candidate can beat the seed, nor equal it with a smaller shift (the seed
+    // is the smallest of those with the highest bound).
+    for (int c : candidates) {
+        if (c == top) continue;
+        const int64_t bound = static_cast<int64_t>(bounds[c]);
+        if (bound > reach || (bound == reach && (best->candidate < 0 || c < best->candidate))) return false;
+    }
+    return true;
 }
 
 ShiftMatch ShiftSearch::ScanRange(const CandidateRange& range) {
@@ -326,7 +381,8 @@ bool StripImage::Append(const FrameView& frame, int shift, int footer) {
             std::memcpy(strip.pixels.get() + y * stripRow, frame.Pixel(frame.width - taken, y), stripRow);
     }
     try {
-        strips_.reserve(strips_.size() + 1);
+        // Room first, so that trimming the footer is never undone; grown geometrically.
+        if (strips_.size() == strips_.capacity()) strips_.reserve(strips_.size() * 2 + 8);
     } catch (...) {
         return false;
     }

@@ -64,6 +64,10 @@ public:
     // Only scores above floor matter (default: any).
     void SetFloor(int64_t floor) { floor_ = floor; }
 
+    // Scores in full the candidate whose bound is highest, so that every range starts from its score.
+    // True when that settles the search (no other candidate can matter): best is then the result.
+    // Steps repeat while a window scrolls, so this is the usual case, and it needs no thread.
+    bool Seed(ShiftMatch* best);
     // Scans one range; safe to run for several ranges at once.
     ShiftMatch ScanRange(const CandidateRange& range);
     // The exact score of a shift (0 included), compared over the window of that shift.
@@ -77,6 +81,7 @@ public:
     int Decide(const ShiftMatch& best) const;
 
 private:
+    void CountEqualLines();
     uint64_t UpperBound(int c) const;
     // The score of c, or -1 once it is certain to stay below need.
     int64_t Score(int c, int64_t need) const;
@@ -92,6 +97,7 @@ private:
     int64_t floor_ = -1;
     std::vector<uint64_t> previousHashes_;
     std::vector<uint64_t> currentHashes_;
+    std::vector<int> equalLines_;  // per candidate: compared lines whose hashes are equal
     std::atomic<int64_t> shared_{0};  // the best score any range has reached
 };
 

@@ -56,6 +56,8 @@ ShiftMatch ParallelCandidateScan(ShiftSearch& search) {
 int RunShiftSearch(ShiftSearch& search) {
     if (search.CandidateCount() <= 1) return -1;
     try {
+        ShiftMatch seeded;
+        if (search.Seed(&seeded)) return search.Decide(seeded);
         const ShiftMatch best = search.Horizontal() ? ParallelCandidateScan<FindHEqualPixelsThread>(search)
                                            : ParallelCandidateScan<FindVEqualPixelsThread>(search);
         return search.Decide(best);
