@@ -162,17 +162,21 @@ TEST(ScrollCapture, EveryEndKeepsTheImageSoFarAndLeavesNothingBehind) {
         const char* name;
         ScrollTargetOptions target;
         int rows;  // of the expected vertical stitch
+        int grabs = -1;
     };
     ScrollTargetOptions destroyed = Target(400, 2000, 400, 300, 16);
     destroyed.destroyAfter = 5;
     ScrollTargetOptions resized = Target(400, 2000, 400, 300, 16);
     resized.resizeAfter = 5;
+    ScrollTargetOptions collapsed = Target(400, 2000, 400, 300, 16);
+    collapsed.collapseAfter = 5;
     ScrollTargetOptions jumping = Target(400, 2000, 400, 300, 200);  // more than half the client: too little overlap
     ScrollTargetOptions atTheEnd = Target(400, 2000, 400, 300, 16);
     atTheEnd.startY = 5000;
     const Case cases[] = {
         {"window destroyed at the fifth step", destroyed, 300 + 4 * 16},
         {"window resized at the fifth step", resized, 300 + 4 * 16},
+        {"window minimised at the fifth step: the grab fails", collapsed, 300 + 4 * 16, 5},
         {"a step of more than half the client", jumping, 300},
         {"already at the end: the first frame", atTheEnd, 300},
     };
@@ -192,6 +196,9 @@ TEST(ScrollCapture, EveryEndKeepsTheImageSoFarAndLeavesNothingBehind) {
         }
         EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(c.target), c.rows)) << c.name;
         EXPECT_EQ(g_released.load() - releasedBefore, grabbed) << c.name;
+        if (c.grabs >= 0) {
+            EXPECT_EQ(grabbed, c.grabs) << c.name;
+        }
         EXPECT_TRUE(ThreadCountReturnsTo(threads)) << c.name;
         EXPECT_EQ(HandleCount(), handles) << c.name;
         qel::UniqueKernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, L"Vertical-Scroll-Capture"));
@@ -260,20 +267,30 @@ TEST(ScrollCapture, EscapePressedWhileAnotherWindowHasTheFocusEndsTheCapture) {
 class ScrollPickTest : public formtest::OverlayTest {};
 
 TEST_F(ScrollPickTest, AWindowPickedByRealInputIsScrolled) {
-    ScrollTargetOptions o = Target(400, 1200, 400, 300, 48);
-    ScrollTargetProcess target(o);
-    ASSERT_TRUE(target.Hwnd() && target.Foreground());
-    const RECT client = scrolltest::ClientOnScreen(target.Hwnd());
-    formtest::InputScript script([&] {
-        if (!formtest::WaitForOverlay()) return;
-        formtest::MoveTo(POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2}, 300);
-        qeltest::Click();
-    });
-    UniqueDib image(CPictavoUtil().CaptureScrollWindow(0, 1, 0));
-    script.Join();
-    EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(o)));
-    const CaptureSettings& settings = CaptureSettings::Get();
-    EXPECT_TRUE(!settings.ScrollHorizontal && settings.ScrollVertical && settings.ScrollDelay == 0);
+    struct Case {
+        ScrollTargetOptions target;
+        int horizontal, vertical;
+        unsigned long delay;
+    };
+    const Case cases[] = {{Target(400, 1200, 400, 300, 48), 0, 1, 0}, {Target(1000, 250, 400, 250, 150), 1, 0, 250}};
+    for (const Case& c : cases) {
+        ScrollTargetProcess target(c.target);
+        ASSERT_TRUE(target.Hwnd() && target.Foreground());
+        const RECT client = scrolltest::ClientOnScreen(target.Hwnd());
+        formtest::InputScript script([&] {
+            if (!formtest::WaitForOverlay()) return;
+            formtest::MoveTo(POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2}, 300);
+            qeltest::Click();
+        });
+        UniqueDib image(CPictavoUtil().CaptureScrollWindow(c.horizontal, c.vertical, c.delay));
+        script.Join();
+        EXPECT_TRUE(ImageIs(image.get(), c.vertical ? scrolltest::ExpectedVerticalStitch(c.target)
+                                                    : scrolltest::ExpectedHorizontalStitch(c.target)))
+            << "delay " << c.delay;
+        const CaptureSettings& settings = CaptureSettings::Get();
+        EXPECT_TRUE(settings.ScrollHorizontal == (c.horizontal != 0) && settings.ScrollVertical == (c.vertical != 0) &&
+                    settings.ScrollDelay == static_cast<int>(c.delay));
+    }
 }
 
 namespace {

@@ -48,7 +48,7 @@ struct ScrollTargetOptions {
     int header = 0;        // fixed rows at the top of the client area
     bool verticalBar = true, horizontalBar = true;
     int startX = 0, startY = 0;
-    int destroyAfter = 0, resizeAfter = 0;  // scroll step messages; 0: never
+    int destroyAfter = 0, resizeAfter = 0, collapseAfter = 0;  // scroll step messages; 0: never
     std::wstring title = L"Qel scroll target";
 
     int ViewHeight() const { return std::max(0, clientHeight - header); }

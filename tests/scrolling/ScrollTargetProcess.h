@@ -55,7 +55,8 @@ inline std::wstring ScrollTargetArguments(const ScrollTargetOptions& o) {
                         pair(o.clientWidth, L'x', o.clientHeight) + L" --pos " + pair(o.x, L',', o.y) + L" --line " +
                         std::to_wstring(o.line) + L" --header " + std::to_wstring(o.header) + L" --start " +
                         pair(o.startX, L',', o.startY) + L" --destroy-after " + std::to_wstring(o.destroyAfter) +
-                        L" --resize-after " + std::to_wstring(o.resizeAfter) + L" --bars ";
+                        L" --resize-after " + std::to_wstring(o.resizeAfter) + L" --collapse-after " +
+                        std::to_wstring(o.collapseAfter) + L" --bars ";
     args += o.verticalBar ? (o.horizontalBar ? L"vh" : L"v") : (o.horizontalBar ? L"h" : L"none");
     return args + L" --title \"" + o.title + L"\"";
 }

@@ -1,7 +1,7 @@
 // A window whose content, a known picture longer and wider than its client area, moves by the scroll
 // messages a scrolling capture sends; what it shows is described in ScrollTargetContent.h.
 // Usage: scroll_target.exe [--content WxH] [--client WxH] [--pos X,Y] [--line N] [--header N]
-//   [--bars v|h|vh|none] [--start X,Y] [--destroy-after N] [--resize-after N] [--title T]
+//   [--bars v|h|vh|none] [--start X,Y] [--destroy-after N] [--resize-after N] [--collapse-after N] [--title T]
 // Exit codes: 0 when its window is gone, 2 for bad arguments, 3 when the window cannot be made.
 #include <windows.h>
 #include <shellapi.h>
@@ -54,6 +54,7 @@ bool ParseOptions(int argc, wchar_t** argv, ScrollTargetOptions* o) {
         else if (name == L"--header") ok = ParseNumber(v, &o->header) && o->header >= 0;
         else if (name == L"--destroy-after") ok = ParseNumber(v, &o->destroyAfter) && o->destroyAfter >= 0;
         else if (name == L"--resize-after") ok = ParseNumber(v, &o->resizeAfter) && o->resizeAfter >= 0;
+        else if (name == L"--collapse-after") ok = ParseNumber(v, &o->collapseAfter) && o->collapseAfter >= 0;
         else if (name == L"--title") o->title = v;
         else if (name == L"--bars") {
             const std::wstring bars = v;
@@ -187,6 +188,7 @@ private:
     void AfterStep(HWND wnd) {
         ++steps_;
         if (steps_ == o_.resizeAfter) SetClientSize(wnd, width_ + 20, height_);
+        if (steps_ == o_.collapseAfter) ::ShowWindow(wnd, SW_MINIMIZE);  // no client area left to copy
         ::UpdateWindow(wnd);
         if (steps_ == o_.destroyAfter) ::DestroyWindow(wnd);
     }
