@@ -8,29 +8,10 @@
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "BenchTiming.h"
 
-namespace {
-
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <typename F>
-double MedianMs(int runs, F f) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = Seconds();
-        f();
-        times.push_back((Seconds() - start) * 1000.0);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-}  // namespace
+using bench::MedianMs;
+using bench::Seconds;
 
 int main() {
     ::SetProcessDPIAware();

@@ -182,13 +182,8 @@ BITMAPINFOHEADER* CaptureSession::ScrollStep() {
     try {
         HWND target = nullptr;
         {
-            auto form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
-            form->SetSelectionShape(shape_);
-            if (form->RunForm() == 0 || !form->IsAccepted()) return nullptr;
-            selected_ = form->SelectedWindow();
-            selection_ = form->CaptureRectangle();
-            if (selected_) capture_->GetDetails()->SetTitle(selected_->Text());
-            if (!selected_ || selection_.Width <= 0 || selection_.Height <= 0) return nullptr;
+            std::unique_ptr<CaptureForm> form = RunPickForm();
+            if (!form || !selected_ || selection_.Width <= 0 || selection_.Height <= 0) return nullptr;
             target = selected_->Handle();
         }  // the overlay leaves the screen before the window is scrolled
         ::Sleep(1000);
@@ -202,14 +197,20 @@ BITMAPINFOHEADER* CaptureSession::ScrollStep() {
 }
 bool CaptureSession::CaptureActiveWindowStep() { return WindowCaptureChoice::CaptureActiveWindowStep(capture_.get()); }
 
+std::unique_ptr<CaptureForm> CaptureSession::RunPickForm() {
+    auto form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
+    form->SetSelectionShape(shape_);
+    if (form->RunForm() == 0 || !form->IsAccepted()) return nullptr;
+    selected_ = form->SelectedWindow();
+    selection_ = form->CaptureRectangle();
+    if (selected_) capture_->GetDetails()->SetTitle(selected_->Text());
+    return form;
+}
+
 bool CaptureSession::SelectionStep() {
     try {
-        auto form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
-        form->SetSelectionShape(shape_);
-        if (form->RunForm() == 0 || !form->IsAccepted()) return false;
-        selected_ = form->SelectedWindow();
-        selection_ = form->CaptureRectangle();
-        if (selected_) capture_->GetDetails()->SetTitle(selected_->Text());
+        std::unique_ptr<CaptureForm> form = RunPickForm();
+        if (!form) return false;
         if (selection_.Width > 0 && selection_.Height > 0) {
             if (mode_ == CaptureModeWindow && selected_) {
                 form.reset();  // the overlay leaves the screen before the window is copied again

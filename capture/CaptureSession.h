@@ -13,6 +13,8 @@
 #include "windows/WindowDetails.h"
 #include "windows/WindowListHolder.h"
 
+class CaptureForm;
+
 enum CaptureMode {
     CaptureModeRegion = 1,          // a region dragged on the frozen screen
     CaptureModeScreen = 2,          // the monitor under the cursor
@@ -51,6 +53,8 @@ private:
     bool CaptureActiveWindowStep();
     void ResolutionStep();
     void SetImageResolution();
+    // Shows the overlay until the user confirms or cancels, and keeps the choice; null when cancelled.
+    std::unique_ptr<CaptureForm> RunPickForm();
     bool SelectionStep();
     BITMAPINFOHEADER* ScrollStep();
     bool CursorWanted() const;
