@@ -23,6 +23,7 @@
 #include "capture/Dib.h"
 #include "scrolling/ScrollCapture.h"
 #include "scrolling/ShiftSearchThreads.h"
+#include "WindowTestSupport.h"
 #include "tests/selection/CaptureFormTestSupport.h"
 
 using scrolltest::ScrollImage;
@@ -66,22 +67,10 @@ DWORD HandleCount() {
     return count;
 }
 
-// Threads end a moment after they were joined elsewhere (the hotkey library's): wait for the count.
-bool ThreadCountReturnsTo(int count) {
-    for (int i = 0; i < 200; ++i, ::Sleep(25))
-        if (ThreadCount() <= count) return true;
-    return false;
-}
-
 std::atomic<int> g_released{0};
 void CountingRelease(BITMAPINFOHEADER* frame) {
     ++g_released;
     QelImageTransform::ReleaseDIB(frame);
-}
-
-UniqueDib CaptureActive(const ScrollTargetProcess& target, int horizontal, int vertical, unsigned long delay) {
-    if (!target.Hwnd() || !target.Foreground()) return nullptr;
-    return UniqueDib(CPictavoUtil().CaptureActiveScrollWindow(horizontal, vertical, delay));
 }
 
 ScrollTargetOptions Target(int contentWidth, int contentHeight, int clientWidth, int clientHeight, int line) {
@@ -94,65 +83,54 @@ ScrollTargetOptions Target(int contentWidth, int contentHeight, int clientWidth,
     return o;
 }
 
+enum Expected { View, Vertical, Horizontal };
+
+ScrollImage ExpectedImage(Expected kind, const ScrollTargetOptions& o) {
+    return kind == Vertical ? scrolltest::ExpectedVerticalStitch(o)
+                            : kind == Horizontal ? scrolltest::ExpectedHorizontalStitch(o) : scrolltest::ExpectedView(o, 0, 0);
+}
+
 }  // namespace
 
-TEST(ScrollCapture, VerticalCapturesReturnTheWholeContentPixelForPixel) {
+// Every direction the two flags ask for, with and without a pause between steps.
+TEST(ScrollCapture, TheFocusWindowIsCapturedWholePixelForPixel) {
     struct Case {
         const char* name;
         ScrollTargetOptions target;
+        int horizontal, vertical;
         unsigned long delay;
+        Expected expected;
     };
-    std::vector<Case> cases;
-    cases.push_back({"line steps, no delay", Target(500, 2400, 400, 300, 16), 0});
-    cases.push_back({"steps of nearly half the client, 250 ms", Target(400, 1100, 400, 300, 140), 250});
     ScrollTargetOptions header = Target(300, 420, 300, 200, 1);
     header.header = 20;
-    cases.push_back({"one-pixel steps under a header that never scrolls", header, 0});
-    cases.push_back({"content shorter than two steps", Target(400, 380, 400, 300, 60), 0});
+    ScrollTargetOptions onlyHorizontalBar = Target(900, 200, 400, 200, 32);
+    onlyHorizontalBar.verticalBar = false;
+    std::vector<Case> cases = {
+        {"line steps", Target(500, 2400, 400, 300, 16), 0, 1, 0, Vertical},
+        {"steps of nearly half the client, pausing", Target(400, 1100, 400, 300, 140), 0, 1, 250, Vertical},
+        {"one-pixel steps under a header that never scrolls", header, 0, 1, 0, Vertical},
+        {"content shorter than two steps", Target(400, 380, 400, 300, 60), 0, 1, 0, Vertical},
+        {"horizontal line steps", Target(1500, 250, 400, 250, 16), 1, 0, 0, Horizontal},
+        {"horizontal, pausing", Target(1000, 200, 400, 200, 190), 1, 0, 250, Horizontal},
+        {"both flags, only a horizontal bar", onlyHorizontalBar, 1, 1, 0, Horizontal},
+        {"both flags, both bars", Target(900, 700, 400, 300, 32), 1, 1, 0, Vertical},
+        {"neither flag: one frame, not scrolled", Target(500, 2000, 400, 300, 16), 0, 0, 0, View},
+    };
     // A target on the monitor left of the primary, where screen coordinates are negative.
     if (::GetSystemMetrics(SM_XVIRTUALSCREEN) < 0) {
         ScrollTargetOptions left = Target(400, 900, 400, 300, 32);
         left.x = ::GetSystemMetrics(SM_XVIRTUALSCREEN) + 100;
-        cases.push_back({"on the left monitor", left, 0});
+        cases.push_back({"on the left monitor", left, 0, 1, 0, Vertical});
     }
     for (const Case& c : cases) {
         ScrollTargetProcess target(c.target);
-        UniqueDib image = CaptureActive(target, 0, 1, c.delay);
-        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(c.target))) << c.name;
+        ASSERT_TRUE(target.Hwnd() && target.Foreground()) << c.name;
+        UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(c.horizontal, c.vertical, c.delay));
+        EXPECT_TRUE(ImageIs(image.get(), ExpectedImage(c.expected, c.target))) << c.name;
+        if (c.expected == View) {
+            EXPECT_TRUE(target.WaitForView(0, 0)) << c.name;
+        }
     }
-}
-
-TEST(ScrollCapture, HorizontalCapturesReturnTheWholeContentAndTheAutomaticChoiceFollowsTheBars) {
-    {
-        ScrollTargetProcess target(Target(1500, 250, 400, 250, 16));
-        UniqueDib image = CaptureActive(target, 1, 0, 0);
-        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedHorizontalStitch(target.Options()))) << "no delay";
-    }
-    {
-        ScrollTargetProcess target(Target(1000, 200, 400, 200, 190));
-        UniqueDib image = CaptureActive(target, 1, 0, 250);
-        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedHorizontalStitch(target.Options()))) << "250 ms";
-    }
-    {
-        ScrollTargetOptions onlyHorizontal = Target(900, 200, 400, 200, 32);
-        onlyHorizontal.verticalBar = false;
-        ScrollTargetProcess target(onlyHorizontal);
-        UniqueDib image = CaptureActive(target, 1, 1, 0);
-        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedHorizontalStitch(onlyHorizontal))) << "only a horizontal bar";
-    }
-    {
-        ScrollTargetOptions both = Target(900, 700, 400, 300, 32);
-        ScrollTargetProcess target(both);
-        UniqueDib image = CaptureActive(target, 1, 1, 0);
-        EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedVerticalStitch(both))) << "both bars: vertical";
-    }
-}
-
-TEST(ScrollCapture, NeitherDirectionGivesOneUnscrolledFrame) {
-    ScrollTargetProcess target(Target(500, 2000, 400, 300, 16));
-    UniqueDib image = CaptureActive(target, 0, 0, 0);
-    EXPECT_TRUE(ImageIs(image.get(), scrolltest::ExpectedView(target.Options(), 0, 0)));
-    EXPECT_TRUE(target.WaitForView(0, 0)) << "the target was not scrolled";
 }
 
 // Each way a capture ends early gives the image stitched so far, releases every frame it grabbed
@@ -199,7 +177,7 @@ TEST(ScrollCapture, EveryEndKeepsTheImageSoFarAndLeavesNothingBehind) {
         if (c.grabs >= 0) {
             EXPECT_EQ(grabbed, c.grabs) << c.name;
         }
-        EXPECT_TRUE(ThreadCountReturnsTo(threads)) << c.name;
+        EXPECT_EQ(ThreadCount(), threads) << c.name;
         EXPECT_EQ(HandleCount(), handles) << c.name;
         qel::UniqueKernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, L"Vertical-Scroll-Capture"));
         EXPECT_FALSE(event) << c.name;
@@ -225,8 +203,6 @@ HWND StopStripOf(DWORD thread) {
     return found;
 }
 
-LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(w, m, wp, lp); }
-
 }  // namespace
 
 TEST(ScrollCapture, EscapePressedWhileAnotherWindowHasTheFocusEndsTheCapture) {
@@ -240,13 +216,7 @@ TEST(ScrollCapture, EscapePressedWhileAnotherWindowHasTheFocusEndsTheCapture) {
         for (int i = 0; i < 400 && !StopStripOf(captureThread); ++i) ::Sleep(25);
         if (!StopStripOf(captureThread)) return;
         // Another window, of another thread, takes the focus; then Escape.
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = PlainWindowProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QelEscapeFocus";
-        ::RegisterClassW(&wc);
-        qel::UniqueHwnd other(::CreateWindowExW(0, wc.lpszClassName, L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500,
-                                                200, 150, nullptr, nullptr, wc.hInstance, nullptr));
+        wintest::TestWindow other = wintest::TopLevel(L"other", wintest::At(700, 500, 200, 150));
         ::SetForegroundWindow(other.get());
         for (int i = 0; i < 200 && ::GetForegroundWindow() != other.get(); ++i) ::Sleep(25);
         qeltest::PressKey(VK_ESCAPE);
@@ -284,9 +254,7 @@ TEST_F(ScrollPickTest, AWindowPickedByRealInputIsScrolled) {
         });
         UniqueDib image(CPictavoUtil().CaptureScrollWindow(c.horizontal, c.vertical, c.delay));
         script.Join();
-        EXPECT_TRUE(ImageIs(image.get(), c.vertical ? scrolltest::ExpectedVerticalStitch(c.target)
-                                                    : scrolltest::ExpectedHorizontalStitch(c.target)))
-            << "delay " << c.delay;
+        EXPECT_TRUE(ImageIs(image.get(), ExpectedImage(c.vertical ? Vertical : Horizontal, c.target)));
         const CaptureSettings& settings = CaptureSettings::Get();
         EXPECT_TRUE(settings.ScrollHorizontal == (c.horizontal != 0) && settings.ScrollVertical == (c.vertical != 0) &&
                     settings.ScrollDelay == static_cast<int>(c.delay));
@@ -294,68 +262,6 @@ TEST_F(ScrollPickTest, AWindowPickedByRealInputIsScrolled) {
 }
 
 namespace {
-
-// Wine's notepad holding a document, ended with the object.
-class Notepad {
-public:
-    explicit Notepad(const std::wstring& path) {
-        std::wstring commandLine = L"notepad.exe \"" + path + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        process_.reset(pi.hProcess);
-        qel::UniqueKernelHandle thread(pi.hThread);
-        ::WaitForInputIdle(process_.get(), 10000);
-        for (int i = 0; i < 400 && !window_; ++i, ::Sleep(25)) {
-            for (HWND w = ::FindWindowExW(nullptr, nullptr, L"Notepad", nullptr); w; w = ::FindWindowExW(nullptr, w, L"Notepad", nullptr)) {
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(w, &pid);
-                if (pid == pi.dwProcessId && ::IsWindowVisible(w)) window_ = w;
-            }
-        }
-    }
-    ~Notepad() {
-        if (::IsWindow(window_)) ::PostMessageW(window_, WM_CLOSE, 0, 0);
-        if (process_ && ::WaitForSingleObject(process_.get(), 5000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(process_.get(), 1);
-            ::WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-    // Foreground, with its edit control holding the focus and the document painted in it.
-    bool Foreground() const {
-        if (!window_) return false;
-        ::SetForegroundWindow(window_);
-        for (int i = 0; i < 200; ++i, ::Sleep(25)) {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            wchar_t name[32] = L"";
-            if (::GetForegroundWindow() == window_ && ::GetGUIThreadInfo(::GetWindowThreadProcessId(window_, nullptr), &info) &&
-                info.hwndFocus && ::GetClassNameW(info.hwndFocus, name, 32) && _wcsicmp(name, L"Edit") == 0 &&
-                InkRows(info.hwndFocus) >= kPaintedRows)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    // A page of text lines, not just the caret.
-    static constexpr int kPaintedRows = 60;
-    static int InkRows(HWND edit) {
-        const qeltest::ScreenCopy copy = qeltest::CopyScreen(scrolltest::ClientOnScreen(edit));
-        const LONG width = copy.area.right - copy.area.left;
-        int rows = 0;
-        for (LONG y = copy.area.top; y < copy.area.bottom; ++y) {
-            int ink = 0;
-            for (LONG x = copy.area.left; x < copy.area.right; ++x) ink += (copy.At(x, y) & 0xFFFFFF) != 0xFFFFFF;
-            rows += ink > 1 && width > 0;
-        }
-        return rows;
-    }
-
-    qel::UniqueKernelHandle process_;
-    HWND window_ = nullptr;
-};
 
 // The bands of rows that hold ink (anything not white), each as its pixels, top to bottom.
 std::vector<std::vector<uint32_t>> InkBands(const BITMAPINFOHEADER* dib) {
@@ -374,6 +280,36 @@ std::vector<std::vector<uint32_t>> InkBands(const BITMAPINFOHEADER* dib) {
     return bands;
 }
 
+// Wine's notepad with a document, in front, its edit control focused and showing the text; ended with
+// the object.
+struct Notepad {
+    explicit Notepad(const std::wstring& path) {
+        std::wstring commandLine = L"notepad.exe \"" + path + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        process.reset(pi.hProcess);
+        qel::UniqueKernelHandle thread(pi.hThread);
+        for (int i = 0; i < 400 && !edit; ++i, ::Sleep(25)) {
+            HWND w = ::FindWindowW(L"Notepad", nullptr);
+            ::SetForegroundWindow(w);
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            if (!w || ::GetForegroundWindow() != w || !::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info))
+                continue;
+            UniqueDib shown(ScrollCapture::GrabScrollFrame(info.hwndFocus, 0));
+            if (shown && InkBands(shown.get()).size() >= 5) edit = info.hwndFocus;
+        }
+    }
+    ~Notepad() {
+        ::TerminateProcess(process.get(), 0);
+        ::WaitForSingleObject(process.get(), 5000);
+    }
+    qel::UniqueKernelHandle process;
+    HWND edit = nullptr;
+};
+
 }  // namespace
 
 TEST(ScrollCapture, NotepadWithALongDocumentIsCapturedWholeWithNoLineTwice) {
@@ -391,7 +327,7 @@ TEST(ScrollCapture, NotepadWithALongDocumentIsCapturedWholeWithNoLineTwice) {
         }
     }
     Notepad notepad(path);
-    ASSERT_TRUE(notepad.Foreground());
+    ASSERT_TRUE(notepad.edit);
     // The pause lets the window system show each step: it puts what a window painted on the screen a
     // few tens of milliseconds later, and not always at once.
     UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(0, 1, 100));
