@@ -120,16 +120,16 @@ public:
     }
     // The worker stops by itself (no status is posted), within a bound.
     bool EndsByItself() { return ::WaitForSingleObject(thread_.get(), 30000) == WAIT_OBJECT_0; }
-    // Posts the status if the worker still runs, waits for it and takes the image.
+    // Posts the status if the worker still runs, waits for it and takes the image. Every frame added
+    // must have been released once by then.
     UniqueDib Finish(DWORD status = kScrollStopNormal) {
         if (queue.WorkerRunning()) queue.PostStopStatus(status);
         ::WaitForSingleObject(thread_.get(), INFINITE);
         thread_.reset();
         queue.Empty();
+        EXPECT_EQ(g_released.load() - releasedBefore_, added_) << "frames released";
         return UniqueDib(queue.TakeResult());
     }
-    int FramesReleased() const { return g_released.load() - releasedBefore_; }
-    int FramesAdded() const { return added_; }
 
     ScrollFrameQueue queue;
 
@@ -151,7 +151,6 @@ TEST(StitchingWorker, SeamsAreExactForEveryStepFromOneRowToNearlyHalfTheFrame) {
         UniqueDib image = run.Finish();
         EXPECT_TRUE(ImageIs(image.get(), kW, kH + 11 * step, Noise)) << "step " << step;
         EXPECT_EQ(run.queue.error, 0);
-        EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
     }
     // A header that never scrolls stays on top of the image once.
     auto header = [](int x, int y) { return Noise(x + 1000, y + 1000); };
@@ -172,14 +171,10 @@ TEST(StitchingWorker, SeamsAreExactForEveryStepFromOneRowToNearlyHalfTheFrame) {
     WorkerRun run(true);
     for (int i = 0; i < 8; ++i) run.Add(MakeFrame(kW, kH, LineScroll, [i](int x, int y) { return Noise(x + 9 * i, y); }));
     EXPECT_TRUE(ImageIs(run.Finish().get(), kW + 7 * 9, kH, Noise));
-    EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
-}
 
-TEST(StitchingWorker, ASingleFrameIsTheResult) {
-    WorkerRun run(false);
-    run.Add(MakeFrame(kW, kH, LineScroll, Noise));
-    EXPECT_TRUE(ImageIs(run.Finish().get(), kW, kH, Noise));
-    EXPECT_EQ(run.FramesReleased(), 1);
+    WorkerRun single(false);  // the capture stopped before a second frame came
+    single.Add(MakeFrame(kW, kH, LineScroll, Noise));
+    EXPECT_TRUE(ImageIs(single.Finish().get(), kW, kH, Noise));
 }
 
 TEST(StitchingWorker, TwoUnmovedLineFramesSwitchToWheelStepsAndThreeUnmovedWheelFramesEnd) {
@@ -195,7 +190,6 @@ TEST(StitchingWorker, TwoUnmovedLineFramesSwitchToWheelStepsAndThreeUnmovedWheel
     ASSERT_TRUE(run.EndsByItself());
     EXPECT_EQ(run.queue.Method(), WheelScroll);
     EXPECT_TRUE(ImageIs(run.Finish().get(), kW, kH + 10, Noise));
-    EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
 }
 
 TEST(StitchingWorker, AHorizontalCaptureEndsAfterThreeUnmovedFramesInARow) {
@@ -209,7 +203,6 @@ TEST(StitchingWorker, AHorizontalCaptureEndsAfterThreeUnmovedFramesInARow) {
     ASSERT_TRUE(run.EndsByItself());
     EXPECT_EQ(run.queue.Method(), LineScroll) << "the horizontal worker never changes the step";
     EXPECT_TRUE(ImageIs(run.Finish().get(), kW + 4, kH, Noise));
-    EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
 }
 
 TEST(StitchingWorker, AResizedFrameAWeakMatchAndAPostedReasonEachEndWithTheImageSoFar) {
@@ -221,7 +214,6 @@ TEST(StitchingWorker, AResizedFrameAWeakMatchAndAPostedReasonEachEndWithTheImage
         ASSERT_TRUE(run.EndsByItself());
         EXPECT_EQ(run.queue.error, -3);
         EXPECT_TRUE(ImageIs(run.Finish().get(), kW, kH + 6, Noise));
-        EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
     }
     {
         // A jump past half the frame leaves too little overlap.
@@ -233,7 +225,6 @@ TEST(StitchingWorker, AResizedFrameAWeakMatchAndAPostedReasonEachEndWithTheImage
         ASSERT_TRUE(run.EndsByItself());
         EXPECT_EQ(run.queue.error, -5);
         EXPECT_TRUE(ImageIs(run.Finish().get(), kW, kH + 3, Noise));
-        EXPECT_EQ(run.FramesReleased(), run.FramesAdded()) << "frames left in the queue are released by emptying it";
     }
     {
         WorkerRun run(false);
@@ -242,7 +233,6 @@ TEST(StitchingWorker, AResizedFrameAWeakMatchAndAPostedReasonEachEndWithTheImage
         UniqueDib image = run.Finish(kScrollStopWindowGone);
         EXPECT_EQ(run.queue.error, 0xFFFE) << "every frame added before the status is stitched first";
         EXPECT_TRUE(ImageIs(image.get(), kW, kH + 8, Noise));
-        EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
     }
 }
 
@@ -262,7 +252,6 @@ TEST(StitchingWorker, ACaretBlinkingAtTheEndOfADocumentAddsNoRow) {
     run.Add(MakeFrame(kW, h, WheelScroll, caret(true)));
     ASSERT_TRUE(run.EndsByItself()) << "a blinking caret counts as an unmoved frame";
     EXPECT_TRUE(ImageIs(run.Finish().get(), kW, 15 * 14, doc));
-    EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
 }
 
 TEST(StitchingWorker, ASparseDocumentMovedByOneLineIsAMove) {
@@ -275,5 +264,4 @@ TEST(StitchingWorker, ASparseDocumentMovedByOneLineIsAMove) {
     UniqueDib image = run.Finish();
     EXPECT_EQ(run.queue.error, 0);
     EXPECT_TRUE(ImageIs(image.get(), kW, h + offset - 14, doc));
-    EXPECT_EQ(run.FramesReleased(), run.FramesAdded());
 }
