@@ -59,8 +59,6 @@ public:
     // Candidates 1..m are tried.
     int CandidateCount() const { return m_; }
     bool Horizontal() const { return horizontal_; }
-    // A score must reach this to be more than a weak match.
-    int64_t Threshold() const { return threshold_; }
     // Only scores above floor matter (default: any).
     void SetFloor(int64_t floor) { floor_ = floor; }
 

@@ -28,7 +28,6 @@ public:
     // For tests: how frames are released, and how many were grabbed.
     void SetFrameRelease(FrameRelease release);
     int FramesGrabbed() const { return framesGrabbed_; }
-    bool HasStopWindow() const { return static_cast<bool>(stopWindow_); }
 
 private:
     BITMAPINFOHEADER* Capture(HWND window, DWORD delay, bool horizontal);

@@ -37,7 +37,6 @@ public:
     bool Open(const wchar_t* eventName);
     // Resets the state and releases the lock, the event and the semaphore.
     void Close();
-    bool IsOpen() const { return static_cast<bool>(lock_); }
     // Error 0, first-frame size unknown, stop request and status cleared.
     void ResetState();
 

@@ -1,5 +1,9 @@
 #include "windows/BaseThread.h"
 
+namespace {
+
+// Waits for a kernel object without a time-out while serving the messages other threads send to
+// the caller's windows, so that a thread that sends to them while being waited for cannot deadlock.
 void WaitServingSentMessages(HANDLE object) {
     for (;;) {
         const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_SENDMESSAGE, 0);
@@ -11,6 +15,8 @@ void WaitServingSentMessages(HANDLE object) {
         ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
+
+}  // namespace
 
 CQelBaseThread::~CQelBaseThread() {
     if (thread_) WaitServingSentMessages(thread_.get());

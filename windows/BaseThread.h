@@ -42,7 +42,3 @@ private:
     DWORD threadId_ = 0;
     std::atomic<int> state_{kNotStarted};
 };
-
-// Waits for a kernel object without a time-out while serving the messages other threads send to
-// the caller's windows, so that a thread that sends to them while being waited for cannot deadlock.
-void WaitServingSentMessages(HANDLE object);
