@@ -2,26 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <objidl.h>
-#include <gdiplus.h>
-
 #include <cstring>
 #include <string>
 
+#include "GdiplusHandles.h"
 #include "ScrollTargetProcess.h"
 #include "TestSupport.h"
 
 using namespace scrolltest;
-
-namespace {
-
-// The content row a stitched row shows, read from its first pixel (content column 0 encodes the row).
-long ContentRowAt(const uint32_t* row) {
-    const uint32_t p = row[0];
-    return static_cast<long>((p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF));
-}
-
-}  // namespace
 
 TEST(HostScroll, TheFocusWindowScrolledToItsEndIsSavedPixelForPixel) {
     Gdiplus::GdiplusStartupInput input;
@@ -30,30 +18,23 @@ TEST(HostScroll, TheFocusWindowScrolledToItsEndIsSavedPixelForPixel) {
     ScrollTargetOptions o;
     o.contentHeight = 30000;
     const ScrollImage expected = ExpectedVerticalStitch(o);
+    int firstDiffering = -1;
     {
         ScrollTargetProcess target(o);
-        ASSERT_TRUE(target.Hwnd()) << "the target did not show its first picture";
-        ASSERT_TRUE(target.Foreground());
+        ASSERT_TRUE(target.Hwnd() && target.Foreground()) << "the target did not show its first picture in front";
         const std::wstring png = qeltest::OutputPath(L"host-scroll-active.png");
         ::DeleteFileW(png.c_str());
         ASSERT_EQ(RunProgram(L"pictavo.exe", L"-o \"" + png + L"\" scroll-active --vertical --delay 0", 540000), 0);
-
         Gdiplus::Bitmap image(png.c_str());
-        ASSERT_EQ(image.GetLastStatus(), Gdiplus::Ok);
         ASSERT_EQ(qeltest::SizeOf(&image), qeltest::Size(expected.width, expected.height));
-        Gdiplus::Rect all(0, 0, expected.width, expected.height);
-        Gdiplus::BitmapData data;
-        ASSERT_EQ(image.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data), Gdiplus::Ok);
-        long differing = 0, first = -1, shown = -1;
-        for (int y = 0; y < expected.height; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) + static_cast<size_t>(y) * data.Stride);
-            if (std::memcmp(row, &expected.pixels[static_cast<size_t>(y) * expected.width], expected.width * 4) == 0) continue;
-            if (first < 0) first = y, shown = ContentRowAt(row);
-            ++differing;
-        }
-        image.UnlockBits(&data);
-        EXPECT_EQ(differing, 0) << "first differing row " << first << " shows content row " << shown;
+        const qel::BitmapBitsLock bits(&image, {0, 0, expected.width, expected.height}, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+        ASSERT_TRUE(bits.ok());
+        for (int y = 0; y < expected.height && firstDiffering < 0; ++y)
+            if (std::memcmp(bits.scan0() + static_cast<size_t>(y) * bits.data().Stride, &expected.pixels[static_cast<size_t>(y) * expected.width],
+                            expected.width * 4) != 0)
+                firstDiffering = y;
     }
+    EXPECT_EQ(firstDiffering, -1) << "first row that differs";
     Gdiplus::GdiplusShutdown(token);
 }
 

@@ -2,12 +2,6 @@
 # Test executables that start it depend on the target scroll_target.
 add_executable(scroll_target WIN32 ${CMAKE_CURRENT_LIST_DIR}/apps/ScrollTarget.cpp)
 target_link_options(scroll_target PRIVATE -municode)
-target_link_libraries(scroll_target PRIVATE user32 gdi32 shell32)
+target_link_libraries(scroll_target PRIVATE user32 gdi32)
 target_include_directories(scroll_target PRIVATE ${CMAKE_SOURCE_DIR}/framework)
 qel_warnings(scroll_target)
-
-qel_add_test(scroll_target_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ScrollTargetTests.cpp
-  LAYOUTS single)
-target_include_directories(scroll_target_tests PRIVATE ${CMAKE_SOURCE_DIR}/framework)
-add_dependencies(scroll_target_tests scroll_target)

@@ -1,12 +1,7 @@
-// A window whose content, a known picture longer and wider than its client area, moves by the scroll
-// messages a scrolling capture sends; what it shows is described in ScrollTargetContent.h.
-// Usage: scroll_target.exe [--content WxH] [--client WxH] [--pos X,Y] [--line N] [--header N]
-//   [--bars v|h|vh|none] [--start X,Y] [--destroy-after N] [--resize-after N] [--collapse-after N] [--title T]
-// Exit codes: 0 when its window is gone, 2 for bad arguments, 3 when the window cannot be made.
+// The scrolling tests' target: a known picture (ScrollTargetContent.h) larger than the client area, moved
+// by line steps and wheel turns. Options as ScrollTargetArguments writes them; exit 2 for bad arguments.
 #include <windows.h>
-#include <shellapi.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -20,119 +15,56 @@ using scrolltest::ScrollTargetOptions;
 namespace {
 
 constexpr wchar_t kClassName[] = L"QelScrollTarget";
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// Wine keeps an application window below top-most ones (a capture's stop window) even while active.
-constexpr DWORD kExStyle = WS_EX_APPWINDOW;
-
-bool ParseNumber(const wchar_t* s, int* value) {
-    wchar_t* end = nullptr;
-    const long long v = std::wcstoll(s, &end, 10);
-    if (end == s || *end || v < INT_MIN || v > INT_MAX) return false;
-    *value = static_cast<int>(v);
-    return true;
-}
-
-// "AxB" or "A,B".
-bool ParsePair(const wchar_t* s, wchar_t separator, int* a, int* b) {
-    const wchar_t* split = std::wcschr(s, separator);
-    if (!split) return false;
-    const std::wstring first(s, split);
-    return ParseNumber(first.c_str(), a) && ParseNumber(split + 1, b);
-}
 
 bool ParseOptions(int argc, wchar_t** argv, ScrollTargetOptions* o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring name = argv[i];
-        if (i + 1 >= argc) return false;
-        const wchar_t* v = argv[++i];
-        bool ok = true;
-        if (name == L"--content") ok = ParsePair(v, L'x', &o->contentWidth, &o->contentHeight);
-        else if (name == L"--client") ok = ParsePair(v, L'x', &o->clientWidth, &o->clientHeight);
-        else if (name == L"--pos") ok = ParsePair(v, L',', &o->x, &o->y);
-        else if (name == L"--start") ok = ParsePair(v, L',', &o->startX, &o->startY);
-        else if (name == L"--line") ok = ParseNumber(v, &o->line) && o->line > 0;
-        else if (name == L"--header") ok = ParseNumber(v, &o->header) && o->header >= 0;
-        else if (name == L"--destroy-after") ok = ParseNumber(v, &o->destroyAfter) && o->destroyAfter >= 0;
-        else if (name == L"--resize-after") ok = ParseNumber(v, &o->resizeAfter) && o->resizeAfter >= 0;
-        else if (name == L"--collapse-after") ok = ParseNumber(v, &o->collapseAfter) && o->collapseAfter >= 0;
-        else if (name == L"--title") o->title = v;
-        else if (name == L"--bars") {
-            const std::wstring bars = v;
-            ok = bars == L"v" || bars == L"h" || bars == L"vh" || bars == L"none";
-            o->verticalBar = bars == L"v" || bars == L"vh";
-            o->horizontalBar = bars == L"h" || bars == L"vh";
-        } else {
-            ok = false;
+    const struct { const wchar_t* name; int* a; int* b; } numbers[] = {
+        {L"--content", &o->contentWidth, &o->contentHeight}, {L"--client", &o->clientWidth, &o->clientHeight},
+        {L"--pos", &o->x, &o->y}, {L"--start", &o->startX, &o->startY}, {L"--line", &o->line, nullptr},
+        {L"--header", &o->header, nullptr}, {L"--destroy-after", &o->destroyAfter, nullptr},
+        {L"--resize-after", &o->resizeAfter, nullptr}, {L"--collapse-after", &o->collapseAfter, nullptr}};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::wstring name = argv[i], value = argv[i + 1];
+        bool ok = name == L"--title" || name == L"--bars";
+        if (name == L"--title") o->title = value;
+        if (name == L"--bars") o->verticalBar = value.find(L'v') != value.npos, o->horizontalBar = value.find(L'h') != value.npos;
+        for (const auto& n : numbers) {
+            wchar_t separator = 0, rest = 0;
+            if (name == n.name)
+                ok = n.b ? std::swscanf(value.c_str(), L"%d%lc%d%lc", n.a, &separator, n.b, &rest) == 3
+                         : std::swscanf(value.c_str(), L"%d%lc", n.a, &rest) == 1;
         }
         if (!ok) return false;
     }
-    return o->contentWidth > 0 && o->contentHeight > 0 && o->clientWidth > 0 && o->clientHeight > 0 &&
-           o->header < o->clientHeight;
-}
-
-// Position after a scroll-bar request; the codes of both bars share their values.
-int ScrolledTo(int code, int pos, int line, int page, int max, int track) {
-    switch (code) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= page; break;
-        case SB_PAGEDOWN: pos += page; break;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: pos = track; break;
-        case SB_TOP: pos = 0; break;
-        case SB_BOTTOM: pos = max; break;
-        default: break;
-    }
-    return pos < 0 ? 0 : pos > max ? max : pos;
+    return argc % 2 == 1 && o->contentWidth > 0 && o->contentHeight > 0 && o->clientWidth > 0 && o->line > 0 &&
+           o->header >= 0 && o->header < o->clientHeight;
 }
 
 class ScrollTarget {
 public:
-    explicit ScrollTarget(const ScrollTargetOptions& o) : o_(o) {
-        // Built once: a paint copies only the visible rows out of it.
-        content_.resize(static_cast<size_t>(o.contentWidth) * o.contentHeight);
-        for (int y = 0; y < o.contentHeight; ++y) {
-            uint32_t* row = &content_[static_cast<size_t>(y) * o.contentWidth];
-            for (int x = 0; x < o.contentWidth; ++x) row[x] = scrolltest::ScrollContentPixel(x, y);
-        }
-        width_ = o.clientWidth;
-        height_ = o.clientHeight;
-        x_ = o.StartX();
-        y_ = o.StartY();
-    }
+    explicit ScrollTarget(const ScrollTargetOptions& o)
+        : o_(o), width_(o.clientWidth), height_(o.clientHeight), x_(o.StartX()), y_(o.StartY()) {}
 
     static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCCREATE)
-            ::SetWindowLongPtrW(wnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
         auto* self = reinterpret_cast<ScrollTarget*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
         return self ? self->Handle(wnd, msg, wp, lp) : ::DefWindowProcW(wnd, msg, wp, lp);
     }
 
-    // The window's outer size for a client area of width x height.
-    SIZE OuterSize(int width, int height) const {
-        RECT r{0, 0, width, height};
-        ::AdjustWindowRectEx(&r, Style(), FALSE, kExStyle);
-        // AdjustWindowRectEx leaves the scroll bars out.
-        if (o_.verticalBar) r.right += ::GetSystemMetrics(SM_CXVSCROLL);
-        if (o_.horizontalBar) r.bottom += ::GetSystemMetrics(SM_CYHSCROLL);
-        return SIZE{r.right - r.left, r.bottom - r.top};
-    }
-
     DWORD Style() const {
-        return kStyle | (o_.verticalBar ? WS_VSCROLL : 0) | (o_.horizontalBar ? WS_HSCROLL : 0);
+        return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | (o_.verticalBar ? WS_VSCROLL : 0) |
+               (o_.horizontalBar ? WS_HSCROLL : 0);
     }
 
-    // Sizes the window until its client area is exactly width x height, whatever the frame adds.
-    void SetClientSize(HWND wnd, int width, int height) {
-        SIZE outer = OuterSize(width, height);
+    // Whatever the frame and the bars take, the tests compare the client area at its asked size.
+    static void SetClientSize(HWND wnd, int width, int height) {
         for (int attempt = 0; attempt < 3; ++attempt) {
-            ::SetWindowPos(wnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            RECT client;
+            RECT outer, client;
+            ::GetWindowRect(wnd, &outer);
             ::GetClientRect(wnd, &client);
             if (client.right == width && client.bottom == height) return;
-            outer.cx += width - client.right;
-            outer.cy += height - client.bottom;
+            ::SetWindowPos(wnd, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                           outer.bottom - outer.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
 
@@ -148,39 +80,18 @@ private:
                 return 0;
             case WM_VSCROLL:
             case WM_HSCROLL:
-                if (LOWORD(wp) == SB_ENDSCROLL) return 0;
-                Step(wnd, msg == WM_VSCROLL, wp);
-                return 0;
             case WM_MOUSEWHEEL: {
-                // Toward the end for a negative delta; what does not make a whole 60 waits for the next.
-                wheel_ += GET_WHEEL_DELTA_WPARAM(wp);
-                const int lines = wheel_ / 60;
-                wheel_ -= lines * 60;
-                ScrollTo(wnd, x_, y_ - lines * o_.line);
+                // A negative wheel delta moves toward the end, a line per 60.
+                const int lines = msg == WM_MOUSEWHEEL ? -GET_WHEEL_DELTA_WPARAM(wp) / 60
+                                  : LOWORD(wp) == SB_LINEDOWN ? 1 : LOWORD(wp) == SB_LINEUP ? -1 : 0;
+                const int step = lines * o_.line;
+                ScrollTo(wnd, x_ + (msg == WM_HSCROLL ? step : 0), y_ + (msg == WM_HSCROLL ? 0 : step));
                 AfterStep(wnd);
                 return 0;
             }
             case WM_DESTROY: ::PostQuitMessage(0); return 0;
             default: return ::DefWindowProcW(wnd, msg, wp, lp);
         }
-    }
-
-    int MaxX() const { return std::max(0, o_.contentWidth - width_); }
-    int MaxY() const { return std::max(0, o_.contentHeight - (height_ - o_.header)); }
-
-    void Step(HWND wnd, bool vertical, WPARAM wp) {
-        const int code = LOWORD(wp);
-        // The thumb position in the message has 16 bits; past that only the bar holds all of it.
-        int thumb = HIWORD(wp);
-        SCROLLINFO si{sizeof(si), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-        if ((vertical ? MaxY() : MaxX()) > 0xFFFF && (vertical ? o_.verticalBar : o_.horizontalBar) &&
-            ::GetScrollInfo(wnd, vertical ? SB_VERT : SB_HORZ, &si))
-            thumb = si.nTrackPos;
-        if (vertical)
-            ScrollTo(wnd, x_, ScrolledTo(code, y_, o_.line, height_ - o_.header, MaxY(), thumb));
-        else
-            ScrollTo(wnd, ScrolledTo(code, x_, o_.line, width_, MaxX(), thumb), y_);
-        AfterStep(wnd);
     }
 
     // Painted before the step returns: left to the message loop, the paint could start before the
@@ -194,47 +105,38 @@ private:
     }
 
     void ScrollTo(HWND wnd, int x, int y) {
-        x = std::clamp(x, 0, MaxX());
-        y = std::clamp(y, 0, MaxY());
-        const bool moved = x != x_ || y != y_;
+        const int viewHeight = height_ - o_.header;
+        x = std::clamp(x, 0, std::max(0, o_.contentWidth - width_));
+        y = std::clamp(y, 0, std::max(0, o_.contentHeight - viewHeight));
+        if (x != x_ || y != y_) ::InvalidateRect(wnd, nullptr, FALSE);
         x_ = x;
         y_ = y;
         // Always shown, disabled when nothing scrolls: a bar that hid itself would change the client size.
-        if (o_.verticalBar) SetBar(wnd, SB_VERT, o_.contentHeight, height_ - o_.header, y_);
-        if (o_.horizontalBar) SetBar(wnd, SB_HORZ, o_.contentWidth, width_, x_);
-        if (moved) ::InvalidateRect(wnd, nullptr, FALSE);
-    }
-
-    static void SetBar(HWND wnd, int bar, int content, int visible, int pos) {
-        SCROLLINFO si{sizeof(si), SIF_ALL | SIF_DISABLENOSCROLL, 0, content - 1, static_cast<UINT>(std::max(visible, 0)), pos, 0};
-        ::SetScrollInfo(wnd, bar, &si, TRUE);
+        SCROLLINFO v{sizeof v, SIF_ALL | SIF_DISABLENOSCROLL, 0, o_.contentHeight - 1, static_cast<UINT>(std::max(viewHeight, 0)), y_, 0};
+        SCROLLINFO h{sizeof h, SIF_ALL | SIF_DISABLENOSCROLL, 0, o_.contentWidth - 1, static_cast<UINT>(width_), x_, 0};
+        if (o_.verticalBar) ::SetScrollInfo(wnd, SB_VERT, &v, TRUE);
+        if (o_.horizontalBar) ::SetScrollInfo(wnd, SB_HORZ, &h, TRUE);
     }
 
     void Paint(HWND wnd) {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(wnd, &ps);
-        // The whole client area is made in memory and put on the screen in one call, so no state between
-        // two positions is ever seen.
-        view_.resize(static_cast<size_t>(width_) * height_);
-        for (int row = 0; row < height_; ++row)
-            scrolltest::FillViewRow(o_, width_, x_, y_, row, &view_[static_cast<size_t>(row) * width_], content_.data());
+        // Made whole in memory and shown in one call, so no state between two positions is ever seen.
+        view_ = scrolltest::RenderView(o_, width_, height_, x_, y_).pixels;
         BITMAPINFO bi{};
         bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         ::SetDIBitsToDevice(dc, 0, 0, width_, height_, 0, 0, 0, height_, view_.data(), &bi, DIB_RGB_COLORS);
         ::EndPaint(wnd, &ps);
-        WaitUntilOnScreen(wnd);
+        WaitUntilOnScreen(wnd, bi);
     }
 
     // Wine puts a window's pixels on the screen only when its thread next looks at its queue, and the X
     // server may show them a moment later still: a capture that copies the screen as soon as its repaint
     // returns saw the old picture about one time in ten. So a paint returns once the screen shows it, or
     // after a short bound when something covers the window.
-    void WaitUntilOnScreen(HWND wnd) {
-        RECT r;
-        ::GetClientRect(wnd, &r);
-        ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void WaitUntilOnScreen(HWND wnd, const BITMAPINFO& bi) {
+        POINT origin{0, 0};
+        ::ClientToScreen(wnd, &origin);
         void* bits = nullptr;
         qel::UniqueHbitmap section(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         qel::UniqueHdc memory(::CreateCompatibleDC(nullptr));
@@ -245,7 +147,7 @@ private:
         for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 200;) {
             MSG none;
             ::PeekMessageW(&none, nullptr, 0, 0, PM_NOREMOVE | PM_QS_PAINT);
-            ::BitBlt(memory.get(), 0, 0, width_, height_, screen.get(), r.left, r.top, SRCCOPY);
+            ::BitBlt(memory.get(), 0, 0, width_, height_, screen.get(), origin.x, origin.y, SRCCOPY);
             ::GdiFlush();
             size_t i = 0;
             while (i < view_.size() && ((shown[i] ^ view_[i]) & 0xFFFFFF) == 0) ++i;
@@ -254,10 +156,8 @@ private:
     }
 
     ScrollTargetOptions o_;
-    std::vector<uint32_t> content_, view_;
-    int width_ = 0, height_ = 0;
-    int x_ = 0, y_ = 0;
-    int wheel_ = 0;
+    std::vector<uint32_t> view_;
+    int width_, height_, x_, y_;
     int steps_ = 0;
 };
 
@@ -266,21 +166,16 @@ private:
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Its pixels are compared with client coordinates: the system must never scale them.
     ::SetProcessDPIAware();
-    ScrollTargetOptions options;
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    const bool parsed = argv && ParseOptions(argc, argv, &options);
-    if (argv) ::LocalFree(argv);
-    if (!parsed) return 2;
-
-    ScrollTarget target(options);
+    ScrollTargetOptions o;
+    if (!ParseOptions(__argc, __wargv, &o)) return 2;
+    ScrollTarget target(o);
     WNDCLASSW wc{0, ScrollTarget::Proc, 0, 0, instance, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, nullptr, kClassName};
     ::RegisterClassW(&wc);
-    const SIZE outer = target.OuterSize(options.clientWidth, options.clientHeight);
-    HWND wnd = ::CreateWindowExW(kExStyle, kClassName, options.title.c_str(), target.Style(), options.x, options.y, outer.cx,
-                                 outer.cy, nullptr, nullptr, instance, &target);
+    // An application window: Wine keeps it below top-most ones (a capture's stop strip) even while active.
+    HWND wnd = ::CreateWindowExW(WS_EX_APPWINDOW, kClassName, o.title.c_str(), target.Style(), o.x, o.y, o.clientWidth,
+                                 o.clientHeight, nullptr, nullptr, instance, &target);
     if (!wnd) return 3;
-    target.SetClientSize(wnd, options.clientWidth, options.clientHeight);
+    ScrollTarget::SetClientSize(wnd, o.clientWidth, o.clientHeight);
     ::ShowWindow(wnd, SW_SHOW);
     ::SetForegroundWindow(wnd);
     ::SetFocus(wnd);
