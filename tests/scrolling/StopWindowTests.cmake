@@ -1,6 +1,5 @@
-# The stop-scrolling strip and the hotkey library under it: the strip's placement rule directly, then the
-# strip and Escape under real input.
+# The strip's placement rule directly, then the strip and the hotkey library under real input.
 qel_add_test(scrolling_stop_window_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/StopStripPlacementTests.cpp ${CMAKE_CURRENT_LIST_DIR}/StopWindowTests.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/StopWindowTests.cpp
   LIBS QelPictavoCore
   LAYOUTS single dual left INPUT)
