@@ -328,9 +328,9 @@ TEST(ScrollCapture, NotepadWithALongDocumentIsCapturedWholeWithNoLineTwice) {
     }
     Notepad notepad(path);
     ASSERT_TRUE(notepad.edit);
-    // The pause lets the window system show each step: it puts what a window painted on the screen a
-    // few tens of milliseconds later, and not always at once.
-    UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(0, 1, 100));
+    // The default pause lets the window system show each step: it puts what a window painted on the
+    // screen some tens of milliseconds later, and not always at once.
+    UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(0, 1, 250));
     ASSERT_TRUE(image);
     const std::vector<std::vector<uint32_t>> bands = InkBands(image.get());
     std::set<std::vector<uint32_t>> distinct(bands.begin(), bands.end());
