@@ -32,7 +32,7 @@ struct Format { int bits; DWORD compression; DWORD masks[3]; unsigned clrUsed; }
 const Format kFormats[] = {{1, BI_RGB, {}, 1}, {4, BI_RGB, {}, 5}, {8, BI_RGB, {}, 0}, {16, BI_RGB, {}, 0},
                            {16, BI_BITFIELDS, {0x0F00, 0x00F0, 0x000F}, 0}, {24, BI_RGB, {}, 0}, {32, BI_RGB, {}, 0},
                            {32, BI_BITFIELDS, {0x3FF00000, 0x000FFC00, 0x000003FF}, 0}};
-const Format kBgr{24, BI_RGB, {}, 0}, kBgra{32, BI_RGB, {}, 0};
+const Format kBgra{32, BI_RGB, {}, 0};
 
 // Offsets by the textbook rule, kept apart from the library's code.
 size_t Stride(const BITMAPINFOHEADER* dib) { return ((size_t(dib->biWidth) * dib->biBitCount + 31) / 32) * 4; }
@@ -55,7 +55,6 @@ Pixels Pixels32(const BITMAPINFOHEADER* dib) {  // top-down
         for (int x = 0; x < dib->biWidth; ++x) pixels.push_back(StoredPixel(dib, x, y));
     return pixels;
 }
-Pixels Colours(Pixels pixels) { for (auto& p : pixels) p &= 0xFFFFFF; return pixels; }
 
 // A packed DIB: 40-byte header, masks, table and rows filled with random values.
 Bytes MakeDib(int width, int height, const Format& f, bool topDown, std::mt19937& rng) {
@@ -80,52 +79,48 @@ Pixels ColoursOf(HBITMAP bitmap) {
     BITMAPINFO info{{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     Pixels pixels(size_t(bm.bmWidth) * bm.bmHeight);
     qel::UniqueHdc dc(::CreateCompatibleDC(nullptr));
-    const bool read = bm.bmHeight && ::GetDIBits(dc.get(), bitmap, 0, UINT(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS) == bm.bmHeight;
-    return read ? Colours(pixels) : Pixels{};
+    if (!bm.bmHeight || ::GetDIBits(dc.get(), bitmap, 0, UINT(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS) != bm.bmHeight) return {};
+    for (auto& p : pixels) p &= 0xFFFFFF;
+    return pixels;
 }
 Pixels ColoursOf(const BITMAPINFOHEADER* dib) { return ColoursOf(SectionOf(dib).get()); }
 
 }  // namespace
 
-// Each format as a packed DIB to 32 bits and as a DIB section back at its own depth; device bitmaps of the
-// screen's depth and monochrome; a 32-bit source's own alpha kept, and a given target filled.
-TEST(Conversion, EveryFormatMatchesGdiAndAlphaIsAsAsked) {
+// Each format to 32 bits, into a new DIB and into a given one, with the alpha asked for or, when asked, a
+// 32-bit BI_RGB source's own; and as a DIB section, a bitmap of the screen's depth and a monochrome one back to
+// a DIB at the bitmap's depth. Refused targets of another size or depth are part of the malformed-header run.
+TEST(Conversion, EveryFormatMatchesGdiWithTheAlphaAskedFor) {
     std::mt19937 rng(1);
+    qel::WindowDc screen(nullptr);
+    qel::UniqueHdc memory(::CreateCompatibleDC(nullptr));
     for (const Format& f : kFormats)
         for (bool topDown : {false, true}) {
             const std::string what = std::to_string(&f - kFormats) + (topDown ? " top-down" : "");
             auto source = MakeDib(37, 11, f, topDown, rng);  // odd width: partial bytes and row padding
-            const auto expected = ColoursOf(Header(source));
-            OwnedDib converted = Own(CDIB32::ConvertTo32BitsDIB(Header(source), nullptr, 255, 0));
-            ASSERT_TRUE(!expected.empty() && converted && converted->biBitCount == 32 && converted->biHeight == 11) << what << ": 32 bits, bottom-up";
-            const auto pixels = Pixels32(converted.get());
-            EXPECT_EQ(Colours(pixels), expected) << what;
-            EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](uint32_t p) { return p >> 24 == 255; })) << what;
-            OwnedDib back = Own(CBitmapConverter::ConvertDDBToDIB(SectionOf(Header(source)).get()));
-            ASSERT_TRUE(back && back->biBitCount == f.bits) << what;
-            EXPECT_EQ(ColoursOf(back.get()), expected) << what << " section";
+            const BYTE alpha = topDown ? 7 : 255, keep = topDown;
+            const bool own = keep && f.bits == 32 && f.compression == BI_RGB;
+            Pixels want = own ? Pixels32(Header(source)) : ColoursOf(Header(source));
+            for (auto& p : want) p |= own ? 0 : DWORD(alpha) << 24;
+            OwnedDib converted = Own(CDIB32::ConvertTo32BitsDIB(Header(source), nullptr, alpha, keep));
+            ASSERT_TRUE(!want.empty() && converted && converted->biBitCount == 32 && converted->biHeight == 11) << what;
+            EXPECT_EQ(Pixels32(converted.get()), want) << what;
+            auto target = MakeDib(37, 11, kBgra, !topDown, rng);
+            ASSERT_EQ(CDIB32::ConvertTo32BitsDIB(Header(source), Header(target), alpha, keep), Header(target)) << what;
+            EXPECT_EQ(Pixels32(Header(target)), want) << what << ", given target";
+            const auto ddb = [&](HDC dc) {
+                return qel::UniqueHbitmap(::CreateDIBitmap(dc, Header(source), CBM_INIT, Bits(Header(source)),
+                                                           reinterpret_cast<BITMAPINFO*>(source.data()), DIB_RGB_COLORS));
+            };
+            for (const qel::UniqueHbitmap& bitmap : {SectionOf(Header(source)), ddb(screen.get()), ddb(memory.get())}) {
+                BITMAP bm{};
+                ::GetObjectW(bitmap.get(), sizeof(bm), &bm);
+                const Pixels shown = ColoursOf(bitmap.get());
+                OwnedDib dib = Own(CBitmapConverter::ConvertDDBToDIB(bitmap.get()));
+                ASSERT_TRUE(!shown.empty() && dib && dib->biBitCount == bm.bmBitsPixel * bm.bmPlanes) << what << ", " << bm.bmBitsPixel << " bits";
+                EXPECT_EQ(ColoursOf(dib.get()), shown) << what << ", " << bm.bmBitsPixel << " bits";
+            }
         }
-    auto source = MakeDib(45, 13, kBgr, false, rng);
-    qel::WindowDc screen(nullptr);
-    qel::UniqueHdc memory(::CreateCompatibleDC(nullptr));
-    for (HDC dc : {screen.get(), memory.get()}) {
-        qel::UniqueHbitmap bitmap(::CreateDIBitmap(dc, Header(source), CBM_INIT, Bits(Header(source)),
-                                                   reinterpret_cast<BITMAPINFO*>(source.data()), DIB_RGB_COLORS));
-        BITMAP bm{};
-        ASSERT_TRUE(::GetObjectW(bitmap.get(), sizeof(bm), &bm));
-        OwnedDib dib = Own(CBitmapConverter::ConvertDDBToDIB(bitmap.get()));
-        ASSERT_TRUE(dib && dib->biBitCount == bm.bmBitsPixel * bm.bmPlanes);
-        EXPECT_EQ(ColoursOf(dib.get()), ColoursOf(bitmap.get())) << "device bitmap";
-    }
-    // Refused targets of another size or depth are part of the malformed-header run below.
-    auto withAlpha = MakeDib(9, 4, kBgra, false, rng);  // random alpha bytes
-    const auto original = Pixels32(Header(withAlpha));
-    OwnedDib kept = Own(CDIB32::ConvertTo32BitsDIB(Header(withAlpha), nullptr, 7, 1));
-    EXPECT_TRUE(kept && Pixels32(kept.get()) == original);
-    auto target = MakeDib(9, 4, kBgra, true, rng);  // top-down, same size
-    ASSERT_EQ(CDIB32::ConvertTo32BitsDIB(Header(withAlpha), Header(target), 7, 0), Header(target));
-    const auto written = Pixels32(Header(target));
-    for (size_t i = 0; i < original.size(); ++i) ASSERT_EQ(written[i], (original[i] & 0xFFFFFF) | 0x07000000u);
 }
 
 // Every pixel keeps its colour; its alpha is the new one exactly inside the area, clipped to the image.
@@ -140,7 +135,8 @@ TEST(AlphaFill, RectanglesAndRegionsAreClippedToTheImage) {
             const bool byRegion = &r == std::end(cases) - 1;
             auto dib = MakeDib(20, 9, kBgra, topDown, rng);
             const auto before = Pixels32(Header(dib));
-            ASSERT_TRUE(byRegion ? CDIB32::Fill32DIBOpacityArea(Header(dib), region.get(), 0x42) : CDIB32::Fill32DIBOpacityArea(Header(dib), r, 0x42));
+            ASSERT_TRUE(byRegion ? CDIB32::Fill32DIBOpacityArea(Header(dib), region.get(), 0x42)
+                                 : CDIB32::Fill32DIBOpacityArea(Header(dib), r, 0x42));
             const auto after = Pixels32(Header(dib));
             for (size_t i = 0; i < after.size(); ++i) {
                 const POINT p{LONG(i % 20), LONG(i / 20)};
@@ -226,7 +222,8 @@ TEST(MalformedInput, HundredThousandMalformedHeadersThroughEveryOperation) {
     std::mt19937 rng(10);
     const LONG big = LONG_MAX / 2;
     const qel::UniqueHrgn regions[] = {qel::UniqueHrgn(::CreateRectRgn(-5, -5, 8, 8)), qel::UniqueHrgn(::CreateRectRgn(0, 0, 0, 0)),
-                                       qel::UniqueHrgn(::CreateRectRgn(big, big, big + 3, big + 3)), qel::UniqueHrgn(::CreateEllipticRgn(2, 1, 60, 30))};
+                                       qel::UniqueHrgn(::CreateRectRgn(big, big, big + 3, big + 3)),
+                                       qel::UniqueHrgn(::CreateEllipticRgn(2, 1, 60, 30))};
     auto valid = MakeDib(23, 9, kBgra, false, rng);
     // Until a hundred thousand malformed headers have gone through, with well-formed ones among them.
     int accepted = 0, refused = 0;
