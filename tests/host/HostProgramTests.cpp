@@ -13,19 +13,7 @@
 namespace {
 
 // Runs pictavo.exe, found beside the test, with arguments; its exit status, or -1 when it could not run.
-int RunHost(const std::wstring& arguments) {
-    std::wstring command = L"pictavo.exe " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    qel::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
-    DWORD status = 0;
-    ::GetExitCodeProcess(process.get(), &status);
-    return static_cast<int>(status);
-}
+int RunHost(const std::wstring& arguments) { return qeltest::RunProgram(L"pictavo.exe", arguments, 60000); }
 
 }  // namespace
 

@@ -280,35 +280,19 @@ std::vector<std::vector<uint32_t>> InkBands(const BITMAPINFOHEADER* dib) {
     return bands;
 }
 
-// Wine's notepad with a document, in front, its edit control focused and showing the text; ended with
-// the object.
-struct Notepad {
-    explicit Notepad(const std::wstring& path) {
-        std::wstring commandLine = L"notepad.exe \"" + path + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-        process.reset(pi.hProcess);
-        qel::UniqueKernelHandle thread(pi.hThread);
-        for (int i = 0; i < 400 && !edit; ++i, ::Sleep(25)) {
-            HWND w = ::FindWindowW(L"Notepad", nullptr);
-            ::SetForegroundWindow(w);
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            if (!w || ::GetForegroundWindow() != w || !::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info))
-                continue;
-            UniqueDib shown(ScrollCapture::GrabScrollFrame(info.hwndFocus, 0));
-            if (shown && InkBands(shown.get()).size() >= 5) edit = info.hwndFocus;
-        }
+// Brings notepad to the front and waits until its edit control has the focus and shows the text.
+HWND FocusedEditShowingText(HWND notepad) {
+    for (int i = 0; i < 400 && notepad; ++i, ::Sleep(25)) {
+        ::SetForegroundWindow(notepad);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (::GetForegroundWindow() != notepad || !::GetGUIThreadInfo(::GetWindowThreadProcessId(notepad, nullptr), &info))
+            continue;
+        UniqueDib shown(ScrollCapture::GrabScrollFrame(info.hwndFocus, 0));
+        if (shown && InkBands(shown.get()).size() >= 5) return info.hwndFocus;
     }
-    ~Notepad() {
-        ::TerminateProcess(process.get(), 0);
-        ::WaitForSingleObject(process.get(), 5000);
-    }
-    qel::UniqueKernelHandle process;
-    HWND edit = nullptr;
-};
+    return nullptr;
+}
 
 }  // namespace
 
@@ -326,8 +310,8 @@ TEST(ScrollCapture, NotepadWithALongDocumentIsCapturedWholeWithNoLineTwice) {
             file << line;
         }
     }
-    Notepad notepad(path);
-    ASSERT_TRUE(notepad.edit);
+    qeltest::Notepad notepad(path);
+    ASSERT_TRUE(FocusedEditShowingText(notepad.window));
     // The default pause lets the window system show each step: it puts what a window painted on the
     // screen some tens of milliseconds later, and not always at once.
     UniqueDib image(CPictavoUtil().CaptureActiveScrollWindow(0, 1, 250));

@@ -8,44 +8,14 @@
 
 #include "Handles.h"
 #include "ScreenInput.h"
+#include "TestSupport.h"
 #include "ScrollTargetContent.h"
 
 namespace scrolltest {
 
-// Ends a process that has not ended within timeoutMs; whether it had.
-inline bool EndProcess(HANDLE process, DWORD timeoutMs) {
-    if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) return true;
-    ::TerminateProcess(process, 1);
-    ::WaitForSingleObject(process, 5000);
-    return false;
-}
-
-// A program of the test executable's folder; null when it could not be started.
-inline qel::UniqueKernelHandle StartProgram(const std::wstring& exe, const std::wstring& arguments, DWORD* id = nullptr) {
-    wchar_t path[MAX_PATH] = L"";
-    std::wstring folder(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L"\\/") + 1);
-    std::wstring commandLine = L"\"" + folder + exe + L"\" " + arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    // Tried again when refused: a clean run once saw the first start of a helper program fail at once.
-    for (int attempt = 0; attempt < 3; ++attempt, ::Sleep(300)) {
-        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) continue;
-        qel::UniqueKernelHandle thread(pi.hThread);
-        if (id) *id = pi.dwProcessId;
-        return qel::UniqueKernelHandle(pi.hProcess);
-    }
-    return {};
-}
-
-// The exit code, or -1 when the program could not be started or had not ended within timeoutMs.
-inline int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
-    qel::UniqueKernelHandle process = StartProgram(exe, arguments);
-    DWORD status = 0;
-    if (!process || !EndProcess(process.get(), timeoutMs) || !::GetExitCodeProcess(process.get(), &status)) return -1;
-    return static_cast<int>(status);
-}
+using qeltest::EndProcess;
+using qeltest::RunProgram;
+using qeltest::StartProgram;
 
 inline RECT ClientOnScreen(HWND wnd) {
     RECT r{};

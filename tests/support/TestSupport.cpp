@@ -30,12 +30,53 @@ void PumpFor(DWORD ms) {
     }
 }
 
-Notepad::Notepad() {
-    wchar_t command[] = L"notepad.exe";
+std::wstring OwnExePath() {
+    wchar_t path[MAX_PATH] = L"";
+    return std::wstring(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
+}
+
+std::wstring ExeFolder() {
+    const std::wstring own = OwnExePath();
+    return own.substr(0, own.find_last_of(L"\\/") + 1);
+}
+
+qel::UniqueKernelHandle StartProgram(const std::wstring& exe, const std::wstring& arguments, DWORD* id) {
+    const std::wstring folder = ExeFolder();
+    std::wstring commandLine = L"\"" + folder + exe + L"\" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    // Tried again when refused: a clean run once saw the first start of a helper program fail at once.
+    for (int attempt = 0; attempt < 3; ++attempt, ::Sleep(300)) {
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+            continue;
+        qel::UniqueKernelHandle thread(pi.hThread);
+        if (id) *id = pi.dwProcessId;
+        return qel::UniqueKernelHandle(pi.hProcess);
+    }
+    return {};
+}
+
+bool EndProcess(HANDLE process, DWORD timeoutMs) {
+    if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) return true;
+    ::TerminateProcess(process, 1);
+    ::WaitForSingleObject(process, 5000);
+    return false;
+}
+
+int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
+    qel::UniqueKernelHandle process = StartProgram(exe, arguments);
+    DWORD status = 0;
+    if (!process || !EndProcess(process.get(), timeoutMs) || !::GetExitCodeProcess(process.get(), &status)) return -1;
+    return static_cast<int>(status);
+}
+
+Notepad::Notepad(const std::wstring& document) {
+    std::wstring command = document.empty() ? L"notepad.exe" : L"notepad.exe \"" + document + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
     ::CloseHandle(pi.hThread);
     process = pi.hProcess;
     id = pi.dwProcessId;

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "Handles.h"
+
 namespace qeltest {
 
 // The display layout the test runs on: "single", "dual" or "left".
@@ -13,10 +15,22 @@ std::wstring OutputPath(const std::wstring& name);
 // Pumps the calling thread's messages for about ms milliseconds.
 void PumpFor(DWORD ms);
 
-// Wine's notepad, started by the constructor; window is its visible main window, null when it did not
-// show. The object asks it to close, and ends it if it has not within a few seconds.
+// The test executable, and the folder it lies in (with its closing separator).
+std::wstring OwnExePath();
+std::wstring ExeFolder();
+// A program of the test executable's folder, started with arguments; null when it could not be.
+qel::UniqueKernelHandle StartProgram(const std::wstring& exe, const std::wstring& arguments, DWORD* id = nullptr);
+// Waits up to timeoutMs for the process to end, then ends it; whether it had ended by itself.
+bool EndProcess(HANDLE process, DWORD timeoutMs);
+// Runs a program of the test executable's folder: its exit code, or -1 when it could not be started
+// or had not ended within timeoutMs.
+int RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs);
+
+// Wine's notepad, started by the constructor with a document if one is given; window is its visible main
+// window, null when it did not show. The object asks it to close, and ends it if it has not within a few
+// seconds.
 struct Notepad {
-    Notepad();
+    explicit Notepad(const std::wstring& document = L"");
     ~Notepad();
     Notepad(const Notepad&) = delete;
     Notepad& operator=(const Notepad&) = delete;

@@ -10,6 +10,7 @@
 
 #include "Handles.h"
 #include "ScreenTestWindows.h"
+#include "TestSupport.h"
 #include "capture/CaptureSettings.h"
 #include "windows/Dwm.h"
 #include "windows/WindowDetails.h"
@@ -104,35 +105,21 @@ struct LookWindow {
     TestWindow wnd;
 };
 
-inline std::wstring OwnExePath() {
-    wchar_t path[MAX_PATH] = L"";
-    return ::GetModuleFileNameW(nullptr, path, MAX_PATH), path;
-}
-inline std::wstring ExeFolder() { return OwnExePath().substr(0, OwnExePath().find_last_of(L"\\/") + 1); }
+using qeltest::ExeFolder;
+using qeltest::OwnExePath;
 
 // A helper program from the test folder, started with "<title>" and then the arguments; its window is
 // found by title. Asked to close at the end, and ended if it does not within a few seconds.
 struct HelperProcess {
     HelperProcess(const std::wstring& exe, const std::wstring& title, const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + ExeFolder() + exe + L"\" \"" + title + L"\" " + arguments;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        // Tried again when refused: once, in a clean run, the first start of a target program failed at once.
-        bool started = false;
-        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-            started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, ExeFolder().c_str(), &si, &pi);
-            if (!started) ::Sleep(300);
-        }
-        if (!started) return;
-        process.reset(pi.hProcess);
-        qel::UniqueKernelHandle thread(pi.hThread);
+        process = qeltest::StartProgram(exe, L"\"" + title + L"\" " + arguments);
+        if (!process) return;
         for (int i = 0; i < 400 && !(window = ::FindWindowW(nullptr, title.c_str())); ++i) ::Sleep(25);
         qeltest::PumpFor(300);
     }
     ~HelperProcess() {
         if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
-        if (process && ::WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 1);
+        if (process) qeltest::EndProcess(process.get(), 5000);
     }
 
     qel::UniqueKernelHandle process;
