@@ -39,8 +39,7 @@ TEST(Easing, EveryTypeAndModeGivesItsCurveValue) {
         {T::Quadratic, {{0.0625, 0.25, 0.5625}, {0.4375, 0.75, 0.9375}, {0.125, 0.5, 0.875}}},
         {T::Cubic, {{0.015625, 0.125, 0.421875}, {0.578125, 0.875, 0.984375}, {0.0625, 0.5, 0.9375}}},
         {T::Quartic, {{0.00390625, 0.0625, 0.31640625}, {0.68359375, 0.9375, 0.99609375}, {0.03125, 0.5, 0.96875}}},
-        {T::Quintic,
-         {{0.0009765625, 0.03125, 0.2373046875}, {0.7626953125, 0.96875, 0.9990234375}, {0.015625, 0.5, 0.984375}}},
+        {T::Quintic, {{0.0009765625, 0.03125, 0.2373046875}, {0.7626953125, 0.96875, 0.9990234375}, {0.015625, 0.5, 0.984375}}},
     };
     for (const auto& row : table)
         for (const M mode : {M::EaseIn, M::EaseOut, M::EaseInOut}) {
@@ -82,8 +81,7 @@ TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
     const Gdiplus::Rect expected[] = {{100, -100, 0, 10}, {125, -75, 10, 12}, {150, -50, 20, 15}, {175, -25, 30, 17},
                                       {200, 0, 40, 20},   {200, 0, 40, 20},   {59, 0, 12, 6},      {0, 0, 0, 0}};
     for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_TRUE(a.HasNext()) << i;
-        EXPECT_TRUE(SameRect(a.Next(), expected[i])) << i;
+        EXPECT_TRUE(a.HasNext() && SameRect(a.Next(), expected[i])) << i;
         EXPECT_TRUE(i > 0 || (a.Frames() == 4 && a.CurrentFrame() == 0 && a.GetEasingType() == EasingType::Linear));
     }
     EXPECT_TRUE(!a.HasNext() && !a.NextFrame() && a.GetEasingMode() == EasingMode::EaseOut);
@@ -95,8 +93,7 @@ TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
     EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(762, 381, 152, 76)));
     b.Retarget(Gdiplus::Rect(-50, -60, 10, 20), 2);
     EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-24, -46, 15, 22)));  // -812, -441, -142, -56 times 31/32
-    EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-50, -60, 10, 20)));
-    EXPECT_FALSE(b.HasNext());
+    EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-50, -60, 10, 20)) && !b.HasNext());
 }
 
 TEST(RemoteSession, CutsAnimationsToOneFrameUnlessDisabled) {
@@ -154,27 +151,24 @@ TEST(ZoomerPlacement, TakesTheFirstCornerThatStaysOnTheMonitorKeepsATargetThatFi
             EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(c.ox, c.oy, s, s))) << c.x << ", " << c.y << " on " << monitor.X;
         }
     }
-    const Gdiplus::Rect monitor(0, 0, 1920, 1080);
+    const Gdiplus::Rect monitor(0, 0, 1920, 1080), small(0, 0, 60, 60), edge(INT_MAX - 1000, INT_MAX - 1000, 1000, 1000);
     const int s = ZoomerSide(monitor);
     const POINT pos{800, 500};
-    // A target that still fits stays put, even if another corner comes first.
-    const Gdiplus::Rect aboveLeft(-20 - s, -20 - s, s, s);
-    EXPECT_TRUE(PlaceZoomer(monitor, pos, aboveLeft, kNoSelection).keep);
-    // A selection under the kept target moves it to the first corner clear of it; touching is not overlapping.
-    ZoomerPlacement p = PlaceZoomer(monitor, pos, aboveLeft, Gdiplus::Rect(pos.x - 300, pos.y - 300, 300, 300));
-    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
-    const Gdiplus::Rect touching(pos.x + 20 + s, pos.y, 100, 100), belowRight(pos.x + 20 + s - 1, pos.y, 100, 100);
-    EXPECT_TRUE(SameRect(PlaceZoomer(monitor, pos, kFreshTarget, touching).target, Gdiplus::Rect(20, 20, s, s)));
-    EXPECT_TRUE(SameRect(PlaceZoomer(monitor, pos, kFreshTarget, belowRight).target, Gdiplus::Rect(-20 - s, 20, s, s)));
-    // A selection covering every corner: overlap is allowed again, keeping a target or taking the first corner.
-    EXPECT_TRUE(PlaceZoomer(monitor, pos, aboveLeft, monitor).keep);
-    p = PlaceZoomer(monitor, pos, kFreshTarget, monitor);
-    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(20, 20, s, s)));
-    // No corner fits: at the cursor. Near the largest coordinates the start target must not wrap into the monitor.
-    p = PlaceZoomer(Gdiplus::Rect(0, 0, 60, 60), POINT{30, 30}, kFreshTarget, kNoSelection);  // side 12
-    EXPECT_TRUE(!p.keep && SameRect(p.target, Gdiplus::Rect(0, 0, 12, 12)));
-    const Gdiplus::Rect edge(INT_MAX - 1000, INT_MAX - 1000, 1000, 1000);
-    EXPECT_FALSE(PlaceZoomer(edge, POINT{INT_MAX - 500, INT_MAX - 500}, kFreshTarget, kNoSelection).keep);
+    const Gdiplus::Rect aboveLeft(-20 - s, -20 - s, s, s), first(20, 20, s, s);
+    const struct { Gdiplus::Rect monitor; POINT pos; Gdiplus::Rect target, selection; bool keep; Gdiplus::Rect want; } cases[] = {
+        {monitor, pos, aboveLeft, kNoSelection, true, aboveLeft},  // still fits: stays put, even if another corner comes first
+        {monitor, pos, aboveLeft, {pos.x - 300, pos.y - 300, 300, 300}, false, first},  // under a selection: first corner clear of it
+        {monitor, pos, kFreshTarget, {pos.x + 20 + s, pos.y, 100, 100}, false, first},  // touching is not overlapping
+        {monitor, pos, kFreshTarget, {pos.x + 19 + s, pos.y, 100, 100}, false, {-20 - s, 20, s, s}},
+        {monitor, pos, aboveLeft, monitor, true, aboveLeft},  // every corner covered: overlap is allowed again
+        {monitor, pos, kFreshTarget, monitor, false, first},
+        {small, {30, 30}, kFreshTarget, kNoSelection, false, {0, 0, 12, 12}},  // no corner fits: at the cursor
+        // Near the largest coordinates the start target must not wrap into the monitor.
+        {edge, {INT_MAX - 500, INT_MAX - 500}, kFreshTarget, kNoSelection, false, {20, 20, 200, 200}}};
+    for (const auto& c : cases) {
+        const ZoomerPlacement p = PlaceZoomer(c.monitor, c.pos, c.target, c.selection);
+        EXPECT_TRUE(p.keep == c.keep && SameRect(p.target, c.want)) << &c - cases;
+    }
 }
 
 TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheMode) {

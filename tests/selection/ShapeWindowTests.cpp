@@ -25,17 +25,12 @@ namespace {
 
 DWORD Frozen(int sx, int sy) { return screentest::ExpectedScreenPixel(sx, sy); }
 DWORD FrozenRgb(int sx, int sy) { return Frozen(sx, sy) & 0xFFFFFF; }
-
-POINT Origin() {
-    const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds();
-    return POINT{b.X, b.Y};
-}
+POINT Origin() { const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds(); return POINT{b.X, b.Y}; }
 POINT ToClient(POINT s) { return POINT{s.x - Origin().x, s.y - Origin().y}; }
 
 // A DIB taken at screen point origin against expected(sx, sy): the pixel itself where expected is
 // opaque, any fully transparent pixel where it is not; skip(sx, sy) marks pixels not checked.
-testing::AssertionResult CutMatches(const BITMAPINFOHEADER* dib, POINT origin,
-                                    const std::function<DWORD(int, int)>& expected,
+testing::AssertionResult CutMatches(const BITMAPINFOHEADER* dib, POINT origin, const std::function<DWORD(int, int)>& expected,
                                     const std::function<bool(int, int)>& skip = nullptr) {
     if (!dib) return testing::AssertionFailure() << "no image";
     int wrong = 0, checked = 0;
@@ -44,20 +39,19 @@ testing::AssertionResult CutMatches(const BITMAPINFOHEADER* dib, POINT origin,
         for (int x = 0; x < dib->biWidth; ++x) {
             const int sx = origin.x + x, sy = origin.y + y;
             if (skip && skip(sx, sy)) continue;
-            ++checked;
             const DWORD want = expected(sx, sy), got = DibArgb(dib, x, y);
-            if (want >> 24 ? got == want : got >> 24 == 0) continue;
-            if (!wrong++) first = std::to_string(sx) + ", " + std::to_string(sy) + ": " + std::to_string(got);
+            if (++checked, !(want >> 24 ? got == want : got >> 24 == 0) && !wrong++)
+                first = std::to_string(sx) + ", " + std::to_string(sy) + ": " + std::to_string(got);
         }
     if (wrong || checked < dib->biWidth * dib->biHeight / 4)
         return testing::AssertionFailure() << wrong << " of " << checked << " checked pixels differ, first at " << first;
     return testing::AssertionSuccess();
 }
 
-// Even-odd inside test of a pixel against an outline, and whether the pixel lies too near an edge to
-// tell (the rim is blended).
+// Even-odd inside test of a pixel against an outline (screen coordinates), and whether the pixel lies
+// too near an edge to tell (the rim is blended).
 struct Outline {
-    std::vector<POINT> points;  // screen coordinates
+    std::vector<POINT> points;
     bool Inside(double x, double y) const {
         bool in = false;
         for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
@@ -68,8 +62,7 @@ struct Outline {
     }
     bool NearEdge(double x, double y) const {
         for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
-            const double ax = points[j].x, ay = points[j].y, dx = points[i].x - ax, dy = points[i].y - ay;
-            const double len2 = dx * dx + dy * dy;
+            const double ax = points[j].x, ay = points[j].y, dx = points[i].x - ax, dy = points[i].y - ay, len2 = dx * dx + dy * dy;
             const double t = len2 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / len2, 0.0, 1.0) : 0.0;
             if (std::hypot(x - ax - t * dx, y - ay - t * dy) < 2.0) return true;
         }
@@ -79,14 +72,11 @@ struct Outline {
 
 // The frozen screen inside the outline, transparent outside it; the rim is not checked.
 testing::AssertionResult CutAlong(const BITMAPINFOHEADER* dib, const Outline& outline) {
-    if (!dib) return testing::AssertionFailure() << "no image";
     const Gdiplus::Rect b = OverlayLayout::PointBounds(outline.points.data(), outline.points.size());
-    if (dib->biWidth != b.Width || dib->biHeight != b.Height)
-        return testing::AssertionFailure() << dib->biWidth << " x " << dib->biHeight << ", expected " << b.Width
-                                           << " x " << b.Height;
+    if (dib && (dib->biWidth != b.Width || dib->biHeight != b.Height))
+        return testing::AssertionFailure() << dib->biWidth << " x " << dib->biHeight << " instead of " << b.Width << " x " << b.Height;
     return CutMatches(
-        dib, POINT{b.X, b.Y},
-        [&](int sx, int sy) { return outline.Inside(sx + 0.5, sy + 0.5) ? Frozen(sx, sy) : 0u; },
+        dib, POINT{b.X, b.Y}, [&](int sx, int sy) { return outline.Inside(sx + 0.5, sy + 0.5) ? Frozen(sx, sy) : 0u; },
         [&](int sx, int sy) { return outline.NearEdge(sx + 0.5, sy + 0.5); });
 }
 
@@ -124,10 +114,8 @@ BEGIN_MESSAGE_MAP(EnterAtOnce, CCatchFixedRgnScrrenWnd)
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
-void DoubleClick() {
-    Click();
-    Click();
-    ::Sleep(150);
+void ClickAt(std::initializer_list<POINT> points) {
+    for (const POINT p : points) MoveTo(p, 100), Click();
 }
 
 class ShapeWindows : public OverlayTest {
@@ -155,29 +143,25 @@ protected:
 
 TEST_F(ShapeWindows, FixedRectangleLiesByItsAnchorAndIsCutFromTheFrozenScreenEvenOffTheScreen) {
     const int w = 101, h = 61;
-    struct Case { WORD key; POINT click, corner; };
+    struct Case { WORD key; POINT click, corner; };  // no key: the default anchor
     std::vector<Case> cases;
-    for (size_t m = 0; m < monitors_.size(); ++m) cases.push_back({'U', On(m, 300, 200), On(m, 300, 200)});
+    for (size_t m = 0; m < monitors_.size(); ++m) cases.push_back({0, On(m, 300, 200), On(m, 300, 200)});
     const POINT p = On(1, 400, 300);
-    cases.push_back({'R', p, POINT{p.x - w, p.y}});
-    cases.push_back({'B', p, POINT{p.x - w, p.y - h}});
-    cases.push_back({'L', p, POINT{p.x, p.y - h}});
-    cases.push_back({'C', p, POINT{p.x - 50, p.y - 30}});
+    cases.insert(cases.end(), {{'R', p, {p.x - w, p.y}}, {'B', p, {p.x - w, p.y - h}}, {'L', p, {p.x, p.y - h}}, {'C', p, {p.x - 50, p.y - 30}}});
     // Hanging off the shorter monitor's bottom-right corner: over the gap below it, onto the next monitor or
     // off the screen; full size, transparent where there is no screen.
     const RECT shorter = *std::min_element(monitors_.begin(), monitors_.end(), [](const RECT& a, const RECT& b) {
         return a.bottom - a.top < b.bottom - b.top;
     });
-    cases.push_back({'U', POINT{shorter.right - 40, shorter.bottom - 20}, POINT{shorter.right - 40, shorter.bottom - 20}});
+    cases.push_back({0, POINT{shorter.right - 40, shorter.bottom - 20}, POINT{shorter.right - 40, shorter.bottom - 20}});
     int ignored = 0;
     for (const Case& k : cases) {
-        SCOPED_TRACE(testing::Message() << char(k.key) << " at " << k.click.x << ", " << k.click.y);
-        // The second argument is never read.
-        const int second = ignored++ * 7919 - 5;
+        SCOPED_TRACE(testing::Message() << int(k.key) << " at " << k.click.x << ", " << k.click.y);
+        const int second = ignored++ * 7919 - 5;  // never read
         UniqueDib dib = Run([&] { return UniqueDib(CPictavoUtil().CaptureFixedRegion(0, second, w, h)); }, [&] {
             if (!WaitForOverlay()) return;
             MoveTo(k.click, 100);
-            if (k.key != 'U') Key(k.key);
+            if (k.key) Key(k.key);
             Click();
         });
         ASSERT_TRUE(dib && dib->biWidth == w && dib->biHeight == h);
@@ -186,67 +170,42 @@ TEST_F(ShapeWindows, FixedRectangleLiesByItsAnchorAndIsCutFromTheFrozenScreenEve
 
     // The rectangle handed back is relative to the screen-bounds origin; C halves an odd width toward zero.
     const POINT at{500 + Origin().x, 300 + Origin().y};
-    const CRect placed = Run([&] { return CPictavoUtil::TokenFixedSizeRectanguluarRegion(w, h); }, [&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(at, 100);
-        Key('C');
-        Key('C');
-        Click();
-    });
+    const CRect placed = Run([&] { return CPictavoUtil::TokenFixedSizeRectanguluarRegion(w, h); },
+                             [&] { if (WaitForOverlay()) MoveTo(at, 100), Key('C'), Key('C'), Click(); });
     EXPECT_EQ(placed, CRect(450, 270, 551, 331));
     // A size beyond the screen is cut to it.
     const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
-    const CRect whole = Run([&] { return CPictavoUtil::TokenFixedSizeRectanguluarRegion(100000, 100000); }, [&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(On(0, 10, 10), 100);
-        Click();
-    });
+    const CRect whole = Run([&] { return CPictavoUtil::TokenFixedSizeRectanguluarRegion(100000, 100000); },
+                            [&] { if (WaitForOverlay()) ClickAt({On(0, 10, 10)}); });
     EXPECT_TRUE(whole.Width() == bounds.Width && whole.Height() == bounds.Height) << whole.Width() << " x " << whole.Height();
 }
 
 TEST_F(ShapeWindows, FixedRectangleRefusesEmptySizesAndGivesNothingForEnterBeforeItsFirstTick) {
     bool shown = false;
-    Run([&] {
-        const bool refused = !CPictavoUtil().CaptureFixedRegion(0, 0, 0, 10) && !CPictavoUtil().CaptureFixedRegion(1, 0, 10, -5) &&
-                             CPictavoUtil::TokenFixedSizeRectanguluarRegion(0, 0).IsRectNull() &&
-                             CPictavoUtil::TokenFixedSizeRectanguluarRegion(INT_MIN, 4).IsRectNull();
-        return refused;
-    }, [&] {
-        for (int i = 0; i < 30 && !shown; ++i, ::Sleep(10)) shown = OverlayAt(POINT{10, 10}) != nullptr;
-    });
+    EXPECT_TRUE(Run([&] {
+        return !CPictavoUtil().CaptureFixedRegion(0, 0, 0, 10) && !CPictavoUtil().CaptureFixedRegion(1, 0, 10, -5) &&
+               CPictavoUtil::TokenFixedSizeRectanguluarRegion(0, 0).IsRectNull() &&
+               CPictavoUtil::TokenFixedSizeRectanguluarRegion(INT_MIN, 4).IsRectNull();
+    }, [&] { for (int i = 0; i < 30 && !shown; ++i, ::Sleep(10)) shown = OverlayAt(POINT{10, 10}) != nullptr; }));
     EXPECT_FALSE(shown);
     EnterAtOnce window(false, 80, 80);
     EXPECT_EQ(Run([&] { return window.RunForm(); }, [] {}), 1);
-    EXPECT_EQ(window.ShapePath().GetPointCount(), 0);
-    EXPECT_EQ(UniqueDib(window.GetResult()), nullptr);
+    EXPECT_TRUE(window.ShapePath().GetPointCount() == 0 && !UniqueDib(window.GetResult()));
 }
 
 TEST_F(ShapeWindows, PolygonClosesWithThreeCornersAndIsCutAlongThemAcrossMonitors) {
     const POINT a = On(0, 150, 150), b = On(1, 260, 520), c = On(0, 420, 380);
     // Click, rubber band, click, rubber band, double click: the double click's first press adds the last corner.
-    UniqueDib triangle = Shape(5, [&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(a, 100);
-        Click();
-        MoveTo(b, 100);
-        Click();
-        MoveTo(c, 100);
-        DoubleClick();
-    });
-    EXPECT_TRUE(CutAlong(triangle.get(), Outline{{a, b, c}}));
+    EXPECT_TRUE(CutAlong(Shape(5, [&] { if (WaitForOverlay()) ClickAt({a, b, c}), Click(); }).get(), Outline{{a, b, c}}));
     // A double click first leaves two equal points: no image. Enter first only presses, Enter again closes.
-    EXPECT_EQ(Shape(5, [&] { if (WaitForOverlay()) MoveTo(a, 100), DoubleClick(); }), nullptr);
+    EXPECT_EQ(Shape(5, [&] { if (WaitForOverlay()) ClickAt({a}), Click(); }), nullptr);
     EXPECT_EQ(Shape(5, [&] { if (WaitForOverlay()) MoveTo(a, 100), Key(VK_RETURN), Key(VK_RETURN); }), nullptr);
     // A right click clears the corners so far; Enter closes the new outline.
     UniqueDib again = Shape(5, [&] {
         if (!WaitForOverlay()) return;
-        MoveTo(On(0, 600, 100), 100);
-        Click();
-        MoveTo(On(0, 640, 190), 100);
-        Click();
+        ClickAt({On(0, 600, 100), On(0, 640, 190)});
         Click(false);
-        for (const POINT p : {a, b, c}) MoveTo(p, 100), Click();
-        MoveTo(c, 100);
+        ClickAt({a, b, c});
         Key(VK_RETURN);
     });
     EXPECT_TRUE(CutAlong(again.get(), Outline{{a, b, c}}));
@@ -259,15 +218,12 @@ TEST_F(ShapeWindows, PolygonClosesWithThreeCornersAndIsCutAlongThemAcrossMonitor
 }
 
 TEST_F(ShapeWindows, FreehandTakesEveryReportedPositionInOrderAndAClickAddsACorner) {
-    const POINT centre = On(0, 400, 330);
+    const POINT centre = On(0, 400, 330), corner = On(0, 480, 520);
     std::vector<POINT> trail;
-    for (int i = 0; i <= 36; ++i) {
-        const double angle = i * 3.14159265358979 / 18;
-        trail.push_back(POINT{centre.x + LONG(std::lround(150 * std::cos(angle))), centre.y + LONG(std::lround(90 * std::sin(angle)))});
-    }
-    const POINT corner = On(0, 480, 520);
+    for (double i = 0, step = 3.14159265358979 / 18; i <= 36; ++i)
+        trail.push_back(POINT{centre.x + LONG(std::lround(150 * std::cos(i * step))), centre.y + LONG(std::lround(90 * std::sin(i * step)))});
     RecordingFreehand window(false);
-    const int result = Run([&] { return window.RunForm(); }, [&] {
+    ASSERT_EQ(Run([&] { return window.RunForm(); }, [&] {
         if (!WaitForOverlay()) return;
         MoveTo(trail[0], 100);
         MouseButton(MOUSEEVENTF_LEFTDOWN);
@@ -277,28 +233,25 @@ TEST_F(ShapeWindows, FreehandTakesEveryReportedPositionInOrderAndAClickAddsACorn
         Click();
         ::Sleep(100);
         Key(VK_RETURN);
-    });
-    ASSERT_EQ(result, 1);
+    }), 1);
     // The press lays two points, then every reported position follows; on the way to the corner the last one
     // followed the cursor, and the click added the corner.
     const CArray<CPoint, CPoint>& points = window.Points();
     const std::vector<CPoint>& reported = window.reported;
-    const POINT start = ToClient(trail[0]), end = ToClient(corner);
-    ASSERT_TRUE(reported.size() >= trail.size() / 2 && points.GetSize() == INT_PTR(reported.size()) + 3)
-        << reported.size() << " reported, " << points.GetSize() << " points";
-    EXPECT_TRUE(points[0] == CPoint(start) && points[1] == CPoint(start));
+    const CPoint start(ToClient(trail[0])), end(ToClient(corner));
+    const INT_PTR last = points.GetUpperBound();
+    ASSERT_TRUE(reported.size() >= trail.size() / 2 && last == INT_PTR(reported.size()) + 2) << reported.size() << " reported, " << last + 1 << " points";
+    EXPECT_TRUE(points[0] == start && points[1] == start && points[last] == end && points[last - 1] == end);
     for (size_t i = 0; i + 1 < reported.size(); ++i) EXPECT_EQ(points[INT_PTR(i) + 2], reported[i]) << i;
-    EXPECT_TRUE(points[points.GetUpperBound()] == CPoint(end) && points[points.GetUpperBound() - 1] == CPoint(end));
-
     Outline outline;
-    for (INT_PTR i = 0; i < points.GetSize(); ++i) outline.points.push_back(POINT{points[i].x + Origin().x, points[i].y + Origin().y});
+    for (INT_PTR i = 0; i <= last; ++i) outline.points.push_back(POINT{points[i].x + Origin().x, points[i].y + Origin().y});
     EXPECT_TRUE(CutAlong(UniqueDib(window.GetResult()).get(), outline));
 }
 
 TEST_F(ShapeWindows, CursorOnlyWithFlagAndSettingMAndZAsOnTheLiveOverlay) {
     qel::UniqueHicon cursor = screentest::MakeTestCursor();
     for (const auto& wnd : screens_.windows) ::SetClassLongPtrW(wnd.get(), GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor.get()));
-    const POINT p = On(0, 300, 300), image{p.x - screentest::kHotspotX, p.y - screentest::kHotspotY};
+    const POINT p = On(0, 300, 300), image{p.x - screentest::kHotspotX, p.y - screentest::kHotspotY}, c = ToClient(image);
     ::SetCursorPos(p.x - 1, p.y);
     MoveMouse(p.x, p.y);
     qeltest::PumpFor(200);
@@ -307,12 +260,9 @@ TEST_F(ShapeWindows, CursorOnlyWithFlagAndSettingMAndZAsOnTheLiveOverlay) {
         SCOPED_TRACE(testing::Message() << "flag " << flag << ", setting " << setting);
         settings.CaptureMousePointer = setting;
         CCatchFixedRgnScrrenWnd unshown(flag, 60, 60);
-        const POINT c = ToClient(image);
         unshown.ShapePath().AddRectangle(Gdiplus::Rect(c.x - 10, c.y - 10, 60, 60));
-        UniqueDib dib(unshown.GetResult());
-        const bool drawn = flag && setting;
-        EXPECT_TRUE(CutMatches(dib.get(), POINT{image.x - 10, image.y - 10}, [&](int sx, int sy) {
-            return drawn && screentest::UnderTestCursor(image, sx, sy) ? screentest::kCursorColor : Frozen(sx, sy);
+        EXPECT_TRUE(CutMatches(UniqueDib(unshown.GetResult()).get(), POINT{image.x - 10, image.y - 10}, [&](int sx, int sy) {
+            return flag && setting && screentest::UnderTestCursor(image, sx, sy) ? screentest::kCursorColor : Frozen(sx, sy);
         }));
     }
     settings.CaptureMousePointer = true;
@@ -320,12 +270,7 @@ TEST_F(ShapeWindows, CursorOnlyWithFlagAndSettingMAndZAsOnTheLiveOverlay) {
     // M flips only the flag; Z switches the magnifier off for this and the next shape window.
     CCatchFixedRgnScrrenWnd window(true, 50, 50);
     ASSERT_TRUE(window.ZoomAnimator() && window.GetCapture()->IsCursorVisible());
-    Run([&] { return window.RunForm(); }, [] {
-        if (!WaitForOverlay()) return;
-        Key('M');
-        Key('Z');
-        Key(VK_ESCAPE);
-    });
+    Run([&] { return window.RunForm(); }, [] { if (WaitForOverlay()) Key('M'), Key('Z'), Key(VK_ESCAPE); });
     CCatchPolygonScreenWnd next(false);
     EXPECT_TRUE(!window.GetCapture()->IsCursorVisible() && !settings.ZoomerEnabled && next.ZoomAnimator() == nullptr);
 }
@@ -333,7 +278,7 @@ TEST_F(ShapeWindows, CursorOnlyWithFlagAndSettingMAndZAsOnTheLiveOverlay) {
 // What the shape windows show, read back from the screen while they are up; saved for a person to look at.
 TEST_F(ShapeWindows, WindowsShowTheFrozenScreenTheTranslucentSelectionItsReadoutAndTheMagnifier) {
     const RECT mon = monitors_.back();
-    const POINT p{mon.left + 300, mon.top + 250};
+    const POINT p{mon.left + 300, mon.top + 250}, b{p.x + 300, p.y + 60}, c{p.x + 120, p.y + 260};
     ScreenCopy fixedShot, polygonShot;
     CCatchFixedRgnScrrenWnd fixed(false, 300, 200);
     Run([&] { return fixed.RunForm(); }, [&] {
@@ -344,27 +289,12 @@ TEST_F(ShapeWindows, WindowsShowTheFrozenScreenTheTranslucentSelectionItsReadout
         Key(VK_ESCAPE);
     });
     fixed.DestroyWindow();  // as the exported calls do: the next window must not freeze this one
-    const POINT a{p.x, p.y}, b{p.x + 300, p.y + 60}, c{p.x + 120, p.y + 260};
     Shape(5, [&] {
         if (!WaitForOverlay()) return;
-        MoveTo(a, 100);
-        Click();
-        MoveTo(b, 100);
-        Click();
+        ClickAt({p, b});
         MoveTo(c, 900);
         polygonShot = CopyScreen(mon);
         SaveScreenPng(mon, L"shape-polygon.png");
-        Key(VK_ESCAPE);
-    });
-    const POINT trailStart{p.x + 500, p.y};
-    Shape(6, [&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(trailStart, 100);
-        MouseButton(MOUSEEVENTF_LEFTDOWN);
-        for (int i = 1; i <= 40; ++i) MoveTo(POINT{trailStart.x + i * 5, trailStart.y + LONG(60 * std::sin(i / 6.0))}, 15);
-        MouseButton(MOUSEEVENTF_LEFTUP);
-        MoveTo(POINT{trailStart.x + 100, trailStart.y + 200}, 600);
-        SaveScreenPng(mon, L"shape-freehand.png");
         Key(VK_ESCAPE);
     });
     ASSERT_TRUE(!fixedShot.pixels.empty() && !polygonShot.pixels.empty());
@@ -387,12 +317,10 @@ TEST_F(ShapeWindows, WindowsShowTheFrozenScreenTheTranslucentSelectionItsReadout
     for (LONG y = p.y + 80; y < p.y + 120; ++y)
         for (LONG x = p.x + 80; x < p.x + 220; ++x) readout += fixedShot.At(x, y) == 0x20B2AA;
     EXPECT_GT(readout, 50);
-    // The magnifier where its animator put it, the cursor's pixel at its centre.
+    // The magnifier where its animator put it, the cursor's pixel at its centre; the polygon's fill inside its triangle.
     ASSERT_TRUE(fixed.ZoomAnimator());
     const Gdiplus::Rect z = fixed.ZoomAnimator()->FinalTarget();
-    const POINT centre{p.x + z.X + z.Width / 2, p.y + z.Y + z.Height / 2};
-    EXPECT_EQ(fixedShot.At(centre.x, centre.y), FrozenRgb(p.x, p.y));
-    // The polygon's fill inside its triangle.
-    const POINT inside{(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3};
+    EXPECT_EQ(fixedShot.At(p.x + z.X + z.Width / 2, p.y + z.Y + z.Height / 2), FrozenRgb(p.x, p.y));
+    const POINT inside{(p.x + b.x + c.x) / 3, (p.y + b.y + c.y) / 3};
     EXPECT_TRUE(Near(polygonShot.At(inside.x, inside.y), Blend(FrozenRgb(inside.x, inside.y), 0x3CB371, 0x32), 2));
 }
