@@ -3,9 +3,8 @@
 
 #include <QelPictavo/PictavoUtil.h>
 
-#include <utility>
-#include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "GdiplusHandles.h"
 #include "capture/Capture.h"
@@ -64,8 +63,7 @@ TEST(CaptureModel, ImageCropCursorAndDetailsOwnership) {
     for (int i = 0; i < 64; ++i) ASSERT_EQ(PixelAt(capture.GetImage(), i % 8, i / 8), palette.entries[(i / 8 + i % 8) % 4]) << i;
     // Handing back the held image must not free it.
     auto* rgb = new Tracked<Bitmap>(&rgbGone, 4, 4, PixelFormat24bppRGB);
-    capture.SetImage(rgb);
-    capture.SetImage(rgb);
+    capture.SetImage(rgb), capture.SetImage(rgb);
     EXPECT_TRUE(capture.GetImage() == rgb && !rgbGone);
     capture.DisposeImage();
     EXPECT_TRUE(rgbGone);
@@ -73,8 +71,7 @@ TEST(CaptureModel, ImageCropCursorAndDetailsOwnership) {
     EXPECT_FALSE(capture.Crop(Rect(0, 0, 5, 5)));  // no image
     Bitmap* source = MakePattern(100, 80, PixelFormat24bppRGB).release();
     ASSERT_TRUE(source);
-    capture.SetImage(source);
-    capture.SetCursorLocation(POINT{300, 200});
+    capture.SetImage(source), capture.SetCursorLocation(POINT{300, 200});
     // Wholly outside, touching an edge, or empty: nothing changes.
     for (const Rect& r : {Rect(200, 200, 10, 10), Rect(100, 10, 20, 20), Rect(10, -30, 20, 30), Rect(10, 10, 0, 0)}) {
         EXPECT_FALSE(capture.Crop(r)) << r.X << "," << r.Y;
@@ -84,8 +81,8 @@ TEST(CaptureModel, ImageCropCursorAndDetailsOwnership) {
     ASSERT_TRUE(capture.Crop(Rect(60, -20, 100, 50)));
     ASSERT_EQ(qeltest::SizeOf(capture.GetImage()), qeltest::Size(40, 30));
     EXPECT_TRUE(PixelAt(capture.GetImage(), 0, 0) == Pattern(60, 0) && PixelAt(capture.GetImage(), 39, 29) == Pattern(99, 29));
-    EXPECT_TRUE(capture.GetLocation().x == 60 && capture.GetLocation().y == 0);
-    EXPECT_TRUE(capture.GetCursorLocation().x == 240 && capture.GetCursorLocation().y == 200);
+    EXPECT_TRUE(capture.GetLocation().x == 60 && capture.GetLocation().y == 0 && capture.GetCursorLocation().x == 240 &&
+                capture.GetCursorLocation().y == 200);
 
     qel::UniqueHicon arrow(::CopyIcon(::LoadCursorW(nullptr, IDC_ARROW)));
     capture.SetCursor(arrow.get());
@@ -95,10 +92,7 @@ TEST(CaptureModel, ImageCropCursorAndDetailsOwnership) {
     EXPECT_TRUE(qel::IconInfo(copy).ok);  // the copy outlives the original
     // Each call copies and destroys the previous copy; a leaking loop fails after about 22000 copies.
     qel::UniqueHicon cross(::CopyIcon(::LoadCursorW(nullptr, IDC_CROSS)));
-    for (int i = 0; i < 40000; ++i) {
-        capture.SetCursor(cross.get());
-        ASSERT_NE(capture.GetCursor(), nullptr) << "after " << i << " copies";
-    }
+    for (int i = 0; i < 40000; ++i) ASSERT_TRUE((capture.SetCursor(cross.get()), capture.GetCursor())) << "after " << i << " copies";
     // Lent details are never freed; owned ones are when replaced.
     bool ownedGone = false, lentGone = false;
     Tracked<CaptureDetails> lent(&lentGone);
@@ -126,7 +120,6 @@ TEST(ImageHelpers, CloneAreaKeepsResolutionAndPropertiesAndMapsFormats) {
     // Wine's GDI+ accepts property items without storing them: the check runs where they are stored.
     const bool properties = source->SetPropertyItem(&description) == Gdiplus::Ok &&
                             source->GetPropertyItemSize(PropertyTagImageDescription) > sizeof(text);
-    std::printf("property items %s\n", properties ? "stored and checked" : "not stored here, not checked");
     // The whole image, a part, and a part reaching past the corner, with the area each should give.
     for (const auto& [area, want] : {std::pair(Rect(), Rect(0, 0, 40, 30)), std::pair(Rect(5, 4, 20, 10), Rect(5, 4, 20, 10)),
                                      std::pair(Rect(30, 20, 50, 50), Rect(30, 20, 10, 10))}) {
@@ -139,25 +132,20 @@ TEST(ImageHelpers, CloneAreaKeepsResolutionAndPropertiesAndMapsFormats) {
         for (int i = 0; i < want.Width * want.Height; ++i)
             ASSERT_EQ(PixelAt(copy.get(), i % want.Width, i / want.Width), Pattern(want.X + i % want.Width, want.Y + i / want.Width));
     }
-    auto deep = MakePattern(16, 8, PixelFormat64bppARGB);
-    ASSERT_TRUE(deep);
-    std::unique_ptr<Bitmap> wide(ImageHelpers::CloneArea(deep.get(), 0, Rect()));
-    ASSERT_TRUE(wide);
-    EXPECT_EQ(wide->GetPixelFormat(), PixelFormat32bppARGB);
     const FourColours palette;
+    auto deep = MakePattern(16, 8, PixelFormat64bppARGB);
     auto indexed = MakeIndexed<Bitmap>(palette);
-    ASSERT_TRUE(indexed);
+    ASSERT_TRUE(deep && indexed);
+    std::unique_ptr<Bitmap> wide(ImageHelpers::CloneArea(deep.get(), 0, Rect()));
+    EXPECT_TRUE(wide && wide->GetPixelFormat() == PixelFormat32bppARGB);
     for (const Rect& area : {Rect(), Rect(2, 3, 4, 4)}) {
         std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(indexed.get(), 0, area));
-        ASSERT_TRUE(copy);
-        EXPECT_EQ(copy->GetPixelFormat(), PixelFormat24bppRGB);
+        ASSERT_TRUE(copy && copy->GetPixelFormat() == PixelFormat24bppRGB);
         EXPECT_EQ(PixelAt(copy.get(), 2, 1), palette.entries[(area.X + area.Y + 3) % 4]);
     }
     // Alpha dropped by a 24-bit target lands on opaque white; a 32-bit copy keeps it as it is.
     auto alpha = MakePattern(10, 10, PixelFormat32bppARGB);
-    ASSERT_TRUE(alpha);
-    alpha->SetPixel(0, 0, Gdiplus::Color(0x00000000));
-    alpha->SetPixel(4, 4, Gdiplus::Color(0x80000000));
+    ASSERT_TRUE(alpha && alpha->SetPixel(0, 0, Gdiplus::Color(0x00000000)) == Gdiplus::Ok && alpha->SetPixel(4, 4, Gdiplus::Color(0x80000000)) == Gdiplus::Ok);
     for (const Rect& area : {Rect(), Rect(3, 3, 2, 2)}) {
         std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(alpha.get(), PixelFormat24bppRGB, area));
         ASSERT_TRUE(copy);
@@ -167,8 +155,7 @@ TEST(ImageHelpers, CloneAreaKeepsResolutionAndPropertiesAndMapsFormats) {
         EXPECT_EQ(PixelAt(copy.get(), 0, 0), o == 0 ? 0xFFFFFFFFu : Pattern(3, 3));
     }
     std::unique_ptr<Bitmap> same(ImageHelpers::CloneArea(alpha.get(), 0, Rect()));
-    ASSERT_TRUE(same);
-    EXPECT_EQ(PixelAt(same.get(), 4, 4), 0x80000000u);
+    EXPECT_TRUE(same && PixelAt(same.get(), 4, 4) == 0x80000000u);
 }
 
 // Counting ignores alpha, in every format the count reads; a rectangle is inside a region only with
@@ -185,9 +172,7 @@ TEST(ImageHelpers, CountColorIgnoresAlphaAndRegionsNeedAllFourCorners) {
     }
     EXPECT_EQ(ImageHelpers::CountColor(nullptr, 0), 0u);
     Gdiplus::Region region(Rect(0, 0, 100, 100));
-    EXPECT_FALSE(ImageHelpers::RegionContainsRectangle(&region, 0, 0, 100, 100));
-    EXPECT_TRUE(ImageHelpers::RegionContainsRectangle(&region, 0, 0, 99, 99));
+    EXPECT_TRUE(ImageHelpers::RegionContainsRectangle(&region, 0, 0, 99, 99) && !ImageHelpers::RegionContainsRectangle(&region, 0, 0, 100, 100));
     region.Union(Rect(100, 0, 50, 60));  // two monitors of different heights
-    EXPECT_TRUE(ImageHelpers::RegionContainsRectangle(&region, 80, 10, 60, 40));
-    EXPECT_FALSE(ImageHelpers::RegionContainsRectangle(&region, 80, 10, 60, 60));
+    EXPECT_TRUE(ImageHelpers::RegionContainsRectangle(&region, 80, 10, 60, 40) && !ImageHelpers::RegionContainsRectangle(&region, 80, 10, 60, 60));
 }

@@ -22,7 +22,7 @@ constexpr DWORD kHidden = WS_POPUP;
 
 constexpr Gdiplus::ARGB kBackground = 0xFF7F7FFF;  // pure blue colorization half-way to white
 constexpr COLORREF kBackdropColour = RGB(90, 60, 30);
-constexpr Gdiplus::ARGB kBackdrop = 0xFF5A3C1E;
+const Gdiplus::ARGB kBackdrop = Opaque(kBackdropColour);
 constexpr bool kBefore8 = QEL_EXPECTED_WINDOWS < 8;
 constexpr bool kFrom10 = QEL_EXPECTED_WINDOWS >= 10;
 
@@ -30,7 +30,6 @@ class CompositorCapture : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(qel::EnsureGdiplus());
-        // The version answers are the system's own: the program runs as the version it was started as.
         ASSERT_TRUE(OsVersion::IsWindows8OrLater() != kBefore8 && OsVersion::IsWindows10OrLater() == kFrom10);
         // A backdrop of a known colour under everything, so that what lies outside the thumbnail shows.
         const Rect screen = ScreenGeometry::VirtualScreenBounds();
@@ -39,7 +38,7 @@ protected:
         qeltest::PumpFor(150);
     }
 
-    // Runs the capture on wnd and checks that the thumbnail left nothing behind.
+    // Also checks that the thumbnail left nothing behind.
     ICapture* Run(HWND wnd) {
         WindowDetails record(wnd);
         ICapture* result = WindowCapture::CaptureThumbnailWindow(record, &capture_);
@@ -48,7 +47,6 @@ protected:
         return result;
     }
 
-    // Where the thumbnail window stood when the thumbnail was placed.
     XY ThumbnailAt() const { return {dwm_.destinationAtUpdate.left, dwm_.destinationAtUpdate.top}; }
     Gdiplus::Bitmap* Image() { return static_cast<Gdiplus::Bitmap*>(capture_.GetImage()); }
 
@@ -72,10 +70,10 @@ TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackgroundWithC
         LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden, exStyle);
         qeltest::PumpFor(150);
         ASSERT_TRUE(Run(target.get()) == &capture_ && Image());
-        EXPECT_TRUE(capture_.GetLocation().x == 300 && capture_.GetLocation().y == 200);
         // From Windows 10 the copy reaches past the thumbnail by the frame growth on every side.
         const SIZE g = kFrom10 ? growth : SIZE{0, 0};
         const int width = 400 + 2 * g.cx, height = 300 + 2 * g.cy;
+        EXPECT_TRUE(capture_.GetLocation().x == 300 && capture_.GetLocation().y == 200);
         ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(width, height));
         // Before Windows 8 the corners of a window that is not a tool window come back white on a
         // 32-bit image, twelve in each.
@@ -97,10 +95,9 @@ TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbna
     LookWindow target(At(100, 100, 800, 600), WindowLook(), WS_OVERLAPPEDWINDOW);
     ::SetWindowLongW(target.get(), GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_MAXIMIZE);
     qeltest::PumpFor(150);
-    ASSERT_TRUE(::IsZoomed(target.get()));
     WINDOWINFO info{};
     info.cbSize = sizeof(info);
-    ASSERT_TRUE(::GetWindowInfo(target.get(), &info));
+    ASSERT_TRUE(::IsZoomed(target.get()) && ::GetWindowInfo(target.get(), &info));
     const int b = static_cast<int>(info.cxWindowBorders);
     ASSERT_TRUE(b > 0 && static_cast<int>(info.cyWindowBorders) == b);
     const Rect record = WindowDetails(target.get()).WindowRectangle();
@@ -154,23 +151,18 @@ TEST_F(CompositorCapture, AWindowOffTheMonitorsIsShownWhereAMonitorHoldsItOrLeft
 TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) {
     LookWindow target(At(300, 200, 400, 300), WindowLook(), kHidden);
     qeltest::PumpFor(150);
-    dwm_.registerResult = E_NOTIMPL;
-    EXPECT_EQ(Run(target.get()), nullptr);
-    EXPECT_TRUE(dwm_.registrations == 0 && dwm_.destination != nullptr);
-    dwm_.registerResult = S_OK;
-    dwm_.sizeResult = E_FAIL;
-    EXPECT_EQ(Run(target.get()), nullptr);
-    dwm_.sizeResult = S_OK;
-    for (const SIZE size : {SIZE{0, 300}, SIZE{400, -1}}) {
-        dwm_.sourceSize = size;
-        EXPECT_EQ(Run(target.get()), nullptr);
+    // Registration refused, no source size, an empty source.
+    const struct { HRESULT registered, sized; std::optional<SIZE> source; } failures[] = {
+        {E_NOTIMPL, S_OK, {}}, {S_OK, E_FAIL, {}}, {S_OK, S_OK, SIZE{0, 300}}, {S_OK, S_OK, SIZE{400, -1}}};
+    for (const auto& f : failures) {
+        dwm_.registerResult = f.registered, dwm_.sizeResult = f.sized, dwm_.sourceSize = f.source;
+        EXPECT_TRUE(Run(target.get()) == nullptr && dwm_.destination) << dwm_.registrations;
     }
     EXPECT_TRUE(dwm_.registrations == 3 && dwm_.updates == 0) << dwm_.registrations << " " << dwm_.updates;
     // Nothing of the rectangle on the capture's screen: the capture comes back without an image.
     dwm_.sourceSize.reset();
     capture_.SetScreenBounds(Rect(5000, 5000, 100, 100));
-    EXPECT_EQ(Run(target.get()), &capture_);
-    EXPECT_EQ(capture_.GetImage(), nullptr);
+    EXPECT_TRUE(Run(target.get()) == &capture_ && !capture_.GetImage());
 }
 
 // Records take their frame and cloaking from the compositor: composition counts as on from Windows 8
@@ -180,8 +172,7 @@ TEST(CompositorRecords, FramesWhileComposingAndCloakedWindowsHiddenFrom8) {
     RECT info;
     ::GetWindowRect(wnd.get(), &info);
     FakeCompositor dwm;  // composition off until turned on, window attributes answered
-    dwm.composition = FALSE, dwm.attributeResult = S_OK, dwm.target = wnd.get();
-    dwm.frame = RECT{205, 152, 495, 345};
+    dwm.composition = FALSE, dwm.attributeResult = S_OK, dwm.target = wnd.get(), dwm.frame = RECT{205, 152, 495, 345};
     CompositorScope scope(&dwm);
     EXPECT_TRUE(RectIs(WindowDetails(wnd.get()).WindowRectangle(), kBefore8 ? info : dwm.frame));
     dwm.composition = TRUE;
