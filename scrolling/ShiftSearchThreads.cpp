@@ -75,11 +75,3 @@ int FindShift(const FrameView& previous, const FrameView& current, bool horizont
         return -1;  // no memory for the hashes
     }
 }
-
-int FindVerticalShift(const BITMAPINFOHEADER* previous, const BITMAPINFOHEADER* current, int64_t floor) {
-    return FindShift(ViewOfDib(previous), ViewOfDib(current), false, floor);
-}
-
-int FindHorizontalShift(const BITMAPINFOHEADER* previous, const BITMAPINFOHEADER* current, int64_t floor) {
-    return FindShift(ViewOfDib(previous), ViewOfDib(current), true, floor);
-}

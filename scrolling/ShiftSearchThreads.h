@@ -41,9 +41,6 @@ FrameView ViewOfDib(const BITMAPINFOHEADER* dib);
 // How far the content moved between two frames: a shift of 1 or more, or -1 when the frames differ
 // in size or depth, are too small to search, or match on less than 60 % of the compared pixels.
 // Only a score above floor counts (the default counts every score).
-int FindVerticalShift(const BITMAPINFOHEADER* previous, const BITMAPINFOHEADER* current, int64_t floor = -1);
-int FindHorizontalShift(const BITMAPINFOHEADER* previous, const BITMAPINFOHEADER* current, int64_t floor = -1);
-// The same on views.
 int FindShift(const FrameView& previous, const FrameView& current, bool horizontal, int64_t floor = -1);
 // Runs a prepared search over its candidate ranges on up to four threads; the result as above.
 int RunShiftSearch(ShiftSearch& search);

@@ -152,7 +152,7 @@ Tally CheckPairs(bool horizontal, int first, int end) {
             if (value != expected) wrong << "; " << what << " " << value << ", not " << expected;
         };
         if (i % 32) check("FindShift", FindShift(p, n, horizontal, floor), want);
-        else check("the DIB call", (horizontal ? FindHorizontalShift : FindVerticalShift)(dib(pair.previous), dib(pair.current), floor), want);
+        else check("the DIB views", FindShift(ViewOfDib(dib(pair.previous)), ViewOfDib(dib(pair.current)), horizontal, floor), want);
         check("FindShiftSingleThreaded", FindShiftSingleThreaded(p, n, horizontal), unfloored);
         const std::vector<int> differing = DifferingPerLine(p, n, horizontal);
         const auto same = [](int d) { return d == 0; };
