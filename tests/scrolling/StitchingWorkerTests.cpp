@@ -5,6 +5,7 @@
 
 #include <QelImageTransform.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <cstdint>
@@ -43,14 +44,10 @@ struct Document {
     std::vector<int> inkedLines;
     int lineCount;
 
-    bool Inked(int line) const {
-        for (int l : inkedLines)
-            if (l == line) return true;
-        return false;
-    }
     uint32_t operator()(int x, int y) const {
         const int line = y / 14, row = y % 14;
-        if (line >= lineCount || row >= 10 || !Inked(line)) return 0xFFFFFFFFu;
+        const bool inked = std::find(inkedLines.begin(), inkedLines.end(), line) != inkedLines.end();
+        if (line >= lineCount || row >= 10 || !inked) return 0xFFFFFFFFu;
         // Short lines of glyphs 6 pixels apart, each line its own.
         const uint32_t glyph = Mix(static_cast<uint32_t>(line) * 131u + static_cast<uint32_t>(x / 6));
         if (x / 6 > 4 + static_cast<int>(Mix(line) % 12) || x % 6 == 5) return 0xFFFFFFFFu;
