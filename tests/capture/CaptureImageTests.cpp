@@ -92,7 +92,10 @@ TEST(CaptureModel, ImageCropCursorAndDetailsOwnership) {
     EXPECT_TRUE(qel::IconInfo(copy).ok);  // the copy outlives the original
     // Each call copies and destroys the previous copy; a leaking loop fails after about 22000 copies.
     qel::UniqueHicon cross(::CopyIcon(::LoadCursorW(nullptr, IDC_CROSS)));
-    for (int i = 0; i < 40000; ++i) ASSERT_TRUE((capture.SetCursor(cross.get()), capture.GetCursor())) << "after " << i << " copies";
+    for (int i = 0; i < 40000; ++i) {
+        capture.SetCursor(cross.get());
+        ASSERT_NE(capture.GetCursor(), nullptr) << "after " << i << " copies";
+    }
     // Lent details are never freed; owned ones are when replaced.
     bool ownedGone = false, lentGone = false;
     Tracked<CaptureDetails> lent(&lentGone);
@@ -145,7 +148,8 @@ TEST(ImageHelpers, CloneAreaKeepsResolutionAndPropertiesAndMapsFormats) {
     }
     // Alpha dropped by a 24-bit target lands on opaque white; a 32-bit copy keeps it as it is.
     auto alpha = MakePattern(10, 10, PixelFormat32bppARGB);
-    ASSERT_TRUE(alpha && alpha->SetPixel(0, 0, Gdiplus::Color(0x00000000)) == Gdiplus::Ok && alpha->SetPixel(4, 4, Gdiplus::Color(0x80000000)) == Gdiplus::Ok);
+    ASSERT_TRUE(alpha && alpha->SetPixel(0, 0, Gdiplus::Color(0x00000000)) == Gdiplus::Ok &&
+                alpha->SetPixel(4, 4, Gdiplus::Color(0x80000000)) == Gdiplus::Ok);
     for (const Rect& area : {Rect(), Rect(3, 3, 2, 2)}) {
         std::unique_ptr<Bitmap> copy(ImageHelpers::CloneArea(alpha.get(), PixelFormat24bppRGB, area));
         ASSERT_TRUE(copy);
