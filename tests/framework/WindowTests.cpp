@@ -18,14 +18,8 @@ public:
     CPoint mousePoint;
 
 protected:
-    afx_msg void OnLButtonDown(UINT flags, CPoint point) {
-        ++localClicks;
-        CExportedTestWnd::OnLButtonDown(flags, point);
-    }
-    afx_msg void OnMouseMove(UINT flags, CPoint point) {
-        mouseFlags = flags;
-        mousePoint = point;
-    }
+    afx_msg void OnLButtonDown(UINT flags, CPoint point) { ++localClicks, CExportedTestWnd::OnLButtonDown(flags, point); }
+    afx_msg void OnMouseMove(UINT flags, CPoint point) { mouseFlags = flags, mousePoint = point; }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -61,10 +55,7 @@ public:
     std::function<void(CModalWnd&)> action;
     bool deleteSelf = false;
 
-    BOOL Create() {
-        return CreateEx(0, AfxRegisterWndClass(0), L"modal", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr) &&
-               SetTimer(1, 5000) != 0;
-    }
+    BOOL Create() { return CreateEx(0, AfxRegisterWndClass(0), L"", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr) && SetTimer(1, 5000); }
     // Posts the action and runs the loop that will see it.
     int Run(std::function<void(CModalWnd&)> what) {
         action = std::move(what);
@@ -73,14 +64,9 @@ public:
     }
 
 protected:
-    LRESULT OnAction(WPARAM, LPARAM) {
-        action(*this);
-        return 0;
-    }
+    LRESULT OnAction(WPARAM, LPARAM) { return action(*this), 0; }
     afx_msg void OnTimer(UINT_PTR) { EndModalLoop(-7); }
-    void PostNcDestroy() override {
-        if (deleteSelf) delete this;
-    }
+    void PostNcDestroy() override { if (deleteSelf) delete this; }
     DECLARE_MESSAGE_MAP()
 };
 

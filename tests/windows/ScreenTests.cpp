@@ -40,8 +40,7 @@ TEST(ScreenGeometrySystem, MonitorsAndBoundsOfTheLayout) {
     other.join();
     EXPECT_EQ(fromThread, &monitors);
     ASSERT_EQ(monitors.size(), want.size());
-    const Rect screen = ScreenGeometry::VirtualScreenBounds();
-    EXPECT_EQ(T(screen), T(want.size() == 1 ? want[0] : Rect(std::min(want[0].X, want[1].X), 0, 3200, 1080)));
+    EXPECT_EQ(T(ScreenGeometry::VirtualScreenBounds()), T(want.size() == 1 ? want[0] : Rect(std::min(want[0].X, want[1].X), 0, 3200, 1080)));
     for (const MonitorEntry& m : monitors) {
         EXPECT_TRUE(std::any_of(want.begin(), want.end(), [&](const Rect& w) { return w.Equals(m.bounds); }));
         EXPECT_EQ(T(MonitorBoundsAt(POINT{m.bounds.X + m.bounds.Width - 1, m.bounds.Y})), T(m.bounds));

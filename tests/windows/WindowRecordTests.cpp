@@ -15,7 +15,7 @@
 
 using namespace wintest;
 
-TEST(WindowRecord, ParkedAndIconicWindowsAreMinimisedAndOffScreen) {
+TEST(WindowRecord, ParkedAndIconicWindowsAreMinimisedAndChildrenAreReadOnce) {
     const Gdiplus::Rect screen = ScreenGeometry::VirtualScreenBounds(), m = ScreenGeometry::ListMonitors().back().bounds;
     TestWindow parked = TopLevel(L"parked", At(-32000, -32000, 160, 40)), iconic = TopLevel(L"iconic", At(300, 300, 200, 150));
     ShowWindow(iconic.get(), SW_MINIMIZE);
@@ -24,20 +24,16 @@ TEST(WindowRecord, ParkedAndIconicWindowsAreMinimisedAndOffScreen) {
     EXPECT_TRUE(p.IsMinimised() && !IsIconic(parked.get()) && !p.IsOnScreen(screen));
     EXPECT_TRUE(i.IsMinimised() && !i.IsOnScreen(screen));
     EXPECT_TRUE(!n.IsMinimised() && n.IsOnScreen(screen) && RectIs(n.WindowRectangle(), At(m.X + 20, m.Y + 20, 200, 150)));
-}
 
-TEST(WindowRecord, ChildrenAreReadOnceAndShowTheirParentsTitle) {
+    // Children are read once and show their parent's title.
     TestWindow top = Window(L"QelTestWindow", L"Parent title", WS_POPUP | WS_VISIBLE, 0, At(300, 200, 400, 300));
-    TestWindow child = Child(top.get(), At(0, 0, 200, 150));
-    TestWindow hidden = Child(top.get(), At(250, 30, 100, 100), WS_CHILD);
+    TestWindow child = Child(top.get(), At(0, 0, 200, 150)), hidden = Child(top.get(), At(250, 30, 100, 100), WS_CHILD);
     WindowDetails record(top.get());
     const std::vector<WindowDetails*> children = record.GetChildren(1);
     ASSERT_EQ(children.size(), 2u);  // direct children only, hidden ones too
     EXPECT_NE(Find(children, hidden.get()), nullptr);
     WindowDetails* c = Find(children, child.get());
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->Text(), L"Parent title");
-    EXPECT_TRUE(c->ResolveParent() && c->Parent()->Handle() == top.get());
+    ASSERT_TRUE(c && c->Text() == L"Parent title" && c->ResolveParent() && c->Parent()->Handle() == top.get());
     EXPECT_EQ(record.GetChildren(), children) << "the array is never read again";
 }
 
@@ -47,15 +43,13 @@ TEST(WindowRecord, ListsHoldVisibleWindowsInZOrderAfterModernAppsButNoIgnoredOne
     const DWORD shown = WS_POPUP | WS_VISIBLE;
     TestWindow back = TopLevel(L"back", at(40, 40)), front = TopLevel(L"front", at(120, 120)), ignored = TopLevel(L"ignored", at(0, 0));
     SetWindowPos(back.get(), front.get(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    TestWindow hidden = Window(L"QelTestWindow", L"hidden", WS_OVERLAPPEDWINDOW, 0, at(60, 60));
-    TestWindow offScreen = TopLevel(L"off screen", at(m.Width + 5000, 0));
+    TestWindow hidden = Window(L"QelTestWindow", L"hidden", WS_OVERLAPPEDWINDOW, 0, at(60, 60)), offScreen = TopLevel(L"off", at(m.Width + 5000, 0));
     TestWindow noSurface = Window(L"QelTestWindow", L"", shown, WS_EX_NOREDIRECTIONBITMAP, at(10, 300));
     TestWindow appFrame = Window(L"ApplicationFrameWindow", L"", shown, WS_EX_NOREDIRECTIONBITMAP, at(300, 300));
     // Modern app classes: a core window counts unless it covers exactly a monitor; launchers never do.
     TestWindow app = Window(L"Windows.UI.Core.CoreWindow", L"", shown, 0, at(10, 10, 400, 300));
     TestWindow full = Window(L"Windows.UI.Core.CoreWindow", L"", shown, 0, at(0, 0, m.Width, m.Height));
     TestWindow launcher = Window(L"ImmersiveLauncher", L"", shown, 0, at(50, 50, 300, 300));
-    EXPECT_TRUE(WindowDetails(app.get()).IsVisible() && WindowDetails(full.get()).IsMinimised());
 
     qel::IgnoredWindows().Add(ignored.get());
     const std::vector<HWND> listed = Handles(WindowDetails::ListOnScreenWindows());
@@ -92,10 +86,8 @@ TEST(WindowRecord, ProcessPathAndFileDescriptionOfAnotherProgram) {
 TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndRecordsComeFrozen) {
     // Top-level windows, each over a chain of six nested children.
     std::vector<TestWindow> windows;
-    std::vector<HWND> tops;
     for (int i = 0; i < 8; ++i) {
         windows.push_back(TopLevel(L"forest", At(10 + 7 * i, 10 + 5 * i, 400, 300)));
-        tops.push_back(windows.back().get());
         for (int d = 0; d < 6; ++d) windows.push_back(Child(windows.back().get(), At(2, 2, 300 - 10 * d, 200)));
     }
     // The worker runs to its end while this thread answers its windows' messages, holding the list's
@@ -123,29 +115,26 @@ TEST(WindowEnumeration, ReadersSeeAPrefixOfTheFinalListAndRecordsComeFrozen) {
     EXPECT_GT(partial, 0u) << "records must be handed over one at a time";
     // The newest window is in front: the forest comes out in reverse order of creation.
     std::vector<ptrdiff_t> positions;
-    for (HWND top : tops) positions.push_back(IndexOf(final, top));
+    for (size_t i = 0; i < windows.size(); i += 7) positions.push_back(IndexOf(final, windows[i].get()));
     ASSERT_TRUE(positions.back() != -1 && std::is_sorted(positions.rbegin(), positions.rend()));
 
     // Handed over frozen: the rectangle read by the worker stays. A record of our own keeps the
     // rectangle it read for a while after the move, then reads the new one.
     WindowDetails* record = std::next(list.begin(), positions[0])->get();
-    WindowDetails live(tops[0]);
+    WindowDetails live(windows[0].get());
     ASSERT_TRUE(RectIs(live.WindowRectangle(), At(10, 10, 400, 300)));
-    MoveWindow(tops[0], 300, 300, 200, 200, FALSE);
+    MoveWindow(windows[0].get(), 300, 300, 200, 200, FALSE);
     EXPECT_TRUE(RectIs(live.WindowRectangle(), At(10, 10, 400, 300))) << "read again at once";
     bool moved = false;
     for (int i = 0; i < 100 && !moved; ++i, Sleep(50)) moved = static_cast<bool>(RectIs(live.WindowRectangle(), At(300, 300, 200, 200)));
-    EXPECT_TRUE(moved) << "never read again";
-    EXPECT_TRUE(RectIs(record->WindowRectangle(), At(10, 10, 400, 300)));
+    EXPECT_TRUE(moved && RectIs(record->WindowRectangle(), At(10, 10, 400, 300))) << "our record never read again, or the worker's did";
 }
 
 namespace {
 
 // Counts its hooks; its body waits until the gate opens.
 struct GatedThread : CQelBaseThread {
-    ~GatedThread() override {
-        if (Joinable()) ::SetEvent(gate.get()), Join();
-    }
+    ~GatedThread() override { ::SetEvent(gate.get()), Join(); }
     bool OnStart() override { return ++starts, accept; }
     DWORD Run() override { return ::WaitForSingleObject(gate.get(), 10000); }
     void OnStopping() override { ++stoppings; }
