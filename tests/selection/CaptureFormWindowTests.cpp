@@ -43,21 +43,19 @@ public:
             WNDCLASSW wc{0, TargetProc, 0, 0, ::GetModuleHandleW(nullptr), nullptr, ::LoadCursorW(nullptr, IDC_ARROW),
                          nullptr, nullptr, L"QelFormTarget"};
             ::RegisterClassW(&wc);
-            parent_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Pick me",
-                                        WS_POPUP | WS_CLIPCHILDREN, frame_.left, frame_.top, 500, 350, nullptr, nullptr,
-                                        wc.hInstance, nullptr);
+            parent_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"Pick me", WS_POPUP | WS_CLIPCHILDREN,
+                                        frame_.left, frame_.top, 500, 350, nullptr, nullptr, wc.hInstance, nullptr);
             childWnd_ = ::CreateWindowExW(0, wc.lpszClassName, L"Inner", WS_CHILD | WS_VISIBLE, 60, 50, 260, 160, parent_,
                                           nullptr, wc.hInstance, nullptr);
             ::SetWindowLongPtrW(parent_, GWLP_USERDATA, 3);
             ::SetWindowLongPtrW(childWnd_, GWLP_USERDATA, 4);
             ::ShowWindow(parent_, SW_SHOWNOACTIVATE);
             ready = true;
-            MSG msg;
-            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+            for (MSG msg; ::GetMessageW(&msg, nullptr, 0, 0) > 0;) ::DispatchMessageW(&msg);
             ::DestroyWindow(parent_);
         });
         while (!ready) ::Sleep(5);
-        ::Sleep(300);
+        ::Sleep(300);  // Wine shows the windows' pixels once their surfaces are flushed
     }
     ~TargetApp() {
         ::PostThreadMessageW(::GetWindowThreadProcessId(parent_, nullptr), WM_QUIT, 0, 0);
@@ -65,8 +63,6 @@ public:
     }
     HWND parent_ = nullptr, childWnd_ = nullptr;
     RECT frame_, child_;
-
-private:
     std::thread thread_;
 };
 
@@ -83,74 +79,51 @@ using WindowPick = OverlayTest;
 
 }  // namespace
 
-TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainASecondAfterTheOverlayCloses) {
+TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainAfterTheOverlayCloses) {
     for (size_t m = 0; m < monitors_.size(); ++m) {
         SCOPED_TRACE(m);
         TargetApp app(monitors_[m]);
         const RECT c = app.child_, f = app.frame_;
         ScreenCopy hover;
-        DWORD clicked = 0;
         InputScript input([&] {
             if (!WaitForOverlay()) return;
             MoveTo(Centre(c), 800);  // the highlight glides over 11 frames
             hover = CopyScreen(RECT{f.left - 40, f.top - 40, f.right + 40, f.bottom + 40});
             SaveScreenPng(hover.area, L"overlay-window-" + std::to_wstring(m) + L".png");
-            ::SendMessageW(app.parent_, kSetTag, 5, 0);  // the live window changes under the frozen overlay
-            ::SendMessageW(app.childWnd_, kSetTag, 6, 0);
-            ::Sleep(250);
-            clicked = ::GetTickCount();
             Click();
+            // Changed just after the overlay closes: only a copy taken a while later shows it.
+            if (WaitForOverlayGone()) ::SendMessageW(app.childWnd_, kSetTag, 6, 0);
         });
         UniqueDib dib(CPictavoUtil().CaptureWindowObject(0));
-        const DWORD returned = ::GetTickCount();
         input.Join();
         ASSERT_FALSE(hover.pixels.empty());
-
         // Highlighted: the child only, its frozen pixels under the translucent fill.
-        int fillWrong = 0;
         for (LONG y = c.top + 3; y < c.top + 30; ++y)
             for (LONG x = c.left + 3; x < c.left + 60; ++x)
-                fillWrong += !Near(hover.At(x, y), Blend(PatternRgb(4, x - c.left, y - c.top), 0x3CB371, 0x32), 3);
-        EXPECT_EQ(fillWrong, 0);
+                ASSERT_TRUE(Near(hover.At(x, y), Blend(PatternRgb(4, x - c.left, y - c.top), 0x3CB371, 0x32), 3)) << x << ", " << y;
         for (const POINT o : {POINT{f.left + 400, f.top + 300}, POINT{f.left + 30, f.top + 300}})
             EXPECT_EQ(hover.At(o.x, o.y), PatternRgb(3, o.x - f.left, o.y - f.top));
-
-        // The child's rectangle, copied from the live screen once the overlay was gone.
         ExpectPattern(dib.get(), c, 6, POINT{c.left, c.top});
-        EXPECT_GE(returned - clicked, 1000u);
     }
 }
 
 TEST_F(WindowPick, EnterGivesTheHandleUnderTheCursorAndSpaceSwitchesModes) {
     TargetApp app(monitors_.back());
     const RECT c = app.child_, f = app.frame_;
-    InputScript input([&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(Centre(c), 400);
-        Key(VK_RETURN);
-    });
+    InputScript input([&] { if (WaitForOverlay()) MoveTo(Centre(c), 400), Key(VK_RETURN); });
     EXPECT_EQ(CPictavoUtil::TokenWindowObject(), app.childWnd_);
     input.Join();
 
     // Space switches modes. From a region capture to picking a window: the window's frozen rectangle.
     InputScript toWindow([&] {
-        if (!WaitForOverlay()) return;
-        MoveTo(POINT{f.left - 50, f.top - 50});
-        Key(VK_SPACE);
-        MoveTo(Centre(c), 600);
-        Click();
+        if (WaitForOverlay()) MoveTo(POINT{f.left - 50, f.top - 50}), Key(VK_SPACE), MoveTo(Centre(c), 600), Click();
     });
     UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
     toWindow.Join();
     ExpectPattern(dib.get(), c, 4, POINT{c.left, c.top});
-
     // From picking a window to dragging a region: both corners included.
     const POINT a{f.left + 350, f.top + 230}, b{f.left + 480, f.top + 330};
-    InputScript toRegion([&] {
-        if (!WaitForOverlay()) return;
-        Key(VK_SPACE);
-        Drag(a, b);
-    });
+    InputScript toRegion([&] { if (WaitForOverlay()) Key(VK_SPACE), Drag(a, b); });
     dib.reset(CPictavoUtil().CaptureWindowObject(0));
     toRegion.Join();
     ExpectPattern(dib.get(), RECT{a.x, a.y, b.x + 1, b.y + 1}, 3, POINT{f.left, f.top});
@@ -178,23 +151,16 @@ TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor)
         if (!(overlayWnd = WaitForOverlay())) return;
         MoveTo(Centre(c), 800);
         plain = CopyScreen(labelArea);
-        Key('D', 400);
-        details = CopyScreen(labelArea);
+        Key('D', 400), details = CopyScreen(labelArea);
         SaveScreenPng(RECT{c.left - 40, c.top - 40, c.right + 40, c.bottom + 40}, L"overlay-window-details.png");
-        Key('D', 400);
-        detailsOff = CopyScreen(labelArea);
+        Key('D', 400), detailsOff = CopyScreen(labelArea);
         Key('M');
-        Key('F', 300);
-        fromPointDropped = ::WindowFromPoint(Centre(c));
-        Key('F', 300);
-        fromPointRestored = ::WindowFromPoint(Centre(c));
+        Key('F', 300), fromPointDropped = ::WindowFromPoint(Centre(c));
+        Key('F', 300), fromPointRestored = ::WindowFromPoint(Centre(c));
         ::GetCursorPos(&at[0]);
-        for (int i = 1; i <= 3; ++i) {
-            if (i == 2) HoldKey(VK_CONTROL, true);
-            Key(i == 3 ? VK_DOWN : VK_RIGHT);
-            if (i == 2) HoldKey(VK_CONTROL, false);
-            ::GetCursorPos(&at[i]);
-        }
+        Key(VK_RIGHT), ::GetCursorPos(&at[1]);
+        HoldKey(VK_CONTROL, true), Key(VK_RIGHT), HoldKey(VK_CONTROL, false), ::GetCursorPos(&at[2]);
+        Key(VK_DOWN), ::GetCursorPos(&at[3]);
         Key(VK_ESCAPE);
     });
     ASSERT_EQ(form.RunForm(), 1);
