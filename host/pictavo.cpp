@@ -1,10 +1,7 @@
 // pictavo: calls the capture library as a host application would, one sub-command per exported call.
 //   exit 0: done (the output's path and size are printed); 1: nothing captured; 2: bad arguments.
 #include <QelPictavoDll.h>
-#include <QelImageTransform.h>
-
-#include <objidl.h>
-#include <gdiplus.h>
+#include <pictavo.h>
 
 #include <algorithm>
 #include <climits>
@@ -15,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "HostImage.h"
 #include "ScrollCommands.h"
 #include "ToolCommands.h"
 
@@ -70,9 +66,7 @@ int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
     int status = 0;
     const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
     if (!o.output.empty()) {
-        bool ownWriter = false;
-        if (host::SavePng(dib, o.output, &ownWriter)) {
-            if (ownWriter) std::fwprintf(stderr, L"note: GDI+ could not encode the image; written by our own PNG writer\n");
+        if (pictavo_save_png(dib, o.output.c_str())) {
             std::wprintf(L"%ls %dx%d\n", o.output.c_str(), static_cast<int>(dib->biWidth), height);
         } else {
             std::fwprintf(stderr, L"could not write %ls\n", o.output.c_str());
@@ -80,7 +74,7 @@ int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
         }
     }
     if (o.clipboard) {
-        if (host::CopyToClipboard(dib)) {
+        if (pictavo_copy_to_clipboard(dib)) {
             std::wprintf(L"clipboard %dx%d\n", static_cast<int>(dib->biWidth), height);
         } else {
             std::fwprintf(stderr, L"could not put the image on the clipboard\n");
@@ -88,7 +82,7 @@ int Deliver(BITMAPINFOHEADER* dib, const Options& o, const wchar_t* what) {
         }
     }
     if (o.output.empty() && !o.clipboard) std::wprintf(L"captured %dx%d\n", static_cast<int>(dib->biWidth), height);
-    QelImageTransform::ReleaseDIB(dib);
+    pictavo_release_image(dib);
     return status;
 }
 
@@ -285,10 +279,5 @@ int wmain(int argc, wchar_t** argv) {
     ::SetProcessDPIAware();
     // Like any host application, the program has its application object on its user-interface thread.
     CWinApp app(L"pictavo");
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    const int status = Run(argc, argv);
-    Gdiplus::GdiplusShutdown(token);
-    return status;
+    return Run(argc, argv);
 }

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "GdiplusHandles.h"
-#include "HostImage.h"
+#include "ImageFiles.h"
 #include "ScreenInput.h"
 #include "TestSupport.h"
 
@@ -11,7 +11,7 @@ namespace qeltest {
 void SaveScreenPng(const RECT& area, const std::wstring& name) {
     ScreenCopy copy = CopyScreen(area);
     CLSID png;
-    if (copy.pixels.empty() || !qel::EnsureGdiplus() || !host::PngEncoder(&png)) return;
+    if (copy.pixels.empty() || !qel::EnsureGdiplus() || !hostapi::PngEncoder(&png)) return;
     const int w = area.right - area.left, h = area.bottom - area.top;
     Gdiplus::Bitmap image(w, h, w * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(copy.pixels.data()));
     image.Save(OutputPath(name).c_str(), &png, nullptr);
@@ -19,7 +19,7 @@ void SaveScreenPng(const RECT& area, const std::wstring& name) {
 
 void SaveImagePng(Gdiplus::Image* image, const std::wstring& name) {
     CLSID png;
-    if (image && host::PngEncoder(&png)) image->Save(OutputPath(name).c_str(), &png, nullptr);
+    if (image && hostapi::PngEncoder(&png)) image->Save(OutputPath(name).c_str(), &png, nullptr);
 }
 
 }  // namespace qeltest

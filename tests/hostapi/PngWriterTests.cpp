@@ -7,28 +7,28 @@
 #include <vector>
 
 #include "GdiplusHandles.h"
-#include "HostImage.h"
+#include "ImageFiles.h"
 #include "PngWriter.h"
 #include "TestSupport.h"
 
 TEST(PngWriter, ChecksumsGiveTheirCheckValuesAlsoWhenFedInPieces) {
     const auto* digits = reinterpret_cast<const uint8_t*>("123456789");
-    EXPECT_EQ(host::Crc32(digits + 4, 5, host::Crc32(digits, 4)), 0xCBF43926u);
-    EXPECT_EQ(host::Adler32(digits + 4, 5, host::Adler32(digits, 4)), 0x091E01DEu);
+    EXPECT_EQ(hostapi::Crc32(digits + 4, 5, hostapi::Crc32(digits, 4)), 0xCBF43926u);
+    EXPECT_EQ(hostapi::Adler32(digits + 4, 5, hostapi::Adler32(digits, 4)), 0x091E01DEu);
     // Sums that need reducing more than once.
     const std::vector<uint8_t> ones(100000, 0xFF);
     uint32_t a = 1, b = 0;
     for (uint8_t v : ones) a = (a + v) % 65521, b = (b + a) % 65521;
-    EXPECT_EQ(host::Adler32(ones.data(), ones.size()), b << 16 | a);
+    EXPECT_EQ(hostapi::Adler32(ones.data(), ones.size()), b << 16 | a);
 }
 
 TEST(PngWriter, RowsAreCountedAndASizePngCannotHoldIsRefused) {
     auto sink = [](const uint8_t*, size_t) { return true; };
     const uint8_t row[8] = {};
-    host::PngStream shortOne(2, 2, sink), longOne(2, 1, sink), failing(1, 1, [](const uint8_t*, size_t) { return false; });
+    hostapi::PngStream shortOne(2, 2, sink), longOne(2, 1, sink), failing(1, 1, [](const uint8_t*, size_t) { return false; });
     EXPECT_TRUE(shortOne.AddRow(row) && longOne.AddRow(row));
     EXPECT_FALSE(shortOne.Finish() || longOne.AddRow(row) || failing.AddRow(row) || failing.Finish());
-    EXPECT_FALSE(host::PngStream(0, 5, sink).Ok() || host::PngStream(5, 0x80000000u, sink).Ok());
+    EXPECT_FALSE(hostapi::PngStream(0, 5, sink).Ok() || hostapi::PngStream(5, 0x80000000u, sink).Ok());
 }
 
 TEST(PngWriter, FilesDecodeToTheSamePixelsSmallAndTall) {
@@ -46,7 +46,7 @@ TEST(PngWriter, FilesDecodeToTheSamePixelsSmallAndTall) {
         for (int r = 0; r < c.height; ++r)
             for (int x = 0; x < c.width; ++x) dib[sizeof header / 4 + static_cast<size_t>(r) * c.width + x] = pixel(x, c.bottomUp ? c.height - 1 - r : r);
         const std::wstring path = qeltest::OutputPath(L"png-writer-" + std::to_wstring(c.height) + L".png");
-        ASSERT_TRUE(host::SavePngOwnWriter(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), path));
+        ASSERT_TRUE(hostapi::SavePngOwnWriter(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), path));
         long differing = -1;  // unreadable
         {
             Gdiplus::Bitmap image(path.c_str());

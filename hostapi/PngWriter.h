@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace host {
+namespace hostapi {
 
 uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
 uint32_t Adler32(const uint8_t* data, size_t size, uint32_t adler = 1);
@@ -46,4 +46,4 @@ private:
 // Writes an image as a PNG file; row(y) gives row y (top first) in the layout AddRow takes.
 bool WritePngFile(const std::wstring& path, uint32_t width, uint32_t height, const std::function<const uint8_t*(uint32_t)>& row);
 
-}  // namespace host
+}  // namespace hostapi

@@ -1,4 +1,4 @@
-#include "HostImage.h"
+#include "ImageFiles.h"
 
 #include "PngWriter.h"
 
@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-namespace host {
+namespace hostapi {
 namespace {
 
 size_t BitsOffset(const BITMAPINFOHEADER* dib) {
@@ -97,4 +97,4 @@ bool CopyToClipboard(const BITMAPINFOHEADER* dib) {
     return ok;
 }
 
-}  // namespace host
+}  // namespace hostapi

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace host {
+namespace hostapi {
 namespace {
 
 constexpr size_t kStoredBlockMax = 65535;
@@ -145,4 +145,4 @@ bool WritePngFile(const std::wstring& path, uint32_t width, uint32_t height, con
     return png.Finish() && std::fflush(file.get()) == 0;
 }
 
-}  // namespace host
+}  // namespace hostapi

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string>
 
-namespace host {
+namespace hostapi {
 
 // GDI+'s PNG encoder; false when GDI+ has none (or is not started).
 bool PngEncoder(CLSID* clsid);
@@ -17,4 +17,4 @@ bool SavePngOwnWriter(const BITMAPINFOHEADER* dib, const std::wstring& path);
 // Puts the DIB on the clipboard as CF_DIB.
 bool CopyToClipboard(const BITMAPINFOHEADER* dib);
 
-}  // namespace host
+}  // namespace hostapi
