@@ -1,4 +1,5 @@
-// The exported capture interface: each member runs one capture to its end on the caller's thread.
+// The exported capture interface: each member runs one capture to its end on the caller's thread. The
+// interactive ones hold a CallThread for their overlays' modal loops.
 #include <QelPictavo/PictavoUtil.h>
 
 #include <cwchar>
@@ -7,6 +8,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "module/CallThread.h"
 #include "scrolling/ScrollCapture.h"
 #include "selection/CatchFixedRgnScreenWnd.h"
 #include "selection/CatchPolygonScreenWnd.h"
@@ -63,9 +65,13 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureActiveWindow(int withCursor) {
     return RunSession(CaptureModeActiveWindow, withCursor);
 }
 
-BITMAPINFOHEADER* CPictavoUtil::CaptureWindowObject(int withCursor) { return RunSession(CaptureModeWindow, withCursor); }
+BITMAPINFOHEADER* CPictavoUtil::CaptureWindowObject(int withCursor) {
+    qel::CallThread thread;
+    return RunSession(CaptureModeWindow, withCursor);
+}
 
 BITMAPINFOHEADER* CPictavoUtil::CaptureShapeRegion(int withCursor, int shape) {
+    qel::CallThread thread;
     try {
         if (shape == 5) {
             CCatchPolygonScreenWnd window(withCursor != 0);
@@ -84,6 +90,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureShapeRegion(int withCursor, int shape) {
 BITMAPINFOHEADER* CPictavoUtil::CaptureFixedRegion(int withCursor, int, int width, int height) {
     // A size of zero or less is no rectangle: nothing is shown.
     if (width <= 0 || height <= 0) return nullptr;
+    qel::CallThread thread;
     try {
         CCatchFixedRgnScrrenWnd window(withCursor != 0, width, height);
         return RunShapeWindow(window);
@@ -97,6 +104,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureScrollWindow(int horizontal, int vertical
     settings.ScrollHorizontal = horizontal != 0;
     settings.ScrollVertical = vertical != 0;
     settings.ScrollDelay = static_cast<int>(delayMs);
+    qel::CallThread thread;
     return RunSession(CaptureModeScrollWindow, 0);
 }
 
@@ -107,6 +115,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureActiveScrollWindow(int horizontal, int ve
     info.cbSize = sizeof(GUITHREADINFO);
     if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(foreground, nullptr), &info)) return nullptr;
     if (!info.hwndFocus || !::IsWindow(info.hwndFocus)) return nullptr;
+    qel::CallThread thread;
     try {
         ScrollCapture scroll;
         return scroll.Run(info.hwndFocus, horizontal != 0, vertical != 0, delayMs);
@@ -162,6 +171,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureMenuObject(int withCursor) {
 }
 
 CRect CPictavoUtil::TokenRectangulareRegion() {
+    qel::CallThread thread;
     CaptureSession session(CaptureModeRegion);
     session.SetCursorFlag(false);
     if (!session.RunSelection()) return CRect(0, 0, 0, 0);
@@ -171,6 +181,7 @@ CRect CPictavoUtil::TokenRectangulareRegion() {
 
 CRect CPictavoUtil::TokenFixedSizeRectanguluarRegion(int width, int height) {
     if (width <= 0 || height <= 0) return CRect(0, 0, 0, 0);
+    qel::CallThread thread;
     try {
         CCatchFixedRgnScrrenWnd window(false, width, height);
         // Confirmed before the rectangle was first placed: there is no rectangle.
@@ -185,6 +196,7 @@ CRect CPictavoUtil::TokenFixedSizeRectanguluarRegion(int width, int height) {
 }
 
 HWND CPictavoUtil::TokenWindowObject() {
+    qel::CallThread thread;
     CaptureSession session(CaptureModeWindow);
     session.SetCursorFlag(false);
     return session.RunSelection() ? session.SelectedWindowHandle() : nullptr;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "module/CallThread.h"
 #include "tools/PickColorWnd.h"
 
 namespace {
@@ -109,6 +110,8 @@ unsigned long PickColor() {
 }  // namespace
 
 unsigned long CPictavoUtil::PickScreenColor() {
+    // A host without a thread object of its own picks as well: the loop gets the library's for the call.
+    qel::CallThread thread;
     try {
         return PickColor();
     } catch (...) {

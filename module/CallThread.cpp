@@ -1,0 +1,7 @@
+#include "module/CallThread.h"
+
+namespace qel {
+
+CallThread::CallThread() noexcept { object_.Claim(); }
+
+}  // namespace qel
