@@ -194,7 +194,7 @@ TEST(PackageExamples, TheCExampleAndTheCppConsumerSaveWhatTheScreenShows) {
     EXPECT_TRUE(PngShows(cppFolder + L"\\monitor.png", screen, monitor.rcMonitor));
     EXPECT_TRUE(PngShows(cppFolder + L"\\window.png", screen, target));
 
-    // Arguments they cannot take: 2, and nothing shown.
+    // Without a folder both refuse to run.
     for (const std::wstring& exe : {cExample, cppConsumer}) {
         process = Start(exe, L"", &id);
         EXPECT_EQ(ExitStatus(process.get(), 20000), 2) << exe.c_str();
