@@ -1,5 +1,5 @@
 #pragma once
-// The options of the scrolling sub-commands: [--vertical] [--horizontal] [--delay MS].
+// The options of the scrolling sub-commands: [--vertical] [--horizontal] [--scroll-delay MS].
 #include <string>
 #include <vector>
 
@@ -11,7 +11,7 @@ struct ScrollOptions {
     unsigned long delayMs = 250;  // between a scroll step and the copy of the window after it
 };
 
-// False, with a one-line reason on stderr, for anything it does not take.
-bool ParseScrollOptions(const std::vector<std::wstring>& args, ScrollOptions* options);
+// False, with a one-line reason in error, for anything it does not take.
+bool ParseScrollOptions(const std::vector<std::wstring>& args, ScrollOptions* options, std::wstring* error);
 
 }  // namespace host

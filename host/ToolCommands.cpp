@@ -1,85 +1,71 @@
-#include "ToolCommands.h"
-
+// The recording-area selector, the flashing frame and the colour picker, driven as a host drives them.
 #include <QelPictavoDll.h>
 
-#include <cstdio>
 #include <cwchar>
+
+#include "Runners.h"
 
 namespace host {
 
 namespace {
 
-// "X,Y,W,H" with W and H above 0.
-bool ParseArea(const std::wstring& text, long* x, long* y, long* w, long* h) {
-    wchar_t rest = 0;
-    return std::swscanf(text.c_str(), L"%ld,%ld,%ld,%ld%lc", x, y, w, h, &rest) == 4 && *w > 0 && *h > 0;
-}
-
-void PrintArea(const wchar_t* what, const RECT& r, long width, long height) {
-    std::wprintf(L"%ls %ld,%ld,%ld,%ld width %ld height %ld\n", what, r.left, r.top, r.right, r.bottom, width, height);
+// rect's right and bottom: the last pixels when inclusive, else just outside.
+void ReportArea(Report& out, const wchar_t* what, const CRect& r, bool inclusive) {
+    const long right = r.right + (inclusive ? 1 : 0), bottom = r.bottom + (inclusive ? 1 : 0);
+    out.Line(L"%ls %ld,%ld,%ld,%ld width %ld height %ld", what, r.left, r.top, r.right, r.bottom, right - r.left,
+             bottom - r.top);
+    out.json.Str(L"kind", L"rectangle").Raw(L"rect", JsonRect(r.left, r.top, right, bottom));
 }
 
 }  // namespace
 
-int SelectArea(const std::vector<std::wstring>& args) {
+int SelectArea(const CommandLine& line, Report& out, const Start& start) {
     eRecordType type = eRecordNewArea;
     CRect rect(0, 0, 0, 0);
-    if (!args.empty()) {
+    if (!line.args.empty()) {
         long x = 0, y = 0, w = 0, h = 0;
-        if (args.size() != 2 || args[0] != L"--fixed" || !ParseArea(args[1], &x, &y, &w, &h)) {
-            std::fwprintf(stderr, L"usage: select-area [--fixed X,Y,W,H]\n");
-            return 2;
-        }
+        if (line.args.size() != 2 || line.args[0] != L"--fixed" || !ParseArea(line.args[1], &x, &y, &w, &h))
+            return out.Fail(kBadArguments, L"select-area takes --fixed X,Y,W,H or nothing");
         // The selector counts both edges of its rectangles.
         type = eRecordFixedArea;
         rect = CRect(x, y, x + w - 1, y + h - 1);
     }
+    start();
     CMouseCaptureWnd selector(type, rect);
-    if (!selector.CreateShiftWindow()) {
-        std::fwprintf(stderr, L"could not show the area selector\n");
-        return 1;
-    }
+    if (!selector.CreateShiftWindow()) return out.Fail(kNothing, L"could not show the area selector");
     const int result = selector.RunModalLoop();
     const CRect area = selector.GetCaptureArea();
     selector.DestroyWindow();
-    if (result != 1 || area.IsRectEmpty()) {
-        std::wprintf(L"cancelled\n");
-        return 1;
-    }
-    PrintArea(L"area", area, area.Width() + 1, area.Height() + 1);
-    return 0;
+    if (result != 1 || area.IsRectEmpty()) return out.Fail(kNothing, L"cancelled");
+    ReportArea(out, L"area", area, true);
+    return kDone;
 }
 
-int Flash(const std::vector<std::wstring>& args) {
-    long x = 0, y = 0, w = 0, h = 0, seconds = 5;
-    bool thin = false, ok = !args.empty() && ParseArea(args[0], &x, &y, &w, &h);
+int Flash(const CommandLine& line, Report& out, const Start& start) {
+    const auto& args = line.args;
+    long x = 0, y = 0, w = 0, h = 0;
+    unsigned long seconds = 5;
+    bool thin = false, ok = ParseArea(args[0], &x, &y, &w, &h);
     for (size_t i = 1; ok && i < args.size(); ++i) {
         if (args[i] == L"--thin") {
             thin = true;
         } else if (args[i] == L"--seconds" && i + 1 < args.size()) {
-            wchar_t* end = nullptr;
-            seconds = std::wcstol(args[++i].c_str(), &end, 10);
-            ok = end && *end == 0 && seconds > 0;
+            ok = ParseMilliseconds(args[++i], &seconds) && seconds > 0 && seconds <= 86400;
         } else {
             ok = false;
         }
     }
-    if (!ok) {
-        std::fwprintf(stderr, L"usage: flash X,Y,W,H [--thin] [--seconds N]\n");
-        return 2;
-    }
+    if (!ok) return out.Fail(kBadArguments, L"flash takes X,Y,W,H, then --thin and --seconds N (1 to 86400)");
     RECT r{x, y, x + w, y + h};
+    start();
     CFlashingWnd frame;
-    if (!frame.CreateFlashing(L"pictavo", r, thin ? 1 : 0)) {
-        std::fwprintf(stderr, L"could not show the frame\n");
-        return 1;
-    }
+    if (!frame.CreateFlashing(L"pictavo", r, thin ? 1 : 0)) return out.Fail(kNothing, L"could not show the frame");
     frame.SetMovable(true);
     frame.ShowWindow(SW_SHOWNOACTIVATE);
     frame.StartFlashing();
-    const DWORD start = ::GetTickCount(), length = static_cast<DWORD>(seconds) * 1000;
+    const DWORD shown = ::GetTickCount(), length = seconds * 1000;
     MSG msg;
-    for (DWORD elapsed = 0; elapsed < length; elapsed = ::GetTickCount() - start) {
+    for (DWORD elapsed = 0; elapsed < length; elapsed = ::GetTickCount() - shown) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, length - elapsed, QS_ALLINPUT);
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
@@ -90,19 +76,22 @@ int Flash(const std::vector<std::wstring>& args) {
     const CRect at = frame.Rect();
     const bool moved = frame.NewRegionUsed();
     frame.DestroyWindow();
-    PrintArea(moved ? L"moved" : L"area", at, at.Width(), at.Height());
-    return 0;
+    ReportArea(out, moved ? L"moved" : L"area", at, false);
+    out.json.Bool(L"moved", moved);
+    return kDone;
 }
 
-int PickColor() {
+int PickColor(const CommandLine&, Report& out, const Start& start) {
+    start();
     const unsigned long color = CPictavoUtil().PickScreenColor();
-    if (color == 0xFFFFFFFF) {
-        std::wprintf(L"refused\n");
-        return 1;
-    }
-    std::wprintf(L"#%02X%02X%02X COLORREF 0x%08lX\n", static_cast<unsigned>(GetRValue(color)),
-                 static_cast<unsigned>(GetGValue(color)), static_cast<unsigned>(GetBValue(color)), color);
-    return 0;
+    if (color == 0xFFFFFFFF) return out.Fail(kNothing, L"no colour picked");
+    const unsigned r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
+    wchar_t colorref[16], hex[16];
+    std::swprintf(colorref, 16, L"0x%08lX", color);
+    std::swprintf(hex, 16, L"#%02X%02X%02X", r, g, b);
+    out.Line(L"%ls COLORREF %ls", hex, colorref);
+    out.json.Str(L"kind", L"color").Str(L"colorref", colorref).Str(L"hex", hex);
+    return kDone;
 }
 
 }  // namespace host
