@@ -24,7 +24,7 @@ TEST(HostScroll, TheFocusWindowScrolledToItsEndIsSavedPixelForPixel) {
         ASSERT_TRUE(target.Hwnd() && target.Foreground()) << "the target did not show its first picture in front";
         const std::wstring png = qeltest::OutputPath(L"host-scroll-active.png");
         ::DeleteFileW(png.c_str());
-        ASSERT_EQ(RunProgram(L"pictavo.exe", L"-o \"" + png + L"\" scroll-active --vertical --delay 0", 540000), 0);
+        ASSERT_EQ(RunProgram(L"pictavo.exe", L"-o \"" + png + L"\" scroll-active --vertical --scroll-delay 0", 540000), 0);
         Gdiplus::Bitmap image(png.c_str());
         ASSERT_EQ(qeltest::SizeOf(&image), qeltest::Size(expected.width, expected.height));
         const qel::BitmapBitsLock bits(&image, {0, 0, expected.width, expected.height}, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
@@ -39,7 +39,8 @@ TEST(HostScroll, TheFocusWindowScrolledToItsEndIsSavedPixelForPixel) {
 }
 
 TEST(HostScroll, ArgumentsTheScrollCommandsDoNotTakeExitWith2) {
-    for (const wchar_t* bad : {L"scroll --sideways", L"scroll-active --delay", L"scroll-active --delay -1", L"scroll --delay 1x",
-                               L"scroll-active --vertical --delay 4294967296", L"scroll --vertical --horizontal --delay 5 --vertical"})
+    for (const wchar_t* bad : {L"scroll --sideways", L"scroll-active --scroll-delay", L"scroll-active --scroll-delay -1",
+                               L"scroll --scroll-delay 1x", L"scroll-active --vertical --scroll-delay 4294967296",
+                               L"scroll --vertical --horizontal --scroll-delay 5 --vertical", L"scroll -o"})
         EXPECT_EQ(RunProgram(L"pictavo.exe", bad, 60000), 2) << bad;
 }
