@@ -3,16 +3,25 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
+#include <vector>
 
 namespace host {
 
 void Report::Line(const wchar_t* format, ...) {
-    wchar_t line[1024];
     va_list args;
     va_start(args, format);
-    const int n = std::vswprintf(line, sizeof(line) / sizeof(line[0]), format, args);
+    // vswprintf tells only that the line did not fit, not how long it is: grow until it does.
+    for (std::vector<wchar_t> line(512); line.size() <= 65536; line.resize(line.size() * 4)) {
+        va_list attempt;
+        va_copy(attempt, args);
+        const int n = std::vswprintf(line.data(), line.size(), format, attempt);
+        va_end(attempt);
+        if (n >= 0) {
+            text.append(line.data(), static_cast<size_t>(n));
+            break;
+        }
+    }
     va_end(args);
-    if (n >= 0) text += line;
     text += L'\n';
 }
 

@@ -44,13 +44,13 @@ int SelectArea(const CommandLine& line, Report& out, const Start& start) {
 int Flash(const CommandLine& line, Report& out, const Start& start) {
     const auto& args = line.args;
     long x = 0, y = 0, w = 0, h = 0;
-    unsigned long seconds = 5;
+    long long seconds = 5;
     bool thin = false, ok = ParseArea(args[0], &x, &y, &w, &h);
     for (size_t i = 1; ok && i < args.size(); ++i) {
         if (args[i] == L"--thin") {
             thin = true;
         } else if (args[i] == L"--seconds" && i + 1 < args.size()) {
-            ok = ParseMilliseconds(args[++i], &seconds) && seconds > 0 && seconds <= 86400;
+            ok = ParseDecimal(args[++i], &seconds) && seconds > 0 && seconds <= 86400;
         } else {
             ok = false;
         }
@@ -63,7 +63,7 @@ int Flash(const CommandLine& line, Report& out, const Start& start) {
     frame.SetMovable(true);
     frame.ShowWindow(SW_SHOWNOACTIVATE);
     frame.StartFlashing();
-    const DWORD shown = ::GetTickCount(), length = seconds * 1000;
+    const DWORD shown = ::GetTickCount(), length = static_cast<DWORD>(seconds) * 1000;
     MSG msg;
     for (DWORD elapsed = 0; elapsed < length; elapsed = ::GetTickCount() - shown) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, length - elapsed, QS_ALLINPUT);

@@ -37,7 +37,7 @@ int Help(const CommandLine& line, Report& out) {
     return kDone;
 }
 
-// The one-line reason has gone to stderr; the usage follows it there.
+// The one-line reason, then the command's usage line, or the whole list for help and for no command.
 int BadArguments(const CommandLine& line, Report& out, const Command* command, const std::wstring& why) {
     out.Fail(kBadArguments, why);
     Emit(line.name, kBadArguments, out, line.options.json);
@@ -57,7 +57,7 @@ int Run(const std::vector<std::wstring>& words) {
     if (line.name.empty()) return BadArguments(line, out, nullptr, L"no command given");
     if (!command) return BadArguments(line, out, nullptr, L"no command " + line.name);
     if (line.args.size() < command->minArgs || line.args.size() > command->maxArgs)
-        return BadArguments(line, out, command, line.name + L" takes other arguments");
+        return BadArguments(line, out, command, line.name + L": wrong number of arguments");
     if (!command->image && (o.cursor || o.clipboard || !o.output.empty()))
         return BadArguments(line, out, command, line.name + L" makes no image: --cursor, -o and --clipboard do not apply");
 
@@ -73,8 +73,6 @@ int Run(const std::vector<std::wstring>& words) {
         });
     } else {
         status = Help(line, out);
-        // help with an unknown name: the list on stderr, as for any bad argument.
-        if (status == kBadArguments) return BadArguments(line, out, nullptr, out.reason);
     }
     if (status == kBadArguments) return BadArguments(line, out, command, out.reason);
     Emit(line.name, status, out, o.json);
