@@ -4,8 +4,11 @@
 
 #include <QelPictavoDll.h>
 
+#include <climits>
 #include <memory>
 #include <new>
+
+#include "module/CallThread.h"
 
 namespace {
 
@@ -38,6 +41,9 @@ bool IsShapeCode(int shape) {
 }
 
 bool HasArea(const RECT* r) { return r && r->right > r->left && r->bottom > r->top; }
+
+// The settings keep a delay as an int, and a step never waits without end.
+bool IsDelay(unsigned long ms) { return ms <= static_cast<unsigned long>(INT_MAX); }
 
 bool IsBitCount(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
@@ -94,19 +100,25 @@ BITMAPINFOHEADER* pictavo_capture_menu_object(int with_cursor) {
 }
 
 BITMAPINFOHEADER* pictavo_capture_scroll_window(int horizontal, int vertical, unsigned long delay_ms) {
+    if (!IsDelay(delay_ms)) return nullptr;
     return Guarded<BITMAPINFOHEADER*>(
         nullptr, [&] { return CPictavoUtil().CaptureScrollWindow(horizontal, vertical, delay_ms); });
 }
 
 BITMAPINFOHEADER* pictavo_capture_active_scroll_window(int horizontal, int vertical, unsigned long delay_ms) {
+    if (!IsDelay(delay_ms)) return nullptr;
     return Guarded<BITMAPINFOHEADER*>(
         nullptr, [&] { return CPictavoUtil().CaptureActiveScrollWindow(horizontal, vertical, delay_ms); });
 }
 
 BITMAPINFOHEADER* pictavo_capture_window(HWND window, int with_cursor) {
     if (!::IsWindow(window)) return nullptr;
-    return Guarded<BITMAPINFOHEADER*>(
-        nullptr, [&] { return CApiUtil::DoCaptureFromWnd(CWnd::FromHandle(window), with_cursor); });
+    return Guarded<BITMAPINFOHEADER*>(nullptr, [&] {
+        // A wrapper of our own: FromHandle's temporary would stay until an idle time that a host
+        // without the framework never has.
+        CWnd borrowed(window);
+        return CApiUtil::DoCaptureFromWnd(&borrowed, with_cursor);
+    });
 }
 
 unsigned long pictavo_pick_screen_color(void) {
@@ -187,6 +199,7 @@ pictavo_area_selector* pictavo_area_selector_create(int mode, const RECT* area) 
 int pictavo_area_selector_choose(pictavo_area_selector* selector) {
     if (!selector) return 0;
     selector->hasChoice = false;
+    qel::CallThread thread;
     return Guarded(0, [&] {
         // A window per choice: the selector's window is made for one run of its loop.
         auto wnd = std::make_unique<CMouseCaptureWnd>(selector->mode, selector->area);

@@ -2,8 +2,9 @@
  *
  * Every call runs on the caller's thread and returns when its capture is finished or cancelled; the
  * interactive ones show their overlay and run its message loop on that thread, so call them from a
- * thread that owns no window busy elsewhere. No call throws or keeps state beyond what its own object
- * holds.
+ * thread that owns no window busy elsewhere. The host needs no window framework of its own. No call
+ * throws; none keeps state beyond what its own object holds, except the capture menu and the scrolling
+ * flags and delay noted below.
  *
  * Images are 32-bit packed DIBs (a BITMAPINFOHEADER followed by the pixel rows, bottom-up, the alpha
  * byte marking pixels outside a shape as transparent). The caller owns a returned image and gives it
@@ -58,10 +59,12 @@ PICTAVO_API BITMAPINFOHEADER* pictavo_capture_window_object(int with_cursor);
 PICTAVO_API BITMAPINFOHEADER* pictavo_capture_shape_region(int with_cursor, int shape);
 /* A region of width x height pixels that the user places. */
 PICTAVO_API BITMAPINFOHEADER* pictavo_capture_fixed_region(int with_cursor, int width, int height);
-/* The open popup menu under the cursor with its open submenus; transparent around them. */
+/* The window under the cursor, normally an open popup menu, with the open submenus beside it; transparent
+ * around them. */
 PICTAVO_API BITMAPINFOHEADER* pictavo_capture_menu_object(int with_cursor);
-/* A window the user picks, scrolled to its end and stitched. Neither direction set means both; the
- * flags and the delay (from each scroll step to its copy) are kept for later scrolling captures. */
+/* A window the user picks, scrolled to its end and stitched. Both directions set: the direction its scroll
+ * bar offers; neither: one copy of its client area, not scrolled. The delay (from each scroll step to its
+ * copy) is at most INT_MAX. The flags and the delay are kept for later scrolling captures. */
 PICTAVO_API BITMAPINFOHEADER* pictavo_capture_scroll_window(int horizontal, int vertical, unsigned long delay_ms);
 /* The same with the focus window of the foreground window, without a pick. */
 PICTAVO_API BITMAPINFOHEADER* pictavo_capture_active_scroll_window(int horizontal, int vertical,
@@ -82,7 +85,7 @@ PICTAVO_API unsigned long pictavo_pick_screen_color(void);
 PICTAVO_API int pictavo_select_region(RECT* region);
 /* A rectangle of width x height pixels that the user places, relative to the virtual screen's corner. */
 PICTAVO_API int pictavo_select_fixed_region(int width, int height, RECT* region);
-/* The top-level window the user picks; NULL when none. */
+/* The window the user picks (the innermost child under the pointer, or the top-level window); NULL when none. */
 PICTAVO_API HWND pictavo_select_window(void);
 
 /* ---- Window queries ---- */
@@ -113,7 +116,8 @@ typedef struct pictavo_area_selector pictavo_area_selector;
  * PICTAVO_AREA_NEW lets the user drag a new one (area may be NULL). */
 PICTAVO_API pictavo_area_selector* pictavo_area_selector_create(int mode, const RECT* area);
 /* Freezes the screen, shows the selector and runs it: PICTAVO_CHOSEN, PICTAVO_CANCELLED, or 0 when it
- * could not be shown. */
+ * could not be shown. A click without a drag, or a drag along one row or column, chooses nothing
+ * (PICTAVO_CANCELLED). */
 PICTAVO_API int pictavo_area_selector_choose(pictavo_area_selector* selector);
 /* The area chosen by the last pictavo_area_selector_choose; 0 when none was chosen. */
 PICTAVO_API int pictavo_area_selector_get_area(pictavo_area_selector* selector, RECT* area);
