@@ -1,5 +1,6 @@
 #include "ImageFiles.h"
 
+#include "Handles.h"
 #include "PngWriter.h"
 
 #include <objidl.h>
@@ -77,23 +78,20 @@ bool SavePngOwnWriter(const BITMAPINFOHEADER* dib, const std::wstring& path) {
 bool CopyToClipboard(const BITMAPINFOHEADER* dib) {
     const size_t size = PackedDibSize(dib);
     if (!size) return false;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    qel::UniqueHglobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
     if (!memory) return false;
-    void* target = ::GlobalLock(memory);
-    if (!target) {
-        ::GlobalFree(memory);
-        return false;
-    }
+    void* target = ::GlobalLock(memory.get());
+    if (!target) return false;
     std::memcpy(target, dib, size);
-    ::GlobalUnlock(memory);
+    ::GlobalUnlock(memory.get());
     bool ok = false;
     if (::OpenClipboard(nullptr)) {
         ::EmptyClipboard();
-        ok = ::SetClipboardData(CF_DIB, memory) != nullptr;
+        ok = ::SetClipboardData(CF_DIB, memory.get()) != nullptr;
         ::CloseClipboard();
     }
-    // The clipboard owns the memory only when SetClipboardData succeeded.
-    if (!ok) ::GlobalFree(memory);
+    // The clipboard owns the memory once SetClipboardData succeeded.
+    if (ok) memory.release();
     return ok;
 }
 

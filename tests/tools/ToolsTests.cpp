@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <optional>
 #include <ostream>
 #include <thread>
 #include <utility>
@@ -281,8 +280,6 @@ unsigned long Pick(POINT p, POINT yellowAt, const std::function<void()>& end, Sc
 
 // Red on the primary monitor, picked by a left click; green on each other one (left of the primary too), by a right click.
 TEST_F(OnScreen, ColourPickerClickAndEscapePickTheColourUnderTheTipOnEveryMonitorEnterRefusesAndTheLabelStaysOnScreen) {
-    std::optional<CWinApp> app;
-    if (!AfxGetThread()) app.emplace();
     std::vector<std::pair<POINT, COLORREF>> spots{{{400, 400}, RGB(255, 0, 0)}};
     for (const RECT& m : monitors_)
         if (m.left != 0 || m.top != 0) spots.push_back({{m.left + 200, m.top + 200}, RGB(0, 255, 0)});
