@@ -24,9 +24,9 @@ def run(*args):  # exit status, stdout, stderr; -1 when it did not end within a 
     return p.returncode, p.stdout.decode("latin-1").replace("\r", ""), p.stderr.decode("latin-1").replace("\r", "")
 
 def result(status, *args):  # the one JSON line of a --json run
-    rc, text, _ = run("--json", *args)
+    rc, text, err = run("--json", *args)
     what = " ".join(args)
-    check(rc == status, f"{what}: exit {rc}, expected {status}")
+    check(rc == status, f"{what}: exit {rc}, expected {status}; stderr {err!r}")
     try:
         value = json.loads(text)
     except ValueError:
