@@ -3,13 +3,13 @@
 #include <QelFramework/Framework.h>
 #include <psapi.h>
 
-#include <cstring>
-
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
 #include "capture/Dib.h"
+#include "capture/DibBitmap.h"
 #include "capture/ImageHelpers.h"
 #include "capture/WindowCaptureChoice.h"
+#include "pixels/PixelRows.h"
 #include "selection/CaptureForm.h"
 #include "scrolling/ScrollCapture.h"
 #include "selection/OverlayHelpers.h"
@@ -56,7 +56,9 @@ BITMAPINFOHEADER* CaptureSession::RunCapture() {
     } else if ((mode_ == CaptureModeRegion || mode_ == CaptureModeWindow) && !confirmed) {
         result.reset();
     } else if (auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(capture_->GetImage())) {
-        result.reset(BitmapToDib(bitmap));
+        // A screen copy holds the DIB to return already; anything else is converted.
+        result = DibBitmap::TakeFrom(capture_.get());
+        if (!result) result.reset(BitmapToDib(bitmap));
         if (result && mode_ == CaptureModeRegion && (shape_ == 2 || shape_ == 3)) {
             UniqueDib shaped(ShapeDib(result.get(), shape_));
             if (shaped) result = std::move(shaped);
@@ -239,18 +241,23 @@ BITMAPINFOHEADER* BitmapToDib(Gdiplus::Bitmap* bitmap) {
     const int height = static_cast<int>(bitmap->GetHeight());
     UniqueDib dib(QelImageTransform::CDIB32::CreateBlank32BitsDIB(width, height));
     if (!dib) return nullptr;
+    // The layouts of screen and window copies are read as they are stored, which GDI+ hands out without
+    // converting, and made opaque in the same pass; others are converted by GDI+ first.
+    const Gdiplus::PixelFormat own = bitmap->GetPixelFormat();
+    const bool direct = own == PixelFormat24bppRGB || own == PixelFormat32bppRGB || own == PixelFormat32bppARGB;
     qel::BitmapBitsLock lock(bitmap, Gdiplus::Rect(0, 0, width, height), Gdiplus::ImageLockModeRead,
-                             PixelFormat32bppARGB);
+                             direct ? own : PixelFormat32bppARGB);
     if (!lock.ok()) return dib.release();
     const int stride = lock.data().Stride;
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    BYTE* target = reinterpret_cast<BYTE*>(dib.get()) + dib->biSize;
+    auto* target = reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(dib.get()) + dib->biSize);
     // The DIB's first row is the image's last.
     for (int y = 0; y < height; ++y) {
         const BYTE* source = lock.scan0() + static_cast<ptrdiff_t>(height - 1 - y) * stride;
-        BYTE* row = target + rowBytes * y;
-        std::memcpy(row, source, rowBytes);
-        for (size_t x = 3; x < rowBytes; x += 4) row[x] = 255;
+        uint32_t* row = target + static_cast<size_t>(width) * y;
+        if (own == PixelFormat24bppRGB)
+            PixelRows::OpaqueFromBgr24(source, row, width);
+        else
+            PixelRows::OpaqueFromBgrx32(source, row, width);
     }
     return dib.release();
 }

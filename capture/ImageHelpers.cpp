@@ -7,6 +7,7 @@
 
 #include "capture/Dib.h"
 #include "pixels/FastBitmap.h"
+#include "pixels/PixelRows.h"
 #include "selection/OverlayHelpers.h"
 
 namespace ImageHelpers {
@@ -140,13 +141,17 @@ unsigned CountColor(Gdiplus::Image* image, Gdiplus::ARGB color) {
     // An unlocked accessor reads nothing; it must not look like a run of black pixels.
     if (!pixels || !pixels->IsLocked()) return 0;
     const Gdiplus::ARGB rgb = color & 0x00FFFFFF;
-    unsigned count = 0;
+    const Gdiplus::PixelFormat format = (converted ? converted.get() : bitmap)->GetPixelFormat();
+    const int bytesPerPixel = format == PixelFormat24bppRGB ? 3 : Gdiplus::GetPixelFormatSize(format) == 32 ? 4 : 0;
+    size_t count = 0;
     for (int y = 0; y < pixels->Height(); ++y) {
-        for (int x = 0; x < pixels->Width(); ++x) {
-            if ((pixels->ReadPixel(x, y) & 0x00FFFFFF) == rgb) ++count;
+        if (bytesPerPixel) {
+            count += PixelRows::CountRgb(pixels->RowPointer(y), pixels->Width(), bytesPerPixel, rgb);
+            continue;
         }
+        for (int x = 0; x < pixels->Width(); ++x) count += (pixels->ReadPixel(x, y) & 0x00FFFFFF) == rgb;
     }
-    return count;
+    return static_cast<unsigned>(count);
 }
 
 bool RegionContainsRectangle(Gdiplus::Region* region, int x, int y, int width, int height) {

@@ -81,6 +81,8 @@ public:
     void SetClipInverted(bool) override {}
 
     bool IsLocked() const { return lock_.has_value(); }
+    // Row y of the locked buffer, for work on whole rows; null when nothing is locked or y is outside.
+    const BYTE* RowPointer(int y) const { return PixelAddress(0, y, 0); }
 
 protected:
     FastBitmap(Gdiplus::Bitmap* bitmap, Gdiplus::Rect area);

@@ -1,26 +1,57 @@
 #include "windows/ScreenCopy.h"
 
-#include <cstring>
+#include <algorithm>
+#include <vector>
 
 #include "GdiplusHandles.h"
 #include "capture/Capture.h"
-#include "capture/ImageHelpers.h"
+#include "capture/DibBitmap.h"
+#include "pixels/PixelRows.h"
 #include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
 namespace ScreenGeometry {
 namespace {
 
-// Copies area (in both images' coordinates) from a screen shot into a 32-bit ARGB image.
-void CopyArea(Gdiplus::Bitmap* from, Gdiplus::Bitmap* to, const Gdiplus::Rect& area) {
-    qel::BitmapBitsLock source(from, area, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
-    qel::BitmapBitsLock target(to, area, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB);
-    if (!source.ok() || !target.ok()) return;
-    const size_t rowBytes = static_cast<size_t>(area.Width) * 4;
-    for (int y = 0; y < area.Height; ++y) {
-        std::memcpy(target.scan0() + static_cast<ptrdiff_t>(y) * target.data().Stride,
-                    source.scan0() + static_cast<ptrdiff_t>(y) * source.data().Stride, rowBytes);
+// The screen is read in bands of about this many bytes, each converted into the image while it is still
+// in the cache. One large read costs more than the image itself: every read needs a buffer of its size,
+// and a large one is new memory each time.
+constexpr int kBandBytes = 256 * 1024;
+
+// A top-down 32-bit DIB section; bits receives its pixels.
+qel::UniqueHbitmap BandSection(HDC screen, int width, int rows, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return qel::UniqueHbitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+// The monitors' parts of r, in r's coordinates.
+std::vector<RECT> MonitorAreas(const MonitorList& monitors, const Gdiplus::Rect& r) {
+    std::vector<RECT> areas;
+    for (const MonitorEntry& m : monitors) {
+        Gdiplus::Rect area(m.bounds.X - r.X, m.bounds.Y - r.Y, m.bounds.Width, m.bounds.Height);
+        if (area.Intersect(Gdiplus::Rect(0, 0, r.Width, r.Height)))
+            areas.push_back(RECT{area.X, area.Y, area.GetRight(), area.GetBottom()});
     }
+    return areas;
+}
+
+// The columns of row y that lie on a monitor, sorted and disjoint.
+void MonitorSpans(const std::vector<RECT>& areas, int y, std::vector<PixelRows::Span>& spans) {
+    spans.clear();
+    for (const RECT& a : areas) {
+        if (a.top <= y && y < a.bottom) spans.push_back(PixelRows::Span{a.left, a.right});
+    }
+    std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Monitors do not overlap; should two anyway, their union is kept.
+    size_t kept = 0;
+    for (const PixelRows::Span& span : spans) {
+        if (kept && span.first <= spans[kept - 1].last)
+            spans[kept - 1].last = std::max(spans[kept - 1].last, span.last);
+        else
+            spans[kept++] = span;
+    }
+    spans.resize(kept);
 }
 
 }  // namespace
@@ -82,53 +113,48 @@ void DrawCursor(HDC dc, const ICapture& cursorSource, const Gdiplus::Rect& captu
 
 std::unique_ptr<Gdiplus::Bitmap> CopyScreenRectangle(ICapture* cursorSource, const Gdiplus::Rect& r) {
     if (r.Width <= 0 || r.Height <= 0 || !qel::EnsureGdiplus()) return nullptr;
+    const MonitorList& monitors = ListMonitors();
+    // With part of r on no monitor the image carries alpha: those pixels are transparent.
+    const bool covered = CoveredByMonitors(monitors, r);
+    UniqueDib dib(QelImageTransform::CDIB32::CreateBlank32BitsDIB(r.Width, r.Height));
+    if (!dib) return nullptr;
+    auto image = std::make_unique<DibBitmap>(std::move(dib), covered ? PixelFormat32bppRGB : PixelFormat32bppARGB);
+    if (image->GetLastStatus() != Gdiplus::Ok) return nullptr;
 
-    qel::UniqueHbitmap section;
-    {
-        qel::WindowDc screen(::GetDesktopWindow());
-        if (!screen) return nullptr;
-        qel::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
-        if (!memory) return nullptr;
+    qel::WindowDc screen(::GetDesktopWindow());
+    if (!screen) return nullptr;
+    qel::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+    if (!memory) return nullptr;
+    const int rows = std::clamp(kBandBytes / 4 / r.Width, 1, r.Height);
+    void* bits = nullptr;
+    qel::UniqueHbitmap band = BandSection(screen.get(), r.Width, rows, &bits);
+    if (!band) return nullptr;
+    qel::SelectScope select(memory.get(), band.get());
 
-        BITMAPINFO info{};
-        BITMAPINFOHEADER& header = info.bmiHeader;
-        header.biSize = sizeof(header);
-        header.biWidth = r.Width;
-        header.biHeight = r.Height;  // bottom-up
-        header.biPlanes = 1;
-        header.biBitCount = 24;
-        header.biCompression = BI_RGB;
-        void* bits = nullptr;
-        section.reset(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!section) return nullptr;
-
-        qel::SelectScope select(memory.get(), section.get());
+    const Gdiplus::Rect virtualScreen = VirtualScreenBounds();
+    const std::vector<RECT> areas = covered ? std::vector<RECT>() : MonitorAreas(monitors, r);
+    std::vector<PixelRows::Span> spans;
+    for (int top = 0; top < r.Height; top += rows) {
+        const Gdiplus::Rect part(r.X, r.Y + top, r.Width, std::min(rows, r.Height - top));
         // Only the part on the screen is copied: some X servers fail the whole copy, leaving it black,
         // when the source reaches past the screen. CAPTUREBLT brings layered windows along.
-        Gdiplus::Rect onScreen = VirtualScreenBounds();
-        if (onScreen.Intersect(r)) {
-            ::BitBlt(memory.get(), onScreen.X - r.X, onScreen.Y - r.Y, onScreen.Width, onScreen.Height, screen.get(),
-                     onScreen.X, onScreen.Y, SRCCOPY | CAPTUREBLT);
+        Gdiplus::Rect onScreen = virtualScreen;
+        if (onScreen.Intersect(part)) {
+            ::BitBlt(memory.get(), onScreen.X - part.X, onScreen.Y - part.Y, onScreen.Width, onScreen.Height,
+                     screen.get(), onScreen.X, onScreen.Y, SRCCOPY | CAPTUREBLT);
         }
-        if (cursorSource) DrawCursor(memory.get(), *cursorSource, r);
+        if (cursorSource) DrawCursor(memory.get(), *cursorSource, part);
+        ::GdiFlush();  // the band's pixels are read directly
+        for (int y = 0; y < part.Height; ++y) {
+            uint32_t* row = image->Row(top + y);
+            PixelRows::OpaqueFromBgrx32(static_cast<const uint8_t*>(bits) + static_cast<size_t>(y) * r.Width * 4, row,
+                                        r.Width);
+            if (covered) continue;
+            MonitorSpans(areas, top + y, spans);
+            PixelRows::KeepOnlySpans(row, r.Width, spans.data(), spans.size());
+        }
     }
-
-    std::unique_ptr<Gdiplus::Bitmap> shot(Gdiplus::Bitmap::FromHBITMAP(section.get(), nullptr));
-    if (!shot || shot->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    const MonitorList& monitors = ListMonitors();
-    if (CoveredByMonitors(monitors, r)) return shot;
-
-    // Part of r lies on no monitor: only the monitors' pixels are kept, the rest stays transparent.
-    std::unique_ptr<Gdiplus::Bitmap> result(ImageHelpers::CreateEmptyBitmap(
-        r.Width, r.Height, PixelFormat32bppARGB, nullptr, shot->GetHorizontalResolution(),
-        shot->GetVerticalResolution()));
-    if (!result || result->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    const Gdiplus::Rect whole(0, 0, r.Width, r.Height);
-    for (const MonitorEntry& m : monitors) {
-        Gdiplus::Rect area(m.bounds.X - r.X, m.bounds.Y - r.Y, m.bounds.Width, m.bounds.Height);
-        if (area.Intersect(whole)) CopyArea(shot.get(), result.get(), area);
-    }
-    return result;
+    return image;
 }
 
 }  // namespace ScreenGeometry

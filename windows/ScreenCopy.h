@@ -19,9 +19,9 @@ ICapture* CaptureCursor(ICapture* capture);
 // a capture made here for a null argument is then released.
 ICapture* CaptureRectangle(ICapture* capture, const Gdiplus::Rect& r);
 
-// The pixels of r on the screen, with cursorSource's cursor drawn in when given. 24-bit when r lies
-// wholly on monitors; otherwise 32-bit ARGB with the parts on no monitor transparent. Null for an
-// empty rectangle or when the copy fails.
+// The pixels of r on the screen, with cursorSource's cursor drawn in when given: a DibBitmap, 32-bit RGB
+// when r lies wholly on monitors, else 32-bit ARGB with the parts on no monitor transparent white. Null
+// for an empty rectangle or when the copy fails.
 std::unique_ptr<Gdiplus::Bitmap> CopyScreenRectangle(ICapture* cursorSource, const Gdiplus::Rect& r);
 
 // Draws cursorSource's cursor into dc, which holds a copy of the screen rectangle captured, when the

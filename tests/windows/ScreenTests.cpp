@@ -69,9 +69,9 @@ TEST(ScreenCopy, MonitorsAreExactAndOpaqueAndPartsOnNoMonitorTransparent) {
     ASSERT_TRUE(qel::EnsureGdiplus());
     PatternScreens screens;
     Capture capture;
-    for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) ExpectCopy(capture, m.bounds, PixelFormat24bppRGB);
+    for (const MonitorEntry& m : ScreenGeometry::ListMonitors()) ExpectCopy(capture, m.bounds, PixelFormat32bppRGB);
     const Rect screen = ScreenGeometry::VirtualScreenBounds();
-    ExpectCopy(capture, Rect(screen.X + screen.Width / 2 - 150, 300, 300, 200), PixelFormat24bppRGB);  // across a seam
+    ExpectCopy(capture, Rect(screen.X + screen.Width / 2 - 150, 300, 300, 200), PixelFormat32bppRGB);  // across a seam
     ExpectCopy(capture, Rect(screen.X + screen.Width - 60, screen.Height - 40, 100, 90), PixelFormat32bppARGB);
     const Rect &a = ScreenGeometry::ListMonitors().front().bounds, &b = ScreenGeometry::ListMonitors().back().bounds;
     if (a.Height != b.Height)  // across the gap below the shorter monitor, and the seam beside it

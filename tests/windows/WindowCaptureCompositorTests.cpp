@@ -80,7 +80,7 @@ TEST_F(CompositorCapture, AFittingWindowIsCopiedOnTheColorizationBackgroundWithC
         const bool corners = kBefore8 && exStyle == 0;
         EXPECT_EQ(CountArgb(Image(), kBackground, Rect(g.cx, g.cy, 400, 300)), 400 * 300 - (corners ? 4 * 12 : 0));
         EXPECT_EQ(CountArgb(Image(), kBackdrop), width * height - 400 * 300);
-        EXPECT_EQ(Image()->GetPixelFormat(), corners ? PixelFormat32bppARGB : PixelFormat24bppRGB);
+        EXPECT_EQ(Image()->GetPixelFormat(), corners ? PixelFormat32bppARGB : PixelFormat32bppRGB);
         for (const Rect& corner : {Rect(0, 0, 8, 8), Rect(width - 8, 0, 8, 8), Rect(0, height - 8, 8, 8), Rect(width - 8, height - 8, 8, 8)})
             EXPECT_EQ(CountArgb(Image(), 0xFFFFFFFF, corner), corners ? 12 : 0);
     }
@@ -112,7 +112,7 @@ TEST_F(CompositorCapture, AMaximisedWindowIsCopiedWithItsBordersAroundTheThumbna
     ASSERT_EQ(qeltest::SizeOf(Image()), qeltest::Size(width, height));
     EXPECT_EQ(CountArgb(Image(), kBackground, Rect(b, b, 800, 600)), 800 * 600);
     EXPECT_EQ(CountArgb(Image(), kBackdrop), width * height - 800 * 600);
-    EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat24bppRGB);
+    EXPECT_EQ(Image()->GetPixelFormat(), PixelFormat32bppRGB);
     EXPECT_TRUE(capture_.GetLocation().x == record.X && capture_.GetLocation().y == record.Y);
 }
 
