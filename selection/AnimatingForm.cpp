@@ -1,5 +1,7 @@
 #include "selection/AnimatingForm.h"
 
+#include <windowsx.h>
+
 #include "module/ModuleState.h"
 #include "selection/OverlayLayout.h"
 #include "windows/Rectangles.h"
@@ -85,7 +87,12 @@ void AnimatingForm::OnMouseMove(UINT flags, CPoint point) {
 
 void AnimatingForm::OnLButtonDown(UINT flags, CPoint point) {
     CWnd::OnLButtonDown(flags, point);
-    MouseDownStep();
+    // Where the button went down: by the time the press is handled, a hand that moves on at once has
+    // taken the cursor elsewhere, and the selection would start there.
+    const DWORD message = ::GetMessagePos();
+    POINT pressed{GET_X_LPARAM(message), GET_Y_LPARAM(message)};
+    ::LogicalToPhysicalPoint(m_hWnd, &pressed);  // the cursor is read in physical coordinates
+    MouseDownStep(pressed);
 }
 
 void AnimatingForm::OnKeyUp(UINT ch, UINT repeat, UINT flags) {
@@ -101,10 +108,11 @@ void AnimatingForm::TrackMouse() {
     m_mousePosition = CPoint(p.x - bounds.X, p.y - bounds.Y);
 }
 
-void AnimatingForm::MouseDownStep() {
+void AnimatingForm::MouseDownStep() { MouseDownStep(ScreenGeometry::CursorPosition()); }
+
+void AnimatingForm::MouseDownStep(POINT pressed) {
     const Gdiplus::Rect bounds = ScreenGeometry::VirtualScreenBounds();
-    const POINT cursor = ScreenGeometry::CursorPosition();
-    m_mouseDownPosition = CPoint(cursor.x - bounds.X, cursor.y - bounds.Y);
+    m_mouseDownPosition = CPoint(pressed.x - bounds.X, pressed.y - bounds.Y);
     m_mouseDown = true;
     TrackMouse();
     InvalidateRect(nullptr, TRUE);

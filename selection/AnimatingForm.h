@@ -48,6 +48,8 @@ protected:
     // The shared mouse-down step, also used by key handlers to simulate a press: records the cursor as
     // the mouse-down position, sets the mouse-down flag, tracks the mouse once and invalidates everything.
     void MouseDownStep();
+    // The same with the press at pressed (screen coordinates) rather than at the cursor.
+    void MouseDownStep(POINT pressed);
     // Reads the cursor, applies the axis lock and updates the previous cursor and the mouse position.
     void TrackMouse();
 
