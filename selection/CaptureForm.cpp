@@ -1,6 +1,7 @@
 #include "selection/CaptureForm.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "capture/CaptureSettings.h"
@@ -82,7 +83,8 @@ CaptureForm* CaptureForm::Current() { return g_pCaptureForm; }
 Gdiplus::Rect CaptureForm::ScreenBounds() { return m_capture->GetScreenBounds(); }
 
 int CaptureForm::RunForm() {
-    m_buffer.Prepare(m_capture->GetImage());
+    // Made after the first paint: the overlay shows sooner without it.
+    m_buffer.PrepareAfterFirstPaint();
     if (!CreateOverlay(ScreenBounds())) return 0;
     const int result = RunModalLoop();
     if (!m_modalResult) m_modalResult = result;
@@ -218,6 +220,22 @@ WindowDetails* CaptureForm::HitTest(POINT screenPoint) {
     return nullptr;
 }
 
+void CaptureForm::InvalidateSelectionChange() {
+    Gdiplus::Rect r, c;
+    DrawnSelection(r, c);
+    // Measured as the paint measures: on the buffer it draws into.
+    std::optional<qel::WindowDc> windowDc;
+    HDC dc = m_buffer.dc();
+    if (!dc) dc = windowDc.emplace(m_hWnd).get();
+    if (!dc) {
+        Invalidate(FALSE);
+        return;
+    }
+    Gdiplus::Graphics graphics(dc);
+    const OverlayLayout::SelectionExtent next = SelectionExtentOf(m_selectionShape, r, LaidOutLabels(graphics, r, c));
+    for (const Gdiplus::Rect& part : OverlayLayout::SelectionChange(m_shownSelection, next)) InvalidateGdiRect(part);
+}
+
 void CaptureForm::Animate() {
     if (!m_hWnd) return;
     const CPoint old = m_cursorPosition;
@@ -231,7 +249,6 @@ void CaptureForm::Animate() {
     if (!windowMode && m_mouseDown)
         m_captureRect = OverlayLayout::NormalisedRectangle(m_mouseDownPosition, m_cursorPosition);
 
-    const Gdiplus::Rect oldRect = m_captureRect;
     POINT screenPoint{};
     ::GetCursorPos(&screenPoint);
     WindowDetails* previous = m_selectedWindow;
@@ -257,14 +274,6 @@ void CaptureForm::Animate() {
         if (newWindow && m_windowAnimator) m_windowAnimator->Retarget(m_captureRect, AnimationFrames(kHighlightFrames));
     } else if (!m_mouseDown) {
         if (!IsRemoteSession()) InvalidateCrossHair(old, m_cursorPosition);
-    } else {
-        const int width = std::max(oldRect.Width, m_captureRect.Width);
-        const int height = std::max(oldRect.Height, m_captureRect.Height);
-        const Gdiplus::FontFamily* family = OverlayFontFamily();
-        const Gdiplus::Size widthLabel = MeasureText(family, std::to_wstring(width).c_str(), m_hWnd);
-        const Gdiplus::Size heightLabel = MeasureText(family, std::to_wstring(height).c_str(), m_hWnd);
-        InvalidateGdiRect(OverlayLayout::DragRepaintBox(m_mouseDownPosition, old, m_cursorPosition,
-                                                            widthLabel.Width, heightLabel.Height));
     }
 
     if (m_windowAnimator && m_windowAnimator->HasNext()) {
@@ -272,6 +281,8 @@ void CaptureForm::Animate() {
         InvalidateGdiRect(Grown(m_windowAnimator->Next(), kHighlightMargin));
         if (!windowMode && !m_windowAnimator->HasNext()) Invalidate(TRUE);
     }
+    // After the highlight's step: the selection is drawn where the highlight then stands.
+    if (!windowMode && m_mouseDown) InvalidateSelectionChange();
 
     if (m_zoomer.Moving() || !windowMode)
         m_zoomer.Tick(m_hWnd, old, m_cursorPosition, CaptureSettings::Get().ZoomerEnabled && !windowMode, m_captureRect,

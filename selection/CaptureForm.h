@@ -11,6 +11,8 @@
 #include "capture/Capture.h"
 #include "selection/AnimatingForm.h"
 #include "selection/FrozenScreenBuffer.h"
+#include "selection/OverlayLayout.h"
+#include "selection/OverlayPaint.h"
 #include "selection/OverlayZoomer.h"
 #include "windows/WindowDetails.h"
 #include "windows/WindowListHolder.h"
@@ -69,8 +71,13 @@ private:
     Gdiplus::Rect ScreenBounds();
 
     // Painting (CaptureFormPaint.cpp).
-    void PaintSelection(Gdiplus::Graphics& graphics);
-    void PaintWindowLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r);
+    void PaintSelection(OverlayFrame& frame, Gdiplus::Graphics& graphics);
+    // The capture rectangle c, cut to the screen, and the rectangle r the selection is drawn in.
+    void DrawnSelection(Gdiplus::Rect& r, Gdiplus::Rect& c);
+    // The selection's labels for r and c, measured on graphics unless the last ones still hold.
+    const SelectionLabels& LaidOutLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c);
+    // What a drag tick repaints: where the selection shown now and the one to be shown differ.
+    void InvalidateSelectionChange();
 
     CPoint m_cursorPosition;
     int m_captureMode;
@@ -86,4 +93,10 @@ private:
     bool m_topmost;
     int m_modalResult;
     FrozenScreenBuffer m_buffer;
+    // The selection as the last paint drew it (drawn false when it drew none).
+    OverlayLayout::SelectionExtent m_shownSelection;
+    // The last labels laid out, for the drawn rectangle and the selection they were laid out for.
+    SelectionLabels m_labels;
+    Gdiplus::Rect m_labelsR, m_labelsC;
+    bool m_labelsValid = false;
 };

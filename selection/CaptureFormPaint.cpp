@@ -10,13 +10,6 @@
 using OverlayLayout::IsRegionMode;
 using OverlayLayout::IsWindowMode;
 
-namespace {
-
-constexpr Gdiplus::ARGB kWindowLabelColor = 0xFFFF8C00;
-constexpr float kWindowLabelPoints = 12.0f;
-
-}  // namespace
-
 void CaptureForm::OnPaint() {
     OverlayFrame frame(this, m_buffer, m_capture->GetImage());
     if (!frame.ok()) return;
@@ -25,59 +18,61 @@ void CaptureForm::OnPaint() {
     const bool regionMode = IsRegionMode(m_captureMode);
     const bool gliding = m_windowAnimator && m_windowAnimator->HasNext();
     const bool crossHair = regionMode && !m_mouseDown && !gliding && !IsRemoteSession();
+    const bool selection = !regionMode || m_mouseDown || gliding;
     if (crossHair) PaintCrossHair(frame.dc(), frame.origin(), m_cursorPosition, ScreenBounds());
     {
         Gdiplus::Graphics graphics(frame.dc());
         frame.UseClientCoordinates(graphics);
-        if (crossHair)
-            PaintCoordinateLabel(graphics, m_cursorPosition);
-        else if (!regionMode || m_mouseDown || gliding)
-            PaintSelection(graphics);
-        if (m_zoomer.Moving() || regionMode) m_zoomer.Paint(graphics, m_capture->GetImage(), m_cursorPosition);
+        if (crossHair) PaintCoordinateLabel(graphics, m_cursorPosition);
+        if (selection)
+            PaintSelection(frame, graphics);
+        else
+            m_shownSelection = OverlayLayout::SelectionExtent();
+        if (m_zoomer.Moving() || regionMode) {
+            const OutlineRaster::Target pixels = frame.Pixels();
+            m_zoomer.Paint(graphics, m_capture->GetImage(), m_cursorPosition, &pixels, &frame.Rects());
+        }
     }
     frame.Present();
 }
 
-void CaptureForm::PaintSelection(Gdiplus::Graphics& graphics) {
+void CaptureForm::DrawnSelection(Gdiplus::Rect& r, Gdiplus::Rect& c) {
     // The selection never reaches past the screen: a window partly off screen is cut to it.
     const Gdiplus::Rect bounds = ScreenBounds();
     m_captureRect = Rects::Intersection(m_captureRect, Gdiplus::Rect(0, 0, bounds.Width, bounds.Height));
-    const Gdiplus::Rect& c = m_captureRect;
-    const Gdiplus::Rect r = m_windowAnimator && m_windowAnimator->HasNext() ? m_windowAnimator->Current() : c;
-
-    SelectionInk ink;
-    switch (m_selectionShape) {
-        case 1:
-            graphics.FillRectangle(&ink.fill, r);
-            graphics.DrawRectangle(&ink.outline, r);
-            break;
-        case 2:
-            graphics.FillEllipse(&ink.fill, r);
-            graphics.DrawEllipse(&ink.outline, r);
-            break;
-        case 3: {
-            Gdiplus::GraphicsPath path;
-            AddRoundedRectangle(r.X, r.Y, r.Width, r.Height, SelectionCornerRadius(r.Width, r.Height), path);
-            graphics.FillPath(&ink.fill, &path);
-            graphics.DrawPath(&ink.outline, &path);
-            break;
-        }
-        default:
-            break;
-    }
-    const OverlayLayout::SizeTexts texts = OverlayLayout::SelectionTexts(c, OverlayLayout::LabelEdge(m_captureMode),
-                                                                         OverlayLayout::ReadoutEdge(m_captureMode));
-    if (!PaintSizeLabels(graphics, r, c, texts)) return;
-    if (m_showDetails && m_selectedWindow) PaintWindowLabel(graphics, r);
+    c = m_captureRect;
+    r = m_windowAnimator && m_windowAnimator->HasNext() ? m_windowAnimator->Current() : c;
 }
 
-void CaptureForm::PaintWindowLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r) {
-    const std::wstring& title = m_selectedWindow->Text();
-    const std::wstring text = OverlayLayout::WindowLabelText(m_selectedWindow->Handle(), title,
-                                                                 title.empty() ? m_selectedWindow->GetProcessPath()
-                                                                               : std::wstring());
-    const Gdiplus::Font font(OverlayFontFamily(), kWindowLabelPoints, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-    Gdiplus::SolidBrush brush{Gdiplus::Color(kWindowLabelColor)};
-    graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), &font,
-                        Gdiplus::PointF(static_cast<float>(r.X), static_cast<float>(r.Y)), &brush);
+const SelectionLabels& CaptureForm::LaidOutLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r,
+                                                  const Gdiplus::Rect& c) {
+    const OverlayLayout::SizeTexts texts = OverlayLayout::SelectionTexts(c, OverlayLayout::LabelEdge(m_captureMode),
+                                                                         OverlayLayout::ReadoutEdge(m_captureMode));
+    std::wstring windowText;
+    if (m_showDetails && m_selectedWindow) {
+        const std::wstring& title = m_selectedWindow->Text();
+        windowText = OverlayLayout::WindowLabelText(m_selectedWindow->Handle(), title,
+                                                    title.empty() ? m_selectedWindow->GetProcessPath() : std::wstring());
+    }
+    // The tick lays out what the paint right after it draws: measured once for both.
+    if (!m_labelsValid || !Rects::Same(m_labelsR, r) || !Rects::Same(m_labelsC, c) || m_labels.texts.width != texts.width ||
+        m_labels.texts.height != texts.height || m_labels.texts.readout != texts.readout ||
+        m_labels.windowText != windowText) {
+        m_labels = LayOutSelectionLabels(graphics, r, c, texts, windowText);
+        m_labelsR = r;
+        m_labelsC = c;
+        m_labelsValid = true;
+    }
+    return m_labels;
+}
+
+void CaptureForm::PaintSelection(OverlayFrame& frame, Gdiplus::Graphics& graphics) {
+    Gdiplus::Rect r, c;
+    DrawnSelection(r, c);
+    const SelectionInk ink;
+    const OutlineRaster::Target pixels = frame.Pixels();
+    DrawSelectionShape(graphics, m_selectionShape, r, ink, &pixels, &frame.Rects());
+    const SelectionLabels& labels = LaidOutLabels(graphics, r, c);
+    DrawSelectionLabels(graphics, labels, &frame.Rects(), &pixels);
+    m_shownSelection = SelectionExtentOf(m_selectionShape, r, labels);
 }

@@ -38,6 +38,49 @@ std::vector<RECT> RegionRectangles(HRGN region) {
     return rects;
 }
 
+// The pixels of one rectangle of the frozen image, locked for reading and handed out a row at a time as
+// they show on the screen. The image is read in its own layout where that is one GDI shows as it is
+// (GDI+ then hands out its pixels without converting them); screen copies with parts off every monitor
+// are 32-bit ARGB and are laid over black here, as drawing them would.
+class FrozenRows {
+public:
+    FrozenRows(Gdiplus::Bitmap* frozen, const RECT& r)
+        : native_(frozen->GetPixelFormat()),
+          straight_(native_ == PixelFormat32bppARGB),
+          rgb24_(native_ == PixelFormat24bppRGB),
+          r_(r),
+          lock_(frozen, Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top), Gdiplus::ImageLockModeRead,
+                straight_ || rgb24_ || native_ == PixelFormat32bppRGB ? native_ : PixelFormat32bppPARGB) {}
+    bool ok() const { return lock_.ok(); }
+    // Row y (image coordinates) into to, the rectangle's width of pixels.
+    void Convert(LONG y, DWORD* to) const {
+        const int w = r_.right - r_.left;
+        const BYTE* from = lock_.scan0() + static_cast<ptrdiff_t>(y - r_.top) * lock_.data().Stride;
+        if (rgb24_) {
+            for (int x = 0; x < w; ++x, from += 3) to[x] = 0xFF000000u | from[2] << 16 | from[1] << 8 | from[0];
+        } else if (straight_) {
+            // Opaque pixels, nearly all of a screen copy, and all-zero ones stay as they are.
+            const auto* pixels = reinterpret_cast<const DWORD*>(from);
+            for (int x = 0; x < w; ++x) {
+                const DWORD p = pixels[x];
+                to[x] = p >= 0xFF000000u || !p ? p : OverBlack(p);
+            }
+        } else {
+            std::memcpy(to, from, static_cast<size_t>(w) * 4);
+        }
+    }
+
+private:
+    const Gdiplus::PixelFormat native_;
+    const bool straight_, rgb24_;
+    const RECT r_;
+    qel::BitmapBitsLock lock_;
+};
+
+RECT ImageRect(Gdiplus::Bitmap* bitmap) {
+    return RECT{0, 0, static_cast<LONG>(bitmap->GetWidth()), static_cast<LONG>(bitmap->GetHeight())};
+}
+
 }  // namespace
 
 bool FrozenScreenBuffer::Prepare(Gdiplus::Image* frozen) {
@@ -61,42 +104,35 @@ bool FrozenScreenBuffer::Prepare(Gdiplus::Image* frozen) {
     return clean_;
 }
 
+bool FrozenScreenBuffer::BeforePaint(Gdiplus::Image* frozen) {
+    if (!deferred_ || dc_) return false;
+    if (!firstPaintDone_) {
+        firstPaintDone_ = true;
+        return true;
+    }
+    // The window keeps what the first paint drew wherever this paint does not repaint: the buffer only
+    // supplies what is repainted, over the frozen screen it then holds.
+    Prepare(frozen);
+    return false;
+}
+
 bool FrozenScreenBuffer::Restore(Gdiplus::Image* frozen, const RECT* rects, size_t count) {
     auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(frozen);
     if (!bitmap || !bits_) return false;
-    // The frozen image is read in its own layout where that is one GDI shows as it is (GDI+ then hands out
-    // its pixels without converting them); screen copies with parts off every monitor are 32-bit ARGB and
-    // are laid over black here, as drawing them would.
-    const Gdiplus::PixelFormat native = bitmap->GetPixelFormat();
-    const bool straight = native == PixelFormat32bppARGB, rgb24 = native == PixelFormat24bppRGB;
-    const Gdiplus::PixelFormat format =
-        straight || rgb24 || native == PixelFormat32bppRGB ? native : PixelFormat32bppPARGB;
-    const RECT image{0, 0, std::min<LONG>(size_.cx, static_cast<LONG>(bitmap->GetWidth())),
-                     std::min<LONG>(size_.cy, static_cast<LONG>(bitmap->GetHeight()))};
+    RECT image = ImageRect(bitmap);
+    image.right = std::min(image.right, size_.cx);
+    image.bottom = std::min(image.bottom, size_.cy);
     ::GdiFlush();  // GDI may still be drawing into the buffer
     bool complete = true;
     for (size_t i = 0; i < count; ++i) {
         RECT r;
         if (!::IntersectRect(&r, &rects[i], &image)) continue;
-        const int w = r.right - r.left;
-        qel::BitmapBitsLock lock(bitmap, Gdiplus::Rect(r.left, r.top, w, r.bottom - r.top), Gdiplus::ImageLockModeRead,
-                                 format);
-        if (!lock.ok()) {
+        const FrozenRows rows(bitmap, r);
+        if (!rows.ok()) {
             complete = false;
             continue;
         }
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            const BYTE* from = lock.scan0() + static_cast<ptrdiff_t>(y - r.top) * lock.data().Stride;
-            DWORD* to = bits_ + static_cast<size_t>(y) * size_.cx + r.left;
-            if (rgb24) {
-                for (int x = 0; x < w; ++x, from += 3) to[x] = 0xFF000000u | from[2] << 16 | from[1] << 8 | from[0];
-            } else if (straight) {
-                const auto* pixels = reinterpret_cast<const DWORD*>(from);
-                for (int x = 0; x < w; ++x) to[x] = OverBlack(pixels[x]);
-            } else {
-                std::memcpy(to, from, static_cast<size_t>(w) * 4);
-            }
-        }
+        for (LONG y = r.top; y < r.bottom; ++y) rows.Convert(y, bits_ + static_cast<size_t>(y) * size_.cx + r.left);
     }
     return complete;
 }
@@ -119,8 +155,22 @@ OverlayFrame::OverlayFrame(CWnd* wnd, FrozenScreenBuffer& buffer, Gdiplus::Image
     if (width <= 0 || height <= 0) return;
     if (clipToUpdate_) rects_ = RegionRectangles(update_.get());
     if (rects_.empty()) rects_.push_back(clip_);
+    const bool direct = buffer.BeforePaint(frozen);
     target_ = buffer.dc();
     pixels_ = buffer.Pixels();
+    if (direct) {
+        // Drawn into the window as it is: the paint's clip is the update region already.
+        if (DrawFrozenDirect(frozen)) {
+            target_ = paint_.GetSafeHdc();
+            direct_ = true;
+            clipToUpdate_ = false;
+            pixels_ = OutlineRaster::Target{nullptr, 0, clip_};
+            return;
+        }
+        buffer.Prepare(frozen);
+        target_ = buffer.dc();
+        pixels_ = buffer.Pixels();
+    }
     if (!target_) {
         void* bits = nullptr;
         scratchDc_.reset(::CreateCompatibleDC(paint_.GetSafeHdc()));
@@ -139,8 +189,39 @@ OverlayFrame::OverlayFrame(CWnd* wnd, FrozenScreenBuffer& buffer, Gdiplus::Image
 }
 
 OverlayFrame::~OverlayFrame() {
-    if (target_) ::SelectClipRgn(target_, nullptr);
+    if (target_ && !direct_) ::SelectClipRgn(target_, nullptr);
     if (previousScratch_) ::SelectObject(scratchDc_.get(), previousScratch_);
+}
+
+bool OverlayFrame::DrawFrozenDirect(Gdiplus::Image* frozen) {
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(frozen);
+    if (!bitmap) return false;
+    const HDC dc = paint_.GetSafeHdc();
+    const RECT image = ImageRect(bitmap);
+    // A band of rows at a time through a small buffer that stays in the cache: converting the whole image
+    // first would cost a screen-sized buffer, new memory that takes longer to touch than to fill.
+    constexpr size_t kBandBytes = 256 * 1024;
+    std::vector<DWORD> band;
+    for (const RECT& rect : rects_) {
+        RECT r;
+        if (!::IntersectRect(&r, &rect, &image) || !::EqualRect(&r, &rect))
+            ::PatBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, BLACKNESS);
+        if (::IsRectEmpty(&r)) continue;
+        const FrozenRows rows(bitmap, r);
+        if (!rows.ok()) return false;
+        const int w = r.right - r.left;
+        const int bandRows = static_cast<int>(std::max<size_t>(1, kBandBytes / 4 / static_cast<size_t>(w)));
+        band.resize(static_cast<size_t>(w) * static_cast<size_t>(std::min<LONG>(bandRows, r.bottom - r.top)));
+        for (LONG top = r.top; top < r.bottom; top += bandRows) {
+            const int n = static_cast<int>(std::min<LONG>(bandRows, r.bottom - top));
+            for (int i = 0; i < n; ++i) rows.Convert(top + i, band.data() + static_cast<size_t>(i) * w);
+            BITMAPINFO info{};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -n, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            ::SetDIBitsToDevice(dc, r.left, top, static_cast<DWORD>(w), static_cast<DWORD>(n), 0, 0, 0,
+                                static_cast<UINT>(n), band.data(), &info, DIB_RGB_COLORS);
+        }
+    }
+    return true;
 }
 
 void OverlayFrame::DrawBackground(FrozenScreenBuffer& buffer, Gdiplus::Image* frozen) {
@@ -164,7 +245,7 @@ void OverlayFrame::UseClientCoordinates(Gdiplus::Graphics& graphics) const {
 }
 
 void OverlayFrame::Present() {
-    if (!target_) return;
+    if (!target_ || direct_) return;
     ::BitBlt(paint_.GetSafeHdc(), clip_.left, clip_.top, clip_.right - clip_.left, clip_.bottom - clip_.top, target_,
              clip_.left - origin_.x, clip_.top - origin_.y, SRCCOPY);
 }

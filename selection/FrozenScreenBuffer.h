@@ -21,6 +21,12 @@ public:
 
     // Makes the buffer for the frozen image and fills it; false when it could not be made or filled.
     bool Prepare(Gdiplus::Image* frozen);
+    // Leaves the buffer to the first paint after the window's first: that one draws the frozen screen
+    // straight into the window, so that making and filling a screen-sized buffer does not delay it.
+    void PrepareAfterFirstPaint() { deferred_ = true; }
+    // Called at the start of each paint: true for the first paint of a buffer left for later, which is
+    // drawn straight into the window; the paint after it makes the buffer.
+    bool BeforePaint(Gdiplus::Image* frozen);
     // Null while there is no buffer.
     HDC dc() const { return dc_.get(); }
     // Puts the frozen pixels back over the rectangles (client coordinates); false when part of them
@@ -42,11 +48,14 @@ private:
     DWORD* bits_ = nullptr;  // top-down, owned by bitmap_
     SIZE size_{0, 0};
     bool clean_ = false;
+    bool deferred_ = false;
+    bool firstPaintDone_ = false;
 };
 
 // One WM_PAINT of an overlay: only what was invalidated is drawn, over the frozen screen put back there,
-// into the buffer (or, without one, into a bitmap of the clip box), and Present copies it to the window
-// in one BitBlt. Draw on dc() at client coordinates less origin(), or through ClientGraphics().
+// into the buffer (or, without one, into a bitmap of the clip box), and Present copies the repainted
+// rectangles to the window. The first paint of a buffer left for later draws into the window itself.
+// Draw on dc() at client coordinates less origin(), or through a graphics set by UseClientCoordinates.
 class OverlayFrame {
 public:
     OverlayFrame(CWnd* wnd, FrozenScreenBuffer& buffer, Gdiplus::Image* frozen);
@@ -60,14 +69,18 @@ public:
     POINT origin() const { return origin_; }
     // Sets the graphics on dc() to take client coordinates.
     void UseClientCoordinates(Gdiplus::Graphics& graphics) const;
-    // The pixels of dc() for drawing straight into them (after GdiFlush), and the rectangles being
-    // repainted (client coordinates); nothing outside those reaches the window.
+    // The pixels of dc() for drawing straight into them (after GdiFlush; null pixels when dc() is the
+    // window's), and the rectangles being repainted (client coordinates); nothing outside those reaches
+    // the window.
     OutlineRaster::Target Pixels() const { return pixels_; }
     const std::vector<RECT>& Rects() const { return rects_; }
     void Present();
 
 private:
     void DrawBackground(FrozenScreenBuffer& buffer, Gdiplus::Image* frozen);
+    // The frozen screen straight into the window under the repainted rectangles; false when it could not
+    // be read.
+    bool DrawFrozenDirect(Gdiplus::Image* frozen);
 
     qel::UniqueHrgn update_;
     bool clipToUpdate_ = false;
@@ -78,6 +91,7 @@ private:
     HDC target_ = nullptr;
     POINT origin_{0, 0};
     HGDIOBJ previousScratch_ = nullptr;
+    bool direct_ = false;
     OutlineRaster::Target pixels_{nullptr, 0, RECT{}};
     std::vector<RECT> rects_;
 };

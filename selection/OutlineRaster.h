@@ -18,8 +18,19 @@ struct Target {
     RECT area;
 };
 
-// color (0xAARRGGBB, straight alpha) composed over the pixel dst; dst's top byte is kept.
+// color (0xAARRGGBB, straight alpha) composed over the pixel dst; dst's top byte is kept. Rounded as a
+// translucent 1-pixel pen of GDI+ composes: each channel (color * a + dst * (255 - a)) / 255, half up.
 uint32_t BlendOver(uint32_t dst, uint32_t color);
+// The same, rounded as a translucent solid brush of GDI+ fills: the colour is premultiplied first, and
+// each channel is color * a / 255 plus dst * (255 - a) / 255, both half up.
+uint32_t BlendFill(uint32_t dst, uint32_t color);
+
+// How a rectangle's pixels are composed: as a 1-pixel pen or as a solid brush draws them.
+enum class Rounding { Pen, Brush };
+// Composes color over every pixel of rect (client coordinates) within the clip rectangles (not
+// overlapping), each exactly once.
+void BlendRectangle(const Target& target, const RECT* clips, size_t clipCount, const RECT& rect, uint32_t color,
+                    Rounding rounding);
 
 // Blends color over every pixel inside the closed polygon through the points (even-odd rule), within
 // the clip rectangles (client coordinates, not overlapping). A pixel is inside when its point (x, y)

@@ -153,6 +153,7 @@ DimensionLabel WidthLabel(const Gdiplus::Rect& r, Gdiplus::Size measured) {
     const int w1 = measured.Width, h1 = measured.Height;
     if (r.Width <= w1 + 6) return label;
     label.shown = true;
+    label.measured = measured;
     const int a = (w1 + 3) / 2;
     const int x0 = r.X + r.Width / 2 - a;
     label.box = Gdiplus::Rect(x0 + 3, r.Y - 15, w1 - 3, h1);
@@ -170,6 +171,7 @@ DimensionLabel HeightLabel(const Gdiplus::Rect& r, Gdiplus::Size measured) {
     const int w2 = measured.Width, h2 = measured.Height;
     if (r.Height <= h2 + 6) return label;
     label.shown = true;
+    label.measured = measured;
     const int b = (h2 + 3) / 2;
     const int y0 = r.Y + r.Height / 2 - b;
     const int x1 = r.X - w2 + 1;
@@ -214,11 +216,110 @@ int CrossHairStrips(POINT old, POINT now, int clientWidth, int clientHeight, Gdi
     return n;
 }
 
-Gdiplus::Rect DragRepaintBox(POINT down, POINT old, POINT now, int widthLabelWidth, int heightLabelHeight) {
-    const int minX = std::min({down.x, old.x, now.x}), maxX = std::max({down.x, old.x, now.x});
-    const int minY = std::min({down.y, old.y, now.y}), maxY = std::max({down.y, old.y, now.y});
-    const int left = minX - widthLabelWidth - 15, top = minY - 10 - heightLabelHeight;
-    return Gdiplus::Rect(left, top, maxX + 2 - left, maxY + 2 - top);
+namespace {
+
+// The box holding both points, edges included.
+Gdiplus::Rect SegmentBox(const Segment& s) {
+    const int x = std::min(s.from.X, s.to.X), y = std::min(s.from.Y, s.to.Y);
+    return Gdiplus::Rect(x, y, std::abs(s.to.X - s.from.X) + 1, std::abs(s.to.Y - s.from.Y) + 1);
+}
+
+// The union of the rectangles that have an area (a and b each may have none).
+Gdiplus::Rect UnionOfAreas(const Gdiplus::Rect& a, const Gdiplus::Rect& b) {
+    if (!Rects::HasArea(a)) return b;
+    if (!Rects::HasArea(b)) return a;
+    return Rects::Union(a, b);
+}
+
+bool SameLabel(const DimensionLabel& a, const std::wstring& aText, const DimensionLabel& b, const std::wstring& bText) {
+    if (a.shown != b.shown) return false;
+    if (!a.shown) return true;
+    return aText == bText && Rects::Same(a.box, b.box) && a.text.X == b.text.X && a.text.Y == b.text.Y &&
+           Rects::Same(DimensionLabelArea(a), DimensionLabelArea(b));
+}
+
+// Both places of a part whose place or text changed.
+void AppendMoved(bool same, const Gdiplus::Rect& old, const Gdiplus::Rect& now, std::vector<Gdiplus::Rect>& out) {
+    if (same) return;
+    if (Rects::HasArea(old)) out.push_back(old);
+    if (Rects::HasArea(now)) out.push_back(now);
+}
+
+}  // namespace
+
+Gdiplus::Rect DimensionLabelArea(const DimensionLabel& label) {
+    if (!label.shown) return Gdiplus::Rect(0, 0, 0, 0);
+    Gdiplus::Rect area = UnionOfAreas(Gdiplus::Rect(label.box.X, label.box.Y, label.box.Width + 1, label.box.Height + 1),
+                                      Gdiplus::Rect(label.text.X, label.text.Y, label.measured.Width, label.measured.Height));
+    for (const Segment& s : label.line) area = UnionOfAreas(area, SegmentBox(s));
+    for (const Segment& s : label.ticks) area = UnionOfAreas(area, SegmentBox(s));
+    return Rects::Grown(area, kInkMargin);
+}
+
+int RectangleOutline(const Gdiplus::Rect& r, Gdiplus::Rect outline[4]) {
+    if (!Rects::HasArea(r)) return 0;
+    outline[0] = Gdiplus::Rect(r.X, r.Y, r.Width + 1, 1);                  // top
+    outline[1] = Gdiplus::Rect(r.X, r.Y + r.Height, r.Width + 1, 1);       // bottom
+    outline[2] = Gdiplus::Rect(r.X, r.Y + 1, 1, r.Height - 1);             // left, between them
+    outline[3] = Gdiplus::Rect(r.X + r.Width, r.Y + 1, 1, r.Height - 1);   // right
+    return 4;
+}
+
+void AppendDifference(const Gdiplus::Rect& a, const Gdiplus::Rect& b, std::vector<Gdiplus::Rect>& out) {
+    if (!Rects::HasArea(a)) return;
+    const Gdiplus::Rect common = Rects::Intersection(a, b);
+    if (!Rects::HasArea(common)) {
+        out.push_back(a);
+        return;
+    }
+    const int aRight = a.X + a.Width, aBottom = a.Y + a.Height;
+    const int cRight = common.X + common.Width, cBottom = common.Y + common.Height;
+    const Gdiplus::Rect parts[4] = {Gdiplus::Rect(a.X, a.Y, a.Width, common.Y - a.Y),
+                                    Gdiplus::Rect(a.X, cBottom, a.Width, aBottom - cBottom),
+                                    Gdiplus::Rect(a.X, common.Y, common.X - a.X, common.Height),
+                                    Gdiplus::Rect(cRight, common.Y, aRight - cRight, common.Height)};
+    for (const Gdiplus::Rect& part : parts)
+        if (Rects::HasArea(part)) out.push_back(part);
+}
+
+std::vector<Gdiplus::Rect> SelectionChange(const SelectionExtent& old, const SelectionExtent& now) {
+    static const SelectionExtent none;
+    const SelectionExtent& a = old.drawn ? old : none;
+    const SelectionExtent& b = now.drawn ? now : none;
+    std::vector<Gdiplus::Rect> out;
+
+    // The shape.
+    const bool aRectangle = a.drawn && a.shape == 1, bRectangle = b.drawn && b.shape == 1;
+    const bool aOther = a.drawn && (a.shape == 2 || a.shape == 3), bOther = b.drawn && (b.shape == 2 || b.shape == 3);
+    const bool sameShape = a.drawn == b.drawn && a.shape == b.shape && Rects::Same(a.r, b.r);
+    if (!sameShape && (aOther || bOther)) {
+        // An ellipse or rounded rectangle changes all over: the box of both, outlines included.
+        const Gdiplus::Rect aBox = aOther ? Gdiplus::Rect(a.r.X, a.r.Y, a.r.Width + 1, a.r.Height + 1) : Gdiplus::Rect();
+        const Gdiplus::Rect bBox = bOther ? Gdiplus::Rect(b.r.X, b.r.Y, b.r.Width + 1, b.r.Height + 1) : Gdiplus::Rect();
+        const Gdiplus::Rect both = UnionOfAreas(aBox, bBox);
+        if (Rects::HasArea(both)) out.push_back(Rects::Grown(both, kInkMargin));
+    }
+    if (!sameShape && (aRectangle || bRectangle)) {
+        // A rectangle: the fill changes only between the two, the outlines wherever either runs.
+        const Gdiplus::Rect aFill = aRectangle ? a.r : Gdiplus::Rect(), bFill = bRectangle ? b.r : Gdiplus::Rect();
+        AppendDifference(aFill, bFill, out);
+        AppendDifference(bFill, aFill, out);
+        Gdiplus::Rect strips[4];
+        for (int i = 0, n = RectangleOutline(aFill, strips); i < n; ++i) out.push_back(strips[i]);
+        for (int i = 0, n = RectangleOutline(bFill, strips); i < n; ++i) out.push_back(strips[i]);
+    }
+
+    // The labels, the read-out and the window label, where they moved or read differently.
+    AppendMoved(SameLabel(a.width, a.widthText, b.width, b.widthText), DimensionLabelArea(a.width),
+                DimensionLabelArea(b.width), out);
+    AppendMoved(SameLabel(a.height, a.heightText, b.height, b.heightText), DimensionLabelArea(a.height),
+                DimensionLabelArea(b.height), out);
+    const auto grown = [](const Gdiplus::Rect& r) { return Rects::HasArea(r) ? Rects::Grown(r, kInkMargin) : r; };
+    AppendMoved(Rects::Same(a.readout, b.readout) && a.readoutText == b.readoutText, grown(a.readout),
+                grown(b.readout), out);
+    AppendMoved(Rects::Same(a.windowLabel, b.windowLabel) && a.windowText == b.windowText, grown(a.windowLabel),
+                grown(b.windowLabel), out);
+    return out;
 }
 
 ZoomerBars ZoomerCrossHair(const Gdiplus::Rect& d, int sourceSide) {

@@ -80,6 +80,7 @@ struct DimensionLabel {
     bool shown = false;
     Gdiplus::Rect box;     // the rounded box (radius 3)
     Gdiplus::Point text;   // where the text is drawn
+    Gdiplus::Size measured;  // the text's measured size from there: it reaches past the box
     Segment line[2];       // the dimension line either side of the box
     Segment ticks[2];      // the end ticks
 };
@@ -101,9 +102,37 @@ Gdiplus::PointF ReadoutOrigin(const Gdiplus::Rect& r, const Gdiplus::Rect& c, fl
 // the mouse up, in a window clientWidth x clientHeight: a strip along each changed axis at both the old
 // and the new position. Returns how many rectangles it wrote into out (0, 2 or 4).
 int CrossHairStrips(POINT old, POINT now, int clientWidth, int clientHeight, Gdiplus::Rect out[4]);
-// What it repaints while a selection is dragged: the box holding the mouse-down point and the old and
-// new cursor, extended by the width label's width on the left and the height label's height on top.
-Gdiplus::Rect DragRepaintBox(POINT down, POINT old, POINT now, int widthLabelWidth, int heightLabelHeight);
+
+// Pixels around what a selection's paint draws that may still change: a pen straddles its line and
+// anti-aliased text and curves reach a pixel past their bounds.
+constexpr int kInkMargin = 2;
+
+// Everything that a drawn selection shows, where the paint lays it out (client coordinates).
+struct SelectionExtent {
+    bool drawn = false;         // false: no selection is shown, none of the rest counts
+    int shape = 0;              // 1 rectangle, 2 ellipse, 3 rounded rectangle, any other value none
+    Gdiplus::Rect r;            // the rectangle the shape is drawn in
+    DimensionLabel width, height;
+    std::wstring widthText, heightText;
+    Gdiplus::Rect readout;      // the size read-out's text; no area when it is not drawn
+    std::wstring readoutText;
+    Gdiplus::Rect windowLabel;  // the window label's text; no area when it is not drawn
+    std::wstring windowText;
+};
+// The area a dimension label covers (box, text, dimension line and ticks), grown by kInkMargin; no area
+// when it is not shown.
+Gdiplus::Rect DimensionLabelArea(const DimensionLabel& label);
+// The pixels of a rectangle shape drawn in r: its fill, [X, X + Width) x [Y, Y + Height), and its 1-pixel
+// outline, the columns X and X + Width and the rows Y and Y + Height between them. Neither is drawn
+// when r has no area. Returns how many outline strips it wrote into outline (0 or 4).
+int RectangleOutline(const Gdiplus::Rect& r, Gdiplus::Rect outline[4]);
+// What repaints a selection drawn as old so that it shows as now, where only the parts that differ are
+// given: for the rectangle shape the area between the two fills and both outlines, for the other shapes
+// (whose pixels change all over) the box holding both; each dimension label, read-out and window label
+// whose place or text changed, at the old and the new place. Nothing when both are the same.
+std::vector<Gdiplus::Rect> SelectionChange(const SelectionExtent& old, const SelectionExtent& now);
+// The parts of a that are not in b: at most 4 rectangles, appended to out.
+void AppendDifference(const Gdiplus::Rect& a, const Gdiplus::Rect& b, std::vector<Gdiplus::Rect>& out);
 
 // Magnifier drawing geometry for a destination square (window coordinates) and the source side.
 struct ZoomerBars {

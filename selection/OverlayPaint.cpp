@@ -5,12 +5,14 @@
 #include <QelFramework/Framework.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "GdiplusHandles.h"
 #include "selection/OverlayHelpers.h"
+#include "windows/Rectangles.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ constexpr Gdiplus::ARGB kCrossHairColor = 0xFF20B2AA;
 constexpr Gdiplus::ARGB kLabelFill = 0xC8D9F0E3;
 constexpr Gdiplus::ARGB kLabelInk = 0xFF2E8B57;
 constexpr Gdiplus::ARGB kReadoutColor = 0xFF20B2AA;
+constexpr Gdiplus::ARGB kWindowLabelColor = 0xFFFF8C00;
 constexpr float kLabelPoints = 8.0f;
 constexpr float kReadoutMeasurePoints = 12.0f;  // the read-out is measured at this size
 const Gdiplus::RectF kLayoutBox(0, 0, 1000, 500);
@@ -75,6 +78,13 @@ Gdiplus::Size MeasureRounded(Gdiplus::Graphics& graphics, const std::wstring& te
     return Gdiplus::Size(RoundToPixels(size.Width), RoundToPixels(size.Height));
 }
 
+// The whole pixels a text measured as size from at covers.
+Gdiplus::Rect TextBounds(Gdiplus::PointF at, Gdiplus::SizeF size) {
+    const int left = static_cast<int>(std::floor(at.X)), top = static_cast<int>(std::floor(at.Y));
+    const int right = static_cast<int>(std::ceil(at.X + size.Width)), bottom = static_cast<int>(std::ceil(at.Y + size.Height));
+    return Gdiplus::Rect(left, top, right - left, bottom - top);
+}
+
 // A rounded label box, filled and outlined, with its text.
 void DrawLabel(Gdiplus::Graphics& graphics, const Gdiplus::Rect& box, Gdiplus::Point at, const std::wstring& text,
                const Gdiplus::Font& font) {
@@ -106,19 +116,61 @@ bool Touches(const std::vector<RECT>* repainted, const OverlayLayout::Segment& s
                    static_cast<float>(std::abs(s.to.Y - s.from.Y)));
 }
 
-// The label, its dimension line and end ticks, each only where it touches what is repainted.
+// The parts of the repainted rectangles (all of pixels without them) that lie on pixels.
+std::vector<RECT> ClipsWithin(const OutlineRaster::Target& pixels, const std::vector<RECT>* repainted) {
+    std::vector<RECT> clips;
+    if (!repainted) return {pixels.area};
+    for (const RECT& r : *repainted) {
+        RECT part;
+        if (::IntersectRect(&part, &r, &pixels.area)) clips.push_back(part);
+    }
+    return clips;
+}
+
+// color written over every pixel of r within the clips.
+void FillOpaque(const OutlineRaster::Target& pixels, const std::vector<RECT>& clips, const RECT& r, uint32_t color) {
+    for (const RECT& clip : clips) {
+        RECT part;
+        if (!::IntersectRect(&part, &clip, &r)) continue;
+        for (LONG y = part.top; y < part.bottom; ++y) {
+            uint32_t* row = pixels.pixels + static_cast<ptrdiff_t>(y - pixels.area.top) * pixels.stride - pixels.area.left;
+            std::fill(row + part.left, row + part.right, color);
+        }
+    }
+}
+
+// The label, its dimension line and end ticks, each only where it touches what is repainted. With
+// pixels, the lines (level or upright, opaque, 1 pixel: both end pixels included, none for no length, as
+// GDI+ draws them) are written straight into them.
 void DrawDimension(Gdiplus::Graphics& graphics, const OverlayLayout::DimensionLabel& label,
-                   const std::wstring& text, const Gdiplus::Font& font, const std::vector<RECT>* repainted) {
+                   const std::wstring& text, const Gdiplus::Font& font, const std::vector<RECT>* repainted,
+                   const OutlineRaster::Target* pixels) {
     if (!label.shown) return;
     // The text reaches 3 pixels past its box.
     if (Touches(repainted, static_cast<float>(label.box.X), static_cast<float>(label.box.Y),
                 static_cast<float>(label.box.Width + 3), static_cast<float>(label.box.Height)))
         DrawLabel(graphics, label.box, label.text, text, font);
-    Gdiplus::Pen pen(Gdiplus::Color(kLabelInk), 1.0f);
+    std::vector<const OverlayLayout::Segment*> segments;
     for (const OverlayLayout::Segment& s : label.line)
-        if (Touches(repainted, s)) graphics.DrawLine(&pen, s.from, s.to);
+        if (Touches(repainted, s)) segments.push_back(&s);
     for (const OverlayLayout::Segment& s : label.ticks)
-        if (Touches(repainted, s)) graphics.DrawLine(&pen, s.from, s.to);
+        if (Touches(repainted, s)) segments.push_back(&s);
+    if (segments.empty()) return;
+    if (pixels && pixels->pixels) {
+        graphics.Flush(Gdiplus::FlushIntentionSync);
+        ::GdiFlush();  // the box and text are in before the lines go beside them
+        const std::vector<RECT> clips = ClipsWithin(*pixels, repainted);
+        for (const OverlayLayout::Segment* s : segments) {
+            const bool level = s->from.Y == s->to.Y, upright = s->from.X == s->to.X;
+            if (level == upright) continue;  // no length (a slanted line is never laid out)
+            const RECT line{std::min(s->from.X, s->to.X), std::min(s->from.Y, s->to.Y), std::max(s->from.X, s->to.X) + 1,
+                            std::max(s->from.Y, s->to.Y) + 1};
+            FillOpaque(*pixels, clips, line, kLabelInk);
+        }
+        return;
+    }
+    Gdiplus::Pen pen(Gdiplus::Color(kLabelInk), 1.0f);
+    for (const OverlayLayout::Segment* s : segments) graphics.DrawLine(&pen, s->from, s->to);
 }
 
 // True when every pixel of source lies in the image and is opaque: the magnified image then covers the
@@ -140,6 +192,97 @@ bool OpaqueSource(Gdiplus::Image* image, const Gdiplus::Rect& source) {
     return true;
 }
 
+// The rectangles of region (device coordinates) moved by offset; empty when it cannot be read.
+std::vector<RECT> RegionRects(HRGN region, POINT offset) {
+    std::vector<RECT> rects;
+    const DWORD size = ::GetRegionData(region, 0, nullptr);
+    if (!size) return rects;
+    std::vector<BYTE> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (::GetRegionData(region, size, header) != size) return rects;
+    const RECT* first = reinterpret_cast<const RECT*>(header->Buffer);
+    for (DWORD i = 0; i < header->rdh.nCount; ++i) {
+        RECT r = first[i];
+        ::OffsetRect(&r, offset.x, offset.y);
+        rects.push_back(r);
+    }
+    return rects;
+}
+
+// The parts of a that lie in b (client coordinates), appended to out.
+void AppendCommon(const std::vector<RECT>& a, const std::vector<RECT>& b, std::vector<RECT>& out) {
+    for (const RECT& x : a)
+        for (const RECT& y : b) {
+            RECT common;
+            if (::IntersectRect(&common, &x, &y)) out.push_back(common);
+        }
+}
+
+// The opaque magnifier's image written straight into the pixels: GDI+ resamples and composes every
+// magnified pixel through several conversions, a good part of a frame. Done only where nothing shows
+// through: an opaque source wholly on the screenshot, drawn without translucency, with magnified pixels
+// of at least 2 (the bars then are plain rectangles). Each pixel takes the source pixel under its
+// top-left corner, which is what GDI+ samples with the pixel offset mode set here, computed exactly
+// (GDI+ in floating point may put a boundary one column off). inside receives the parts of the clip, the
+// circle as GDI+ clips to it, that are repainted. False, with nothing drawn, where this does not apply.
+bool MagnifyIntoPixels(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const Gdiplus::Rect& source,
+                       const Gdiplus::Rect& destination, const Gdiplus::GraphicsPath& circle,
+                       const OutlineRaster::Target& pixels, const std::vector<RECT>* repainted, std::vector<RECT>& inside) {
+    auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(screenshot);
+    const OverlayLayout::ZoomerBars z = OverlayLayout::ZoomerCrossHair(destination, source.Width);
+    if (!bitmap || z.pixel < 2 || source.Height <= 0) return false;
+    for (const Gdiplus::Rect& o : z.outlines)
+        if (o.Width <= 0 || o.Height <= 0) return false;
+    if (!OpaqueSource(screenshot, source)) return false;
+    qel::BitmapBitsLock lock(bitmap, source, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB);
+    if (!lock.ok()) return false;
+
+    // The clip as GDI+ applies it, in the device's pixels.
+    Gdiplus::Region clipRegion(&circle);
+    qel::UniqueHrgn region(clipRegion.GetHRGN(&graphics));
+    if (!region) return false;
+    std::vector<RECT> disc;
+    const std::vector<RECT> square{Rects::ToRECT(destination)};
+    AppendCommon(RegionRects(region.get(), POINT{pixels.area.left, pixels.area.top}), square, disc);
+    if (disc.empty()) return false;
+    AppendCommon(disc, ClipsWithin(pixels, repainted), inside);
+
+    graphics.Flush(Gdiplus::FlushIntentionSync);
+    ::GdiFlush();  // GDI may still be drawing into the pixels
+    std::vector<int> columns(static_cast<size_t>(destination.Width));
+    for (int i = 0; i < destination.Width; ++i)
+        columns[static_cast<size_t>(i)] = static_cast<int>(static_cast<long long>(i) * source.Width / destination.Width);
+    for (const RECT& part : inside) {
+        for (LONG y = part.top; y < part.bottom; ++y) {
+            const long long sy = static_cast<long long>(y - destination.Y) * source.Height / destination.Height;
+            const auto* from = reinterpret_cast<const uint32_t*>(lock.scan0() + static_cast<ptrdiff_t>(sy) * lock.data().Stride);
+            uint32_t* row = pixels.pixels + static_cast<ptrdiff_t>(y - pixels.area.top) * pixels.stride - pixels.area.left;
+            for (LONG x = part.left; x < part.right; ++x) row[x] = from[columns[static_cast<size_t>(x - destination.X)]];
+        }
+    }
+    return true;
+}
+
+// The opaque cross-hair bars and their outlines over the magnifier, within clips: the pixels GDI+ gives
+// a bar of a pen at least 2 wide (from its start up to its end) and a 1-pixel rectangle outline.
+void PaintCrossHairBars(const OverlayLayout::ZoomerBars& z, const OutlineRaster::Target& pixels,
+                        const std::vector<RECT>& clips) {
+    const int p = z.pixel, h = p / 2;
+    for (const OverlayLayout::Segment& s : z.bars) {
+        const bool vertical = s.from.X == s.to.X;
+        const RECT bar = vertical ? RECT{s.from.X - h, std::min(s.from.Y, s.to.Y), s.from.X - h + p, std::max(s.from.Y, s.to.Y)}
+                                  : RECT{std::min(s.from.X, s.to.X), s.from.Y - h, std::max(s.from.X, s.to.X), s.from.Y - h + p};
+        FillOpaque(pixels, clips, bar, 0xFF000000u);
+    }
+    for (const Gdiplus::Rect& o : z.outlines) {
+        const LONG right = o.X + o.Width, bottom = o.Y + o.Height;
+        FillOpaque(pixels, clips, RECT{o.X, o.Y, right + 1, o.Y + 1}, 0xFFFFFFFFu);
+        FillOpaque(pixels, clips, RECT{o.X, bottom, right + 1, bottom + 1}, 0xFFFFFFFFu);
+        FillOpaque(pixels, clips, RECT{o.X, o.Y + 1, o.X + 1, bottom}, 0xFFFFFFFFu);
+        FillOpaque(pixels, clips, RECT{right, o.Y + 1, right + 1, bottom}, 0xFFFFFFFFu);
+    }
+}
+
 }  // namespace
 
 const Gdiplus::FontFamily* OverlayFontFamily() {
@@ -154,7 +297,8 @@ Gdiplus::TextureBrush* CheckerboardBrush() {
 }
 
 void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const Gdiplus::Rect& source,
-                const Gdiplus::Rect& destination, bool translucent, float opacity) {
+                const Gdiplus::Rect& destination, bool translucent, float opacity, const OutlineRaster::Target* pixels,
+                const std::vector<RECT>* repainted) {
     if (!screenshot || destination.Width <= 0 || destination.Height <= 0 || source.Width <= 0) return;
     std::unique_ptr<Gdiplus::ImageAttributes> attributes;
     if (translucent) {
@@ -172,6 +316,19 @@ void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const G
     circle.AddEllipse(destination);
     graphics.SetClip(&circle, Gdiplus::CombineModeReplace);
 
+    const float scaled = opacity * 255.0f;
+    const BYTE alpha = scaled >= 255.0f ? 255 : scaled <= 0.0f ? 0 : static_cast<BYTE>(scaled);
+    Gdiplus::Pen ring(Gdiplus::Color(alpha, 255, 255, 255), 2.0f);
+    const OverlayLayout::ZoomerBars z = OverlayLayout::ZoomerCrossHair(destination, source.Width);
+    std::vector<RECT> inside;
+    if (!translucent && pixels && pixels->pixels &&
+        MagnifyIntoPixels(graphics, screenshot, source, destination, circle, *pixels, repainted, inside)) {
+        graphics.DrawEllipse(&ring, destination);
+        ::GdiFlush();  // the pen's pixels are in before the bars go over them
+        PaintCrossHairBars(z, *pixels, inside);
+        return;
+    }
+
     if (!translucent) {
         Gdiplus::TextureBrush* checkerboard = CheckerboardBrush();
         if (checkerboard && !OpaqueSource(screenshot, source)) graphics.FillRectangle(checkerboard, destination);
@@ -181,14 +338,10 @@ void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const G
                            attributes.get());
     }
 
-    const float scaled = opacity * 255.0f;
-    const BYTE alpha = scaled >= 255.0f ? 255 : scaled <= 0.0f ? 0 : static_cast<BYTE>(scaled);
-    Gdiplus::Pen ring(Gdiplus::Color(alpha, 255, 255, 255), 2.0f);
     graphics.DrawEllipse(&ring, destination);
 
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeNone);
-    const OverlayLayout::ZoomerBars z = OverlayLayout::ZoomerCrossHair(destination, source.Width);
     Gdiplus::Pen bar(Gdiplus::Color(alpha, 0, 0, 0), static_cast<float>(z.pixel));
     for (const OverlayLayout::Segment& s : z.bars) graphics.DrawLine(&bar, s.from, s.to);
     ring.SetColor(Gdiplus::Color(alpha, 255, 255, 255));
@@ -221,26 +374,122 @@ void PaintCoordinateLabel(Gdiplus::Graphics& graphics, POINT cursor) {
 SelectionInk::SelectionInk(float outlineWidth)
     : fill(Gdiplus::Color(kSelectionFill)), outline(Gdiplus::Color(kSelectionOutline), outlineWidth) {}
 
-bool PaintSizeLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
-                     const OverlayLayout::SizeTexts& texts, const std::vector<RECT>* repainted) {
+void DrawSelectionShape(Gdiplus::Graphics& graphics, int shape, const Gdiplus::Rect& r, const SelectionInk& ink,
+                        const OutlineRaster::Target* pixels, const std::vector<RECT>* repainted) {
+    switch (shape) {
+        case 1: {
+            if (!pixels || !pixels->pixels || ink.outline.GetWidth() != 1.0f) {
+                graphics.FillRectangle(&ink.fill, r);
+                graphics.DrawRectangle(&ink.outline, r);
+                break;
+            }
+            // GDI+ composes the whole rectangle, however little of it is repainted: a large selection then
+            // costs several frames. The same pixels, composed the same way, are written where repainted.
+            Gdiplus::Color outlineColor;
+            ink.outline.GetColor(&outlineColor);
+            Gdiplus::Rect outline[4];
+            const int strips = OverlayLayout::RectangleOutline(r, outline);
+            if (!strips) break;
+            graphics.Flush(Gdiplus::FlushIntentionSync);
+            ::GdiFlush();  // GDI may still be drawing into the pixels
+            const RECT whole = pixels->area;
+            const RECT* clips = repainted ? repainted->data() : &whole;
+            const size_t clipCount = repainted ? repainted->size() : 1;
+            const RECT fill{r.X, r.Y, r.X + r.Width, r.Y + r.Height};
+            OutlineRaster::BlendRectangle(*pixels, clips, clipCount, fill, kSelectionFill, OutlineRaster::Rounding::Brush);
+            for (int i = 0; i < strips; ++i) {
+                const RECT strip{outline[i].X, outline[i].Y, outline[i].X + outline[i].Width,
+                                 outline[i].Y + outline[i].Height};
+                OutlineRaster::BlendRectangle(*pixels, clips, clipCount, strip, outlineColor.GetValue(),
+                                              OutlineRaster::Rounding::Pen);
+            }
+            break;
+        }
+        case 2:
+            graphics.FillEllipse(&ink.fill, r);
+            graphics.DrawEllipse(&ink.outline, r);
+            break;
+        case 3: {
+            Gdiplus::GraphicsPath path;
+            AddRoundedRectangle(r.X, r.Y, r.Width, r.Height, SelectionCornerRadius(r.Width, r.Height), path);
+            graphics.FillPath(&ink.fill, &path);
+            graphics.DrawPath(&ink.outline, &path);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+SelectionLabels LayOutSelectionLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
+                                      const OverlayLayout::SizeTexts& texts, const std::wstring& windowText) {
+    SelectionLabels labels;
+    labels.texts = texts;
     const Gdiplus::Font font(OverlayFontFamily(), kLabelPoints, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-    DrawDimension(graphics, OverlayLayout::WidthLabel(r, MeasureRounded(graphics, texts.width, font)), texts.width,
-                  font, repainted);
-    DrawDimension(graphics, OverlayLayout::HeightLabel(r, MeasureRounded(graphics, texts.height, font)),
-                  texts.height, font, repainted);
+    labels.width = OverlayLayout::WidthLabel(r, MeasureRounded(graphics, texts.width, font));
+    labels.height = OverlayLayout::HeightLabel(r, MeasureRounded(graphics, texts.height, font));
 
     const Gdiplus::Font measuring(OverlayFontFamily(), kReadoutMeasurePoints, Gdiplus::FontStyleRegular,
                                   Gdiplus::UnitPoint);
     const Gdiplus::SizeF measured = Measure(graphics, texts.readout, measuring);
-    const float points = OverlayLayout::ReadoutPointSize(c, measured.Width, measured.Height);
-    if (points <= 0.0f) return false;
-    const Gdiplus::Font bold(OverlayFontFamily(), points, Gdiplus::FontStyleBold, Gdiplus::UnitPoint);
-    const Gdiplus::PointF at = OverlayLayout::ReadoutOrigin(r, c, measured.Width, bold.GetHeight(&graphics));
-    if (repainted) {
-        const Gdiplus::SizeF drawn = Measure(graphics, texts.readout, bold);
-        if (!Touches(repainted, at.X, at.Y, drawn.Width, drawn.Height)) return true;
+    labels.readoutPoints = OverlayLayout::ReadoutPointSize(c, measured.Width, measured.Height);
+    if (labels.readoutPoints <= 0.0f) return labels;
+    const Gdiplus::Font bold(OverlayFontFamily(), labels.readoutPoints, Gdiplus::FontStyleBold, Gdiplus::UnitPoint);
+    labels.readoutAt = OverlayLayout::ReadoutOrigin(r, c, measured.Width, bold.GetHeight(&graphics));
+    labels.readoutSize = Measure(graphics, texts.readout, bold);
+    if (!windowText.empty()) {
+        labels.windowText = windowText;
+        labels.windowAt = Gdiplus::PointF(static_cast<float>(r.X), static_cast<float>(r.Y));
+        labels.windowSize = Measure(graphics, windowText, measuring);
     }
-    Gdiplus::SolidBrush brush{Gdiplus::Color(kReadoutColor)};
-    graphics.DrawString(texts.readout.c_str(), static_cast<INT>(texts.readout.size()), &bold, at, &brush);
-    return true;
+    return labels;
+}
+
+void DrawSelectionLabels(Gdiplus::Graphics& graphics, const SelectionLabels& labels,
+                         const std::vector<RECT>* repainted, const OutlineRaster::Target* pixels) {
+    const Gdiplus::Font font(OverlayFontFamily(), kLabelPoints, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    DrawDimension(graphics, labels.width, labels.texts.width, font, repainted, pixels);
+    DrawDimension(graphics, labels.height, labels.texts.height, font, repainted, pixels);
+    if (labels.readoutPoints <= 0.0f) return;
+    if (Touches(repainted, labels.readoutAt.X, labels.readoutAt.Y, labels.readoutSize.Width, labels.readoutSize.Height)) {
+        const Gdiplus::Font bold(OverlayFontFamily(), labels.readoutPoints, Gdiplus::FontStyleBold, Gdiplus::UnitPoint);
+        Gdiplus::SolidBrush brush{Gdiplus::Color(kReadoutColor)};
+        graphics.DrawString(labels.texts.readout.c_str(), static_cast<INT>(labels.texts.readout.size()), &bold,
+                            labels.readoutAt, &brush);
+    }
+    if (!labels.windowText.empty() && Touches(repainted, labels.windowAt.X, labels.windowAt.Y, labels.windowSize.Width,
+                                              labels.windowSize.Height)) {
+        const Gdiplus::Font regular(OverlayFontFamily(), kReadoutMeasurePoints, Gdiplus::FontStyleRegular,
+                                    Gdiplus::UnitPoint);
+        Gdiplus::SolidBrush brush{Gdiplus::Color(kWindowLabelColor)};
+        graphics.DrawString(labels.windowText.c_str(), static_cast<INT>(labels.windowText.size()), &regular,
+                            labels.windowAt, &brush);
+    }
+}
+
+OverlayLayout::SelectionExtent SelectionExtentOf(int shape, const Gdiplus::Rect& r, const SelectionLabels& labels) {
+    OverlayLayout::SelectionExtent extent;
+    extent.drawn = true;
+    extent.shape = shape;
+    extent.r = r;
+    extent.width = labels.width;
+    extent.height = labels.height;
+    extent.widthText = labels.texts.width;
+    extent.heightText = labels.texts.height;
+    if (labels.readoutPoints > 0.0f) {
+        extent.readout = TextBounds(labels.readoutAt, labels.readoutSize);
+        extent.readoutText = labels.texts.readout;
+        if (!labels.windowText.empty()) {
+            extent.windowLabel = TextBounds(labels.windowAt, labels.windowSize);
+            extent.windowText = labels.windowText;
+        }
+    }
+    return extent;
+}
+
+bool PaintSizeLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
+                     const OverlayLayout::SizeTexts& texts, const std::vector<RECT>* repainted) {
+    const SelectionLabels labels = LayOutSelectionLabels(graphics, r, c, texts);
+    DrawSelectionLabels(graphics, labels, repainted);
+    return labels.readoutPoints > 0.0f;
 }

@@ -6,8 +6,10 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <string>
 #include <vector>
 
+#include "selection/OutlineRaster.h"
 #include "selection/OverlayLayout.h"
 
 // The generic sans-serif family every overlay label uses; made once and kept.
@@ -18,9 +20,11 @@ Gdiplus::TextureBrush* CheckerboardBrush();
 
 // The magnifier: draws the source rectangle of screenshot magnified into the circle inscribed in
 // destination, over the checkerboard when opaque, else with the screenshot at opacity. The clip set
-// here stays on the graphics.
+// here stays on the graphics. With pixels (those of the graphics' DC, client coordinates) the opaque
+// magnifier is written into them where repainted (all of pixels without it) rather than through GDI+.
 void DrawZoomer(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, const Gdiplus::Rect& source,
-                const Gdiplus::Rect& destination, bool translucent, float opacity);
+                const Gdiplus::Rect& destination, bool translucent, float opacity,
+                const OutlineRaster::Target* pixels = nullptr, const std::vector<RECT>* repainted = nullptr);
 
 // The dotted cross-hair through the cursor across the screen bounds' extent, on a DC whose first pixel
 // is the client point origin.
@@ -39,9 +43,38 @@ struct SelectionInk {
     Gdiplus::Pen outline;
 };
 
+// The selection's shape in r: 1 rectangle, 2 ellipse, 3 rounded rectangle, any other value none. With
+// pixels (those of the graphics' DC, client coordinates), the rectangle is composed straight into them
+// within repainted (all of pixels without it), as GDI+ would draw it but only where it is repainted.
+void DrawSelectionShape(Gdiplus::Graphics& graphics, int shape, const Gdiplus::Rect& r, const SelectionInk& ink,
+                        const OutlineRaster::Target* pixels = nullptr, const std::vector<RECT>* repainted = nullptr);
+
+// A selection's dimension labels, large read-out and window label, laid out and measured as they are
+// drawn: the labels around the drawn rectangle r, the read-out sized and centred by the selection c.
+struct SelectionLabels {
+    OverlayLayout::SizeTexts texts;
+    OverlayLayout::DimensionLabel width, height;
+    float readoutPoints = 0.0f;  // 0: too small to be drawn, and then no window label either
+    Gdiplus::PointF readoutAt;
+    Gdiplus::SizeF readoutSize;  // measured in the font it is drawn in
+    std::wstring windowText;     // empty: no window label
+    Gdiplus::PointF windowAt;
+    Gdiplus::SizeF windowSize;
+};
+// windowText: the window label's text, or empty for none.
+SelectionLabels LayOutSelectionLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
+                                      const OverlayLayout::SizeTexts& texts, const std::wstring& windowText = {});
+// With repainted (client coordinates), a piece that touches none of them is not drawn: each costs a
+// good part of a frame. With pixels (those of the graphics' DC), the dimension lines are written
+// straight into them.
+void DrawSelectionLabels(Gdiplus::Graphics& graphics, const SelectionLabels& labels,
+                         const std::vector<RECT>* repainted = nullptr, const OutlineRaster::Target* pixels = nullptr);
+// Where a selection drawn with shape in r and with these labels shows.
+OverlayLayout::SelectionExtent SelectionExtentOf(int shape, const Gdiplus::Rect& r, const SelectionLabels& labels);
+
 // The dimension labels around the drawn rectangle r and the large read-out sized and centred by the
 // selection c, with the given texts. True when the read-out was large enough to be drawn (whether or not
 // it touched the repainted areas). With repainted (client coordinates), a piece that touches none of
-// them is not drawn: each costs a good part of a frame.
+// them is not drawn.
 bool PaintSizeLabels(Gdiplus::Graphics& graphics, const Gdiplus::Rect& r, const Gdiplus::Rect& c,
                      const OverlayLayout::SizeTexts& texts, const std::vector<RECT>* repainted = nullptr);

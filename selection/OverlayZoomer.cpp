@@ -63,9 +63,11 @@ void OverlayZoomer::Tick(HWND wnd, POINT old, POINT now, bool place, const Gdipl
     InvalidateArea(wnd, Rects::Grown(Rects::Offset(next, now), kZoomerMargin));
 }
 
-void OverlayZoomer::Paint(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, POINT cursor) const {
+void OverlayZoomer::Paint(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, POINT cursor,
+                          const OutlineRaster::Target* pixels, const std::vector<RECT>* repainted) const {
     if (!animator_) return;
     constexpr int side = OverlayLayout::kZoomerSourceSide;
     const Gdiplus::Rect source(cursor.x - side / 2, cursor.y - side / 2, side, side);
-    DrawZoomer(graphics, screenshot, source, Rects::Offset(animator_->Current(), cursor), translucent_, opacity_);
+    DrawZoomer(graphics, screenshot, source, Rects::Offset(animator_->Current(), cursor), translucent_, opacity_, pixels,
+               repainted);
 }

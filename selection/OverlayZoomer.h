@@ -6,8 +6,10 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <vector>
 
 #include "selection/Animators.h"
+#include "selection/OutlineRaster.h"
 
 class OverlayZoomer {
 public:
@@ -25,8 +27,10 @@ public:
     // is set, advances the animator and repaints the new place.
     void Tick(HWND wnd, POINT old, POINT now, bool place, const Gdiplus::Rect& selection,
               const Gdiplus::Rect& screenBounds);
-    // Draws the 25 x 25 pixels around the cursor magnified into the animator's current rectangle.
-    void Paint(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, POINT cursor) const;
+    // Draws the 25 x 25 pixels around the cursor magnified into the animator's current rectangle; with
+    // pixels (those of the graphics' DC), straight into them where repainted, as DrawZoomer can.
+    void Paint(Gdiplus::Graphics& graphics, Gdiplus::Image* screenshot, POINT cursor,
+               const OutlineRaster::Target* pixels = nullptr, const std::vector<RECT>* repainted = nullptr) const;
 
     // Null while the magnifier was never on.
     const RectangleAnimator* Animator() const { return animator_.get(); }

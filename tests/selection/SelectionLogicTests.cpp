@@ -1,9 +1,12 @@
 // Pure rules of the selection: axis lock, easing, animator legs, remote-session frame counts, text measuring,
-// the magnifier's placement on monitors anywhere in the virtual screen, the labels' placement and wording.
+// the magnifier's placement on monitors anywhere in the virtual screen, the labels' placement and wording,
+// and what a drag tick repaints, checked against the real paint.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "GdiplusHandles.h"
 #include "capture/CaptureSettings.h"
@@ -11,6 +14,7 @@
 #include "selection/AxisLock.h"
 #include "selection/OverlayLayout.h"
 #include "selection/OverlayHelpers.h"
+#include "selection/OverlayPaint.h"
 
 using namespace OverlayLayout;
 
@@ -207,4 +211,167 @@ TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheM
     EXPECT_EQ(WindowLabelText(wnd, L"Notes", L"C:\\x\\y.exe"), L"#1A2B0 - Notes");
     EXPECT_EQ(WindowLabelText(wnd, L"", L"C:\\Program Files\\app.v2.exe"), L"#1A2B0 - app.v2");
     EXPECT_EQ(WindowLabelText(wnd, L"", L"tool"), L"#1A2B0 - tool");
+}
+
+namespace {
+
+// A top-down 32-bit picture with a DC, as the overlay's buffer is, over a background with detail.
+class Picture {
+public:
+    Picture(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        dc_.reset(::CreateCompatibleDC(nullptr));
+        ::SelectObject(dc_.get(), bitmap_.get());
+        bits_ = static_cast<uint32_t*>(bits);
+        Restore(RECT{0, 0, width, height});
+    }
+    HDC dc() const { return dc_.get(); }
+    OutlineRaster::Target Pixels() const { return {bits_, width_, RECT{0, 0, width_, height_}}; }
+    uint32_t At(int x, int y) const { return bits_[static_cast<size_t>(y) * width_ + x] & 0xFFFFFF; }
+    // The background put back over r, as the frozen screen is.
+    void Restore(const RECT& r) {
+        ::GdiFlush();
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x)
+                bits_[static_cast<size_t>(y) * width_ + x] = 0xFF000000u | ((x * 7) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x ^ y) & 0xFF);
+    }
+    // A selection drawn as the capture form's paint draws it (region mode), where repainted (all without it);
+    // with gdiplus, all of it through GDI+ rather than partly straight into the pixels.
+    SelectionExtent Draw(int shape, const Gdiplus::Rect& r, const std::wstring& windowText,
+                         const std::vector<RECT>* repainted = nullptr, bool gdiplus = false) {
+        Gdiplus::Graphics graphics(dc());
+        const SelectionInk ink;
+        const OutlineRaster::Target pixels = Pixels();
+        DrawSelectionShape(graphics, shape, r, ink, gdiplus ? nullptr : &pixels, repainted);
+        const SelectionLabels labels =
+            LayOutSelectionLabels(graphics, r, r, SelectionTexts(r, LabelEdge(1), ReadoutEdge(1)), windowText);
+        DrawSelectionLabels(graphics, labels, repainted, gdiplus ? nullptr : &pixels);
+        graphics.Flush(Gdiplus::FlushIntentionSync);
+        ::GdiFlush();
+        return SelectionExtentOf(shape, r, labels);
+    }
+
+    // Pixels that differ from other's.
+    int Differences(const Picture& other) const {
+        int n = 0;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) n += At(x, y) != other.At(x, y);
+        return n;
+    }
+
+private:
+    int width_, height_;
+    qel::UniqueHbitmap bitmap_;
+    qel::UniqueHdc dc_;
+    uint32_t* bits_ = nullptr;
+};
+
+}  // namespace
+
+// A drag tick repaints only what changes: a picture of the old selection with the returned rectangles
+// put back and the new selection drawn there (clipped, pieces that touch nothing skipped, as a paint
+// does) is the new selection's picture, pixel for pixel. For the rectangle that is much less than the
+// box of both.
+TEST(SelectionChange, RepaintingTheReturnedRectanglesGivesTheNewSelectionEverywhere) {
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    constexpr int kWidth = 900, kHeight = 700;
+    const POINT anchor{300, 260};
+    const std::wstring notes = L"#1A2B0 - Notes", other = L"#1A2B0 - Other window";
+    const struct { int shape; POINT from, to; std::wstring fromText, toText; } cases[] = {
+        {1, {500, 400}, {508, 403}, L"", L""},  // grows a little
+        {1, {500, 400}, {470, 385}, L"", L""},  // shrinks
+        {1, {500, 400}, {530, 400}, L"", L""},  // wider only: the height label stays
+        {1, {500, 400}, {200, 150}, L"", L""},  // across the anchor
+        {1, {305, 262}, {340, 285}, L"", L""},  // from tiny, the labels appear
+        {1, {500, 400}, {500, 400}, L"", L""},  // unchanged
+        {1, {700, 600}, {702, 601}, notes, notes},
+        {1, {700, 600}, {700, 600}, notes, other},  // another window under the cursor
+        {1, {700, 600}, {710, 605}, L"", notes},
+        {2, {500, 400}, {520, 410}, L"", L""},
+        {3, {500, 400}, {480, 430}, L"", L""},
+        {0, {500, 400}, {520, 410}, L"", L""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "shape " << c.shape << " from " << c.from.x << ", " << c.from.y << " to " << c.to.x
+                                        << ", " << c.to.y);
+        const Gdiplus::Rect a = NormalisedRectangle(anchor, c.from), b = NormalisedRectangle(anchor, c.to);
+        Picture repainted(kWidth, kHeight), wanted(kWidth, kHeight);
+        const SelectionExtent old = repainted.Draw(c.shape, a, c.fromText);
+        const SelectionExtent now = wanted.Draw(c.shape, b, c.toText);
+        const std::vector<Gdiplus::Rect> parts = SelectionChange(old, now);
+
+        // The update region the window would get, as the rectangles a paint reads from it.
+        qel::UniqueHrgn region(::CreateRectRgn(0, 0, 0, 0));
+        for (const Gdiplus::Rect& p : parts) {
+            qel::UniqueHrgn part(::CreateRectRgn(p.X, p.Y, p.X + p.Width, p.Y + p.Height));
+            ::CombineRgn(region.get(), region.get(), part.get(), RGN_OR);
+        }
+        std::vector<RECT> rects;
+        if (const DWORD size = ::GetRegionData(region.get(), 0, nullptr)) {
+            std::vector<BYTE> data(size);
+            auto* header = reinterpret_cast<RGNDATA*>(data.data());
+            ASSERT_EQ(::GetRegionData(region.get(), size, header), size);
+            const RECT* first = reinterpret_cast<const RECT*>(header->Buffer);
+            rects.assign(first, first + header->rdh.nCount);
+        }
+        for (const RECT& r : rects) repainted.Restore(r);
+        ::SelectClipRgn(repainted.dc(), region.get());
+        repainted.Draw(c.shape, b, c.toText, &rects);
+        ::SelectClipRgn(repainted.dc(), nullptr);
+
+        int wrong = 0;
+        POINT first{-1, -1};
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (repainted.At(x, y) != wanted.At(x, y) && !wrong++) first = POINT{x, y};
+        EXPECT_EQ(wrong, 0) << "first at " << first.x << ", " << first.y;
+
+        if (c.from.x == c.to.x && c.from.y == c.to.y && c.fromText == c.toText) {
+            EXPECT_TRUE(parts.empty());
+        }
+    }
+
+    // A large selection grown by a few pixels: the strips along two edges, the labels and the read-out.
+    Picture picture(kWidth, kHeight);
+    const Gdiplus::Rect a(100, 80, 700, 520), b(100, 80, 708, 523);
+    const SelectionExtent old = picture.Draw(1, a, L""), now = picture.Draw(1, b, L"");
+    long long area = 0;
+    for (const Gdiplus::Rect& r : SelectionChange(old, now)) area += 1LL * r.Width * r.Height;
+    EXPECT_LT(area * 4, 1LL * b.Width * b.Height);
+}
+
+// What the paint writes straight into its pixels is what GDI+ draws there: the rectangle's translucent fill
+// and outline and the labels' lines over a background with detail, and the opaque magnifier's clip, ring,
+// bars and outlines. The magnifier's source is one colour: GDI+ itself samples in floating point and may
+// put a boundary between magnified pixels a column off.
+TEST(DirectDrawing, GivesThePixelsGdiPlusDraws) {
+    ASSERT_TRUE(qel::EnsureGdiplus());
+    for (const Gdiplus::Rect& r : {Gdiplus::Rect(120, 90, 301, 201), Gdiplus::Rect(50, 60, 1, 1), Gdiplus::Rect(50, 60, 0, 40),
+                                   Gdiplus::Rect(200, 100, 40, 0)}) {
+        Picture direct(600, 400), gdiplus(600, 400);
+        direct.Draw(1, r, L"");
+        gdiplus.Draw(1, r, L"", nullptr, true);
+        EXPECT_EQ(direct.Differences(gdiplus), 0) << r.X << ", " << r.Y << ", " << r.Width << " x " << r.Height;
+    }
+    constexpr int kSide = 600;
+    std::vector<uint32_t> flat(size_t(kSide) * kSide, 0xFF3C6E9Bu);
+    Gdiplus::Bitmap source(kSide, kSide, kSide * 4, PixelFormat32bppRGB, reinterpret_cast<BYTE*>(flat.data()));
+    for (const int side : {50, 64, 100, 137, 216})
+        for (const POINT at : {POINT{3, 5}, POINT{101, 333}, POINT{377, 250}}) {
+            Picture direct(kSide, kSide), gdiplus(kSide, kSide);
+            const Gdiplus::Rect destination(at.x, at.y, side, side), from(200, 200, 25, 25);
+            const OutlineRaster::Target pixels = direct.Pixels();
+            {
+                Gdiplus::Graphics graphics(direct.dc());
+                DrawZoomer(graphics, &source, from, destination, false, 1.0f, &pixels, nullptr);
+            }
+            {
+                Gdiplus::Graphics graphics(gdiplus.dc());
+                DrawZoomer(graphics, &source, from, destination, false, 1.0f);
+            }
+            ::GdiFlush();
+            EXPECT_EQ(direct.Differences(gdiplus), 0) << side << " at " << at.x << ", " << at.y;
+        }
 }
