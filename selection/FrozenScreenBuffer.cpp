@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "GdiplusHandles.h"
+#include "pixels/PixelRows.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ public:
         const int w = r_.right - r_.left;
         const BYTE* from = lock_.scan0() + static_cast<ptrdiff_t>(y - r_.top) * lock_.data().Stride;
         if (rgb24_) {
-            for (int x = 0; x < w; ++x, from += 3) to[x] = 0xFF000000u | from[2] << 16 | from[1] << 8 | from[0];
+            PixelRows::OpaqueFromBgr24(from, reinterpret_cast<uint32_t*>(to), w);
         } else if (straight_) {
             // Opaque pixels, nearly all of a screen copy, and all-zero ones stay as they are.
             const auto* pixels = reinterpret_cast<const DWORD*>(from);
