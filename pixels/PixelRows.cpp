@@ -40,6 +40,39 @@ void OpaqueFromBgrx32(const uint8_t* src, uint32_t* dst, int width) {
     for (int x = 0; x < width; ++x) dst[x] = Load32(src + 4 * x) | kOpaque;
 }
 
+namespace {
+
+uint32_t PixelOverBlack(uint32_t argb) {
+    const uint32_t a = argb >> 24;
+    if (a == 255) return argb;
+    if (a == 0) return 0;
+    uint32_t out = a << 24;
+    for (int shift = 0; shift <= 16; shift += 8) out |= ((argb >> shift & 0xFF) * a + 127) / 255 << shift;
+    return out;
+}
+
+}  // namespace
+
+void OverBlack(const uint8_t* src, uint32_t* dst, int width) {
+    int x = 0;
+#ifdef __SSE2__
+    // Four at a time while each is opaque or fully transparent: kept, or zero.
+    const __m128i opaqueAlpha = _mm_set1_epi32(static_cast<int>(kOpaque));
+    for (; x + 4 <= width; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * x));
+        const __m128i alpha = _mm_and_si128(v, opaqueAlpha);
+        const __m128i opaque = _mm_cmpeq_epi32(alpha, opaqueAlpha);
+        const __m128i clear = _mm_cmpeq_epi32(alpha, _mm_setzero_si128());
+        if (_mm_movemask_epi8(_mm_or_si128(opaque, clear)) != 0xFFFF) {
+            for (int k = 0; k < 4; ++k) dst[x + k] = PixelOverBlack(Load32(src + 4 * (x + k)));
+            continue;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm_and_si128(v, opaque));
+    }
+#endif
+    for (; x < width; ++x) dst[x] = PixelOverBlack(Load32(src + 4 * x));
+}
+
 size_t CountRgb(const uint8_t* row, int width, int bytesPerPixel, uint32_t rgb) {
     rgb &= 0xFFFFFFu;
     size_t count = 0;

@@ -11,6 +11,10 @@ void OpaqueFromBgr24(const uint8_t* src, uint32_t* dst, int width);
 // width 32-bit pixels copied with their top byte made opaque.
 void OpaqueFromBgrx32(const uint8_t* src, uint32_t* dst, int width);
 
+// width 32-bit pixels with straight alpha as drawing them over black leaves them: colour multiplied by
+// alpha, alpha kept. Opaque and fully transparent pixels, nearly all of a screen copy, go fastest.
+void OverBlack(const uint8_t* src, uint32_t* dst, int width);
+
 // How many of width pixels (3 or 4 bytes each) have the colour rgb (0xRRGGBB); any alpha is ignored.
 size_t CountRgb(const uint8_t* row, int width, int bytesPerPixel, uint32_t rgb);
 

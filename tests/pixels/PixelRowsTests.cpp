@@ -12,9 +12,13 @@ TEST(PixelRows, ConversionsAndCountsAgreeWithOnePixelAtATimeAtEveryWidth) {
         std::vector<uint8_t> bytes(static_cast<size_t>(width) * 4);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 % 5);
         // Room past the row: the loops must leave it alone.
-        std::vector<uint32_t> from24(width + 1, 0xDEADBEEF), from32(width + 1, 0xDEADBEEF);
+        std::vector<uint32_t> from24(width + 1, 0xDEADBEEF), from32(width + 1, 0xDEADBEEF), overBlack(width + 1, 0xDEADBEEF);
         PixelRows::OpaqueFromBgr24(bytes.data(), from24.data(), width);
         PixelRows::OpaqueFromBgrx32(bytes.data(), from32.data(), width);
+        // Opaque and clear pixels, with one half-transparent among them: fast groups and slow ones.
+        std::vector<uint8_t> straight(bytes);
+        for (int x = 0; x < width; ++x) straight[4 * static_cast<size_t>(x) + 3] = x == 6 ? 128 : x % 2 ? 255 : 0;
+        PixelRows::OverBlack(straight.data(), overBlack.data(), width);
         size_t count24 = 0, count32 = 0;
         const uint32_t rgb = 0x000102;
         for (int x = 0; x < width; ++x) {
@@ -23,10 +27,13 @@ TEST(PixelRows, ConversionsAndCountsAgreeWithOnePixelAtATimeAtEveryWidth) {
             const uint32_t c24 = p3[0] | p3[1] << 8 | p3[2] << 16, c32 = p4[0] | p4[1] << 8 | p4[2] << 16;
             EXPECT_EQ(from24[x], 0xFF000000u | c24) << width << " " << x;
             EXPECT_EQ(from32[x], 0xFF000000u | c32) << width << " " << x;
+            const uint32_t a = straight[4 * static_cast<size_t>(x) + 3];
+            const uint32_t over = a << 24 | (p4[0] * a + 127) / 255 | (p4[1] * a + 127) / 255 << 8 | (p4[2] * a + 127) / 255 << 16;
+            EXPECT_EQ(overBlack[x], over) << width << " " << x;
             count24 += c24 == rgb;
             count32 += c32 == rgb;
         }
-        EXPECT_TRUE(from24[width] == 0xDEADBEEF && from32[width] == 0xDEADBEEF) << width;
+        EXPECT_TRUE(from24[width] == 0xDEADBEEF && from32[width] == 0xDEADBEEF && overBlack[width] == 0xDEADBEEF) << width;
         EXPECT_EQ(PixelRows::CountRgb(bytes.data(), width, 3, 0xFF000000u | rgb), count24) << width;
         EXPECT_EQ(PixelRows::CountRgb(bytes.data(), width, 4, rgb), count32) << width;
     }
