@@ -9,6 +9,7 @@
 #include "capture/DibBitmap.h"
 #include "capture/ImageHelpers.h"
 #include "capture/WindowCaptureChoice.h"
+#include "module/Worker.h"
 #include "pixels/PixelRows.h"
 #include "selection/CaptureForm.h"
 #include "scrolling/ScrollCapture.h"
@@ -38,6 +39,7 @@ HWND HostMainWindow() {
 CaptureSession::CaptureSession(CaptureMode mode) : capture_(new Capture), mode_(mode) { qel::EnsureGdiplus(); }
 
 CaptureSession::~CaptureSession() {
+    preparedForm_.reset();
     windows_.clear();
     selected_ = nullptr;
     ownedSelection_.reset();
@@ -97,7 +99,7 @@ bool CaptureSession::RunFlow() {
     bool confirmed = false;
     switch (mode_) {
         case CaptureModeRegion:
-            FreezeVirtualScreen();
+            FreezeBehindOverlay();
             capture_->GetDetails()->SetProperty(L"source", L"screen");
             ResolutionStep();
             confirmed = SelectionStep();
@@ -123,7 +125,7 @@ bool CaptureSession::RunFlow() {
             break;
         case CaptureModeWindow:
         case CaptureModeScrollWindow:
-            FreezeVirtualScreen();
+            FreezeBehindOverlay();
             capture_->GetDetails()->SetProperty(L"source", L"Screen");
             ResolutionStep();
             if (mode_ == CaptureModeWindow)
@@ -143,6 +145,15 @@ void CaptureSession::FreezeVirtualScreen() {
     ScreenGeometry::CaptureRectangle(capture_.get(), capture_->GetScreenBounds());
 }
 
+void CaptureSession::FreezeBehindOverlay() {
+    preparedForm_ = std::make_unique<CaptureForm>(capture_.get(), &holder_);
+    preparedForm_->SetSelectionShape(shape_);
+    const Gdiplus::Rect bounds = capture_->GetScreenBounds();
+    qel::Worker reader;
+    reader.Start([this] { FreezeVirtualScreen(); });
+    preparedForm_->PrepareOverlay(bounds);
+}
+
 void CaptureSession::CaptureMonitorUnderCursor() {
     const POINT cursor = ScreenGeometry::CursorPosition();
     for (const MonitorEntry& monitor : ScreenGeometry::ListMonitors()) {
@@ -159,6 +170,11 @@ void CaptureSession::ResolutionStep() { RecordResolution(capture_.get()); }
 void CaptureSession::SetImageResolution() { ::SetImageResolution(capture_.get()); }
 
 void RecordResolution(ICapture* capture) {
+    RecordScreenResolution(capture);
+    SetImageResolution(capture);
+}
+
+void RecordScreenResolution(ICapture* capture) {
     std::unique_ptr<WindowDetails> foreground = WindowDetails::ForegroundWindowRecord();
     qel::UniqueGpGraphics graphics;
     if (capture->GetDetails() &&
@@ -171,7 +187,6 @@ void RecordResolution(ICapture* capture) {
     }
     graphics.reset();
     if (foreground) WindowDetails::BringToFront(foreground->Handle());
-    SetImageResolution(capture);
 }
 
 void SetImageResolution(ICapture* capture) {
@@ -200,8 +215,11 @@ BITMAPINFOHEADER* CaptureSession::ScrollStep() {
 bool CaptureSession::CaptureActiveWindowStep() { return WindowCaptureChoice::CaptureActiveWindowStep(capture_.get()); }
 
 std::unique_ptr<CaptureForm> CaptureSession::RunPickForm() {
-    auto form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
-    form->SetSelectionShape(shape_);
+    std::unique_ptr<CaptureForm> form = std::move(preparedForm_);
+    if (!form) {
+        form = std::make_unique<CaptureForm>(capture_.get(), &holder_);
+        form->SetSelectionShape(shape_);
+    }
     if (form->RunForm() == 0 || !form->IsAccepted()) return nullptr;
     selected_ = form->SelectedWindow();
     selection_ = form->CaptureRectangle();

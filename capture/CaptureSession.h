@@ -49,6 +49,9 @@ public:
 private:
     bool RunFlow();
     void FreezeVirtualScreen();
+    // Freezes the screen while the overlay's window is made (either takes about as long as the other);
+    // the pick form shows that window.
+    void FreezeBehindOverlay();
     void CaptureMonitorUnderCursor();
     bool CaptureActiveWindowStep();
     void ResolutionStep();
@@ -66,6 +69,7 @@ private:
     Gdiplus::Rect selection_{0, 0, 0, 0};
     bool withCursor_ = false;
     std::unique_ptr<ICapture> capture_;
+    std::unique_ptr<CaptureForm> preparedForm_;  // made before the screen was frozen, not yet shown
     UniqueDib scrollResult_;
     POINT imageLocation_{0, 0};
     std::wstring imageTitle_;
@@ -73,8 +77,10 @@ private:
     int shape_ = 1;
 };
 
-// Records the host main window's screen resolution in the capture's details and its image, and gives
-// the foreground back to the window that had it before an overlay took it.
+// Records the host main window's screen resolution in the capture's details, and gives the foreground
+// back to the window that had it before an overlay took it. The image is not touched.
+void RecordScreenResolution(ICapture* capture);
+// The same, and sets the capture's image to that resolution.
 void RecordResolution(ICapture* capture);
 // Sets the capture's image to the resolution its details hold.
 void SetImageResolution(ICapture* capture);

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "Handles.h"
 #include "module/ModuleState.h"
 #include "selection/OverlayLayout.h"
 #include "windows/Rectangles.h"
@@ -49,11 +50,25 @@ void AnimatingForm::OnDestroy() {
 
 BOOL AnimatingForm::OnEraseBkgnd(CDC*) { return TRUE; }
 
-bool AnimatingForm::CreateOverlay(const Gdiplus::Rect& bounds) {
+bool AnimatingForm::PrepareOverlay(const Gdiplus::Rect& bounds) {
+    if (m_hWnd) return true;
     const LPCWSTR windowClass = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, nullptr, nullptr, nullptr);
-    if (!windowClass || !CreateEx(WS_EX_TOPMOST | WS_EX_COMPOSITED, windowClass, L"", WS_POPUP | WS_VISIBLE, bounds.X,
-                                  bounds.Y, bounds.Width, bounds.Height, nullptr, nullptr))
+    if (!windowClass || !CreateEx(WS_EX_TOPMOST | WS_EX_COMPOSITED | WS_EX_LAYERED | WS_EX_TRANSPARENT, windowClass, L"",
+                                  WS_POPUP, bounds.X, bounds.Y, bounds.Width, bounds.Height, nullptr, nullptr))
         return false;
+    // Visible for the system, so that its pixels exist, without taking the activation from the user's window.
+    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (qel::WindowDc dc(m_hWnd); dc) ::PatBlt(dc.get(), 0, 0, bounds.Width, bounds.Height, BLACKNESS);
+    ::GdiFlush();
+    return true;
+}
+
+bool AnimatingForm::CreateOverlay(const Gdiplus::Rect& bounds) {
+    if (!PrepareOverlay(bounds)) return false;
+    // The frozen screen is in place before the window shows.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ModifyStyleEx(WS_EX_TRANSPARENT, 0);
+    if (!::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA)) ModifyStyleEx(WS_EX_LAYERED, 0);
     SetForegroundWindow();
     BringWindowToTop();
     SetFocus();

@@ -34,9 +34,15 @@ public:
     AxisLock GetAxisLock() const noexcept { return m_axisLock; }
     bool IsCtrlHeld() const noexcept { return m_ctrlHeld; }
 
-protected:
     // Creates the window as every overlay is made: topmost, covering bounds (screen coordinates), on a
-    // class without cursor, brush or icon that takes double clicks; then takes the foreground and the
+    // class without cursor, brush or icon that takes double clicks. Made while the screen it will show is
+    // still being read: layered without attributes and click-through, it shows nothing and takes no input
+    // until CreateOverlay shows it, and its pixels are written once now, so that its first paint does not
+    // wait for new memory. False when the window could not be created.
+    bool PrepareOverlay(const Gdiplus::Rect& bounds);
+
+protected:
+    // Prepares the window unless that was done, paints it, shows it, then takes the foreground and the
     // focus. False when the window could not be created.
     bool CreateOverlay(const Gdiplus::Rect& bounds);
     // Invalidates r (client coordinates) without erasing.

@@ -26,9 +26,14 @@ CCatchScreenWnd::CCatchScreenWnd(bool includeCursor)
     m_capture.reset(ScreenGeometry::CaptureCursor(nullptr));
     if (!m_capture) m_capture = std::make_unique<Capture>();
     m_capture->SetCursorVisible(includeCursor && CaptureSettings::Get().CaptureMousePointer);
-    ScreenGeometry::CaptureRectangle(m_capture.get(), m_capture->GetScreenBounds());
     if (ICaptureDetails* details = m_capture->GetDetails()) details->SetProperty(L"source", L"screen");
-    RecordResolution(m_capture.get());
+    m_screenBounds = m_capture->GetScreenBounds();
+    // Only the worker touches the capture's image and location until Frozen() joins it.
+    m_screenshotPending = true;
+    m_screenshot.Start([capture = m_capture.get(), bounds = m_screenBounds] {
+        ScreenGeometry::CaptureRectangle(capture, bounds);
+    });
+    RecordScreenResolution(m_capture.get());
     m_cursorPosition = ScreenGeometry::CursorInOverlayCoordinates();
     m_zoomer.Set(CaptureSettings::Get().ZoomerEnabled, m_cursorPosition, m_captureRect, ScreenBounds());
     CheckerboardBrush();
@@ -39,16 +44,26 @@ CCatchScreenWnd::~CCatchScreenWnd() {
     if (m_hWnd) DestroyWindow();
 }
 
-Gdiplus::Rect CCatchScreenWnd::ScreenBounds() { return m_capture->GetScreenBounds(); }
+ICapture* CCatchScreenWnd::Frozen() {
+    if (m_screenshotPending) {
+        m_screenshot.Join();
+        m_screenshotPending = false;
+        SetImageResolution(m_capture.get());
+    }
+    return m_capture.get();
+}
 
 int CCatchScreenWnd::RunForm() {
-    m_buffer.Prepare(m_capture->GetImage());
+    // Made while the screenshot is read; the buffer is made after the first paint, as on the live overlay.
+    PrepareOverlay(ScreenBounds());
+    Frozen();
+    m_buffer.PrepareAfterFirstPaint();
     if (!CreateOverlay(ScreenBounds())) return 0;
     return RunModalLoop();
 }
 
 BITMAPINFOHEADER* CCatchScreenWnd::GetResult() {
-    return ImageHelpers::CutAlongPath(m_capture->GetImage(), m_shapePath);
+    return ImageHelpers::CutAlongPath(Frozen()->GetImage(), m_shapePath);
 }
 
 void CCatchScreenWnd::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
@@ -61,10 +76,12 @@ bool CCatchScreenWnd::HandleBaseKey(UINT key) {
         case VK_ESCAPE:
             EndModalLoop(2);
             return true;
-        case 'M':
-            m_capture->SetCursorVisible(!m_capture->IsCursorVisible());
+        case 'M': {
+            ICapture* capture = Frozen();
+            capture->SetCursorVisible(!capture->IsCursorVisible());
             Invalidate(TRUE);
             return true;
+        }
         case 'Z':
             m_zoomer.Toggle(m_cursorPosition, m_captureRect, ScreenBounds());
             Invalidate(TRUE);
@@ -75,7 +92,7 @@ bool CCatchScreenWnd::HandleBaseKey(UINT key) {
 }
 
 void CCatchScreenWnd::PaintOverlay(bool crossHair, const OverlayLayout::SizeTexts* texts, float outlineWidth) {
-    Gdiplus::Image* screenshot = m_capture->GetImage();
+    Gdiplus::Image* screenshot = Frozen()->GetImage();
     OverlayFrame frame(this, m_buffer, screenshot);
     if (!frame.ok()) return;
     if (crossHair) PaintCrossHair(frame.dc(), frame.origin(), m_cursorPosition, ScreenBounds());

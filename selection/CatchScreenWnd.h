@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "capture/Capture.h"
+#include "module/Worker.h"
 #include "selection/AnimatingForm.h"
 #include "selection/FrozenScreenBuffer.h"
 #include "selection/OverlayLayout.h"
@@ -19,7 +20,7 @@ class CCatchScreenWnd : public AnimatingForm {
     DECLARE_DYNAMIC(CCatchScreenWnd)
 public:
     // Freezes the screen now; the cursor is drawn into it when includeCursor and the pointer setting are
-    // both on.
+    // both on. The screenshot is read on a worker thread: whatever needs it first waits for it.
     explicit CCatchScreenWnd(bool includeCursor);
     ~CCatchScreenWnd() override;
 
@@ -34,7 +35,7 @@ public:
     // Relative to the screen-bounds origin.
     const Gdiplus::Rect& CaptureRectangle() const { return m_captureRect; }
     CPoint CursorPosition() const { return m_cursorPosition; }
-    ICapture* GetCapture() const { return m_capture.get(); }
+    ICapture* GetCapture() { return Frozen(); }
     Gdiplus::GraphicsPath& ShapePath() { return m_shapePath; }
     // The magnifier's animator, null while the magnifier was never on.
     const RectangleAnimator* ZoomAnimator() const { return m_zoomer.Animator(); }
@@ -46,7 +47,9 @@ protected:
     // The keys every shape window shares: Escape cancels, M shows or hides the cursor, Z the magnifier,
     // Shift, Ctrl and the arrows as on every overlay. True when the key was one of these.
     bool HandleBaseKey(UINT key);
-    Gdiplus::Rect ScreenBounds();
+    Gdiplus::Rect ScreenBounds() const { return m_screenBounds; }
+    // The capture once its screenshot is read; the first call waits for it.
+    ICapture* Frozen();
 
     // One paint: the frozen screen, then the cross-hair with the cursor's coordinates when crossHair,
     // then (with texts) the shape path filled and outlined outlineWidth pixels wide with its labels and
@@ -62,7 +65,11 @@ protected:
     // given), the cross-hair strips (when it is shown), the magnifier. The window is then painted at once.
     void RepaintTick(CPoint old, const Gdiplus::Rect* selectionChange, bool crossHair);
 
+    // Declared before the worker that fills it, so that the worker is joined first.
     std::unique_ptr<ICapture> m_capture;
+    Gdiplus::Rect m_screenBounds;
+    qel::Worker m_screenshot;
+    bool m_screenshotPending = false;
     OverlayZoomer m_zoomer;
     CPoint m_cursorPosition;
     Gdiplus::Rect m_captureRect;

@@ -16,16 +16,6 @@ HBITMAP TopDownSection(int width, int height, void** bits) {
     return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-// 0xAARRGGBB with its colour multiplied by its alpha, as drawing it over black leaves it.
-DWORD OverBlack(DWORD argb) {
-    const DWORD a = argb >> 24;
-    if (a == 255) return argb;
-    if (a == 0) return 0;
-    DWORD out = a << 24;
-    for (int shift = 0; shift <= 16; shift += 8) out |= ((argb >> shift & 0xFF) * a + 127) / 255 << shift;
-    return out;
-}
-
 // The update region of the window as rectangles; empty when it cannot be read.
 std::vector<RECT> RegionRectangles(HRGN region) {
     std::vector<RECT> rects;
@@ -60,12 +50,7 @@ public:
         if (rgb24_) {
             PixelRows::OpaqueFromBgr24(from, reinterpret_cast<uint32_t*>(to), w);
         } else if (straight_) {
-            // Opaque pixels, nearly all of a screen copy, and all-zero ones stay as they are.
-            const auto* pixels = reinterpret_cast<const DWORD*>(from);
-            for (int x = 0; x < w; ++x) {
-                const DWORD p = pixels[x];
-                to[x] = p >= 0xFF000000u || !p ? p : OverBlack(p);
-            }
+            PixelRows::OverBlack(from, reinterpret_cast<uint32_t*>(to), w);
         } else {
             std::memcpy(to, from, static_cast<size_t>(w) * 4);
         }
@@ -105,13 +90,10 @@ bool FrozenScreenBuffer::Prepare(Gdiplus::Image* frozen) {
     return clean_;
 }
 
-bool FrozenScreenBuffer::BeforePaint(Gdiplus::Image* frozen) {
+bool FrozenScreenBuffer::BeforePaint(Gdiplus::Image* frozen, bool wholeWindow) {
     if (!deferred_ || dc_) return false;
-    if (!firstPaintDone_) {
-        firstPaintDone_ = true;
-        return true;
-    }
-    // The window keeps what the first paint drew wherever this paint does not repaint: the buffer only
+    if (wholeWindow) return true;
+    // The window keeps what the earlier paints drew wherever this paint does not repaint: the buffer only
     // supplies what is repainted, over the frozen screen it then holds.
     Prepare(frozen);
     return false;
@@ -156,7 +138,9 @@ OverlayFrame::OverlayFrame(CWnd* wnd, FrozenScreenBuffer& buffer, Gdiplus::Image
     if (width <= 0 || height <= 0) return;
     if (clipToUpdate_) rects_ = RegionRectangles(update_.get());
     if (rects_.empty()) rects_.push_back(clip_);
-    const bool direct = buffer.BeforePaint(frozen);
+    RECT client{};
+    ::GetClientRect(wnd->GetSafeHwnd(), &client);
+    const bool direct = buffer.BeforePaint(frozen, rects_.size() == 1 && ::EqualRect(&rects_[0], &client));
     target_ = buffer.dc();
     pixels_ = buffer.Pixels();
     if (direct) {

@@ -21,12 +21,13 @@ public:
 
     // Makes the buffer for the frozen image and fills it; false when it could not be made or filled.
     bool Prepare(Gdiplus::Image* frozen);
-    // Leaves the buffer to the first paint after the window's first: that one draws the frozen screen
-    // straight into the window, so that making and filling a screen-sized buffer does not delay it.
+    // Leaves the buffer to the first paint of part of the window: until then each paint repaints all of
+    // it and draws the frozen screen straight into it, so that making and filling a screen-sized buffer
+    // does not delay the window's first frame (nor the repaint the system asks for as it shows).
     void PrepareAfterFirstPaint() { deferred_ = true; }
-    // Called at the start of each paint: true for the first paint of a buffer left for later, which is
-    // drawn straight into the window; the paint after it makes the buffer.
-    bool BeforePaint(Gdiplus::Image* frozen);
+    // Called at the start of each paint: true when a buffer left for later is still not needed, because
+    // the paint covers the whole window, which it then draws straight into; otherwise makes that buffer.
+    bool BeforePaint(Gdiplus::Image* frozen, bool wholeWindow);
     // Null while there is no buffer.
     HDC dc() const { return dc_.get(); }
     // Puts the frozen pixels back over the rectangles (client coordinates); false when part of them
@@ -49,7 +50,6 @@ private:
     SIZE size_{0, 0};
     bool clean_ = false;
     bool deferred_ = false;
-    bool firstPaintDone_ = false;
 };
 
 // One WM_PAINT of an overlay: only what was invalidated is drawn, over the frozen screen put back there,
