@@ -8,6 +8,7 @@
 
 #include "CaptureFormTestSupport.h"
 #include "ScreenTestWindows.h"
+#include "TestSupport.h"
 #include "capture/Capture.h"
 #include "capture/Dib.h"
 #include "selection/CaptureForm.h"
@@ -180,4 +181,34 @@ TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor)
     // Arrows step one pixel, ten with Ctrl.
     EXPECT_TRUE(at[1].x == at[0].x + 1 && at[2].x == at[0].x + 11 && at[3].x == at[2].x && at[3].y == at[0].y + 1);
     EXPECT_TRUE(!form.IsAccepted() && form.ModalResult() == 2);
+}
+
+// Made while the screen is still being read, the overlay must neither show nor take the clicks or the
+// activation meant for the windows under it; once shown it is hit, in front and active.
+TEST_F(WindowPick, APreparedOverlayShowsNothingAndTakesNoInputUntilItIsShown) {
+    TargetApp app(monitors_.back());
+    Capture capture;
+    WindowRecordList windows;
+    WindowListHolder holder(&windows);
+    ASSERT_NE(ScreenGeometry::CaptureRectangle(&capture, capture.GetScreenBounds()), nullptr);
+    capture.GetDetails()->SetCaptureMode(4);
+    const HWND foreground = ::GetForegroundWindow();
+    const ScreenCopy before = CopyScreen(app.frame_);
+
+    CaptureForm form(&capture, &holder);
+    ASSERT_TRUE(form.PrepareOverlay(capture.GetScreenBounds()));
+    const HWND prepared = form.GetSafeHwnd();
+    qeltest::PumpFor(300);  // time enough for anything drawn to reach the screen
+    EXPECT_EQ(::WindowFromPoint(Centre(app.child_)), app.childWnd_);
+    EXPECT_EQ(::GetForegroundWindow(), foreground);
+    EXPECT_TRUE(CopyScreen(app.frame_).pixels == before.pixels);
+
+    HWND shown = nullptr, active = nullptr;
+    InputScript input([&] {
+        if ((shown = WaitForOverlay())) active = ::GetForegroundWindow(), Key(VK_ESCAPE);
+    });
+    form.RunForm();
+    form.DestroyWindow();
+    input.Join();
+    EXPECT_TRUE(shown == prepared && active == prepared);
 }
