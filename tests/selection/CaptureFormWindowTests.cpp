@@ -76,6 +76,21 @@ void ExpectPattern(const BITMAPINFOHEADER* dib, const RECT& r, int tag, POINT or
                            [&](int sx, int sy) { return 0xFF000000u | PatternRgb(tag, sx - origin.x, sy - origin.y); }));
 }
 
+// The whole screen frozen in window mode with the window list read, as the session makes them for a form.
+struct WindowModeCapture {
+    WindowModeCapture() {
+        ok = ScreenGeometry::CaptureRectangle(&capture, capture.GetScreenBounds()) != nullptr;
+        RetrieveWindowDetails worker(&holder);
+        worker.Start();
+        worker.Join();
+        capture.GetDetails()->SetCaptureMode(4);
+    }
+    Capture capture;
+    WindowRecordList windows;
+    WindowListHolder holder{&windows};
+    bool ok = false;
+};
+
 using WindowPick = OverlayTest;
 
 }  // namespace
@@ -133,15 +148,10 @@ TEST_F(WindowPick, EnterGivesTheHandleUnderTheCursorAndSpaceSwitchesModes) {
 // The keys, on a form made and run as the session does, so that its state can be read afterwards.
 TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor) {
     TargetApp app(monitors_.back());
-    Capture capture;
-    WindowRecordList windows;
-    WindowListHolder holder(&windows);
-    ASSERT_NE(ScreenGeometry::CaptureRectangle(&capture, capture.GetScreenBounds()), nullptr);
-    RetrieveWindowDetails worker(&holder);
-    worker.Start();
-    worker.Join();
-    capture.GetDetails()->SetCaptureMode(4);
-    CaptureForm form(&capture, &holder);
+    WindowModeCapture frozen;
+    ASSERT_TRUE(frozen.ok);
+    Capture& capture = frozen.capture;
+    CaptureForm form(&capture, &frozen.holder);
 
     const RECT c = app.child_, labelArea{c.left, c.top, c.left + 300, c.top + 22};
     ScreenCopy plain, details, detailsOff;
@@ -187,16 +197,13 @@ TEST_F(WindowPick, WindowModeKeysToggleTheLabelTopmostAndCursorAndMoveTheCursor)
 // activation meant for the windows under it; once shown it is hit, in front and active.
 TEST_F(WindowPick, APreparedOverlayShowsNothingAndTakesNoInputUntilItIsShown) {
     TargetApp app(monitors_.back());
-    Capture capture;
-    WindowRecordList windows;
-    WindowListHolder holder(&windows);
-    ASSERT_NE(ScreenGeometry::CaptureRectangle(&capture, capture.GetScreenBounds()), nullptr);
-    capture.GetDetails()->SetCaptureMode(4);
+    WindowModeCapture frozen;
+    ASSERT_TRUE(frozen.ok);
     const HWND foreground = ::GetForegroundWindow();
     const ScreenCopy before = CopyScreen(app.frame_);
 
-    CaptureForm form(&capture, &holder);
-    ASSERT_TRUE(form.PrepareOverlay(capture.GetScreenBounds()));
+    CaptureForm form(&frozen.capture, &frozen.holder);
+    ASSERT_TRUE(form.PrepareOverlay(frozen.capture.GetScreenBounds()));
     const HWND prepared = form.GetSafeHwnd();
     qeltest::PumpFor(300);  // time enough for anything drawn to reach the screen
     EXPECT_EQ(::WindowFromPoint(Centre(app.child_)), app.childWnd_);
