@@ -149,8 +149,9 @@ void CaptureSession::FreezeBehindOverlay() {
     preparedForm_ = std::make_unique<CaptureForm>(capture_.get(), &holder_);
     preparedForm_->SetSelectionShape(shape_);
     const Gdiplus::Rect bounds = capture_->GetScreenBounds();
+    // Only the reader touches the capture's image until it is joined at the end of this step.
     qel::Worker reader;
-    reader.Start([this] { FreezeVirtualScreen(); });
+    reader.Start([capture = capture_.get(), bounds] { ScreenGeometry::CaptureRectangle(capture, bounds); });
     preparedForm_->PrepareOverlay(bounds);
 }
 
