@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "GdiplusHandles.h"
 #include "Handles.h"
 #include "ScreenInput.h"
 #include "ScrollTargetProcess.h"
@@ -323,6 +324,11 @@ TEST(ScrollCapture, NotepadWithALongDocumentIsCapturedWholeWithNoLineTwice) {
     // window keeps a margin below its last whole line that never scrolls.
     EXPECT_GE(bands.size(), 300u);
     EXPECT_LE(bands.size(), 301u);
+    if (bands.size() < 300u) {  // what was stitched, for a person to find the lines that went missing
+        Gdiplus::Bitmap stitched(reinterpret_cast<const BITMAPINFO*>(image.get()),
+                                 reinterpret_cast<BYTE*>(image.get()) + image->biSize);
+        qeltest::SaveImagePng(&stitched, L"scroll-notepad-stitched.png");
+    }
     ::DeleteFileW(path.c_str());
 }
 
