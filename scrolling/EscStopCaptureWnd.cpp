@@ -1,5 +1,6 @@
 #include "scrolling/EscStopCaptureWnd.h"
 
+#include "scrolling/HotkeyLibrary.h"
 #include "scrolling/ScrollFrameQueue.h"
 #include "scrolling/StopStripPlacement.h"
 
@@ -30,9 +31,11 @@ CEscStopCaptureWnd::~CEscStopCaptureWnd() {
 
 int CEscStopCaptureWnd::OnCreate(LPCREATESTRUCTW cs) {
     if (CWnd::OnCreate(cs) == -1) return -1;
-    m_hotkeyId = obs_hotkey_register_frontend("OBSBasic.ExitScrolling", "Basic.Main.ExitScrolling", &OnEscape, this);
-    obs_key_combination_t escape{0, obs_key_from_virtual_key(VK_ESCAPE)};
-    obs_hotkey_load_bindings(m_hotkeyId, &escape, 1);
+    const qel::HotkeyLibrary& hotkeys = qel::Hotkeys();
+    if (!hotkeys.Usable()) return 0;
+    m_hotkeyId = hotkeys.registerFrontend("OBSBasic.ExitScrolling", "Basic.Main.ExitScrolling", &OnEscape, this);
+    obs_key_combination_t escape{0, hotkeys.keyFromVirtualKey(VK_ESCAPE)};
+    hotkeys.loadBindings(m_hotkeyId, &escape, 1);
     return 0;
 }
 
@@ -43,7 +46,7 @@ void CEscStopCaptureWnd::OnDestroy() {
 
 void CEscStopCaptureWnd::UnregisterHotkey() {
     if (m_hotkeyId == QEL_HOTKEY_INVALID_ID) return;
-    obs_hotkey_unregister(m_hotkeyId);
+    qel::Hotkeys().unregister(m_hotkeyId);
     m_hotkeyId = QEL_HOTKEY_INVALID_ID;
 }
 

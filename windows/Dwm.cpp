@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "module/Libraries.h"
+
 namespace qel {
 namespace {
 
@@ -15,7 +17,7 @@ public:
     SystemDwm() {
         // Kept loaded for the life of the process: freeing it would fall in our own unload,
         // under the loader lock.
-        const HMODULE m = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const HMODULE m = LoadSystemLibrary(L"dwmapi.dll");
         isCompositionEnabled_ = Resolve<decltype(isCompositionEnabled_)>(m, "DwmIsCompositionEnabled");
         getWindowAttribute_ = Resolve<decltype(getWindowAttribute_)>(m, "DwmGetWindowAttribute");
         registerThumbnail_ = Resolve<decltype(registerThumbnail_)>(m, "DwmRegisterThumbnail");
