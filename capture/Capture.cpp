@@ -67,11 +67,9 @@ void Capture::SetCursor(HICON cursor) {
 }
 
 bool Capture::Crop(Gdiplus::Rect rect) {
-    Gdiplus::Image* image = image_.get();
-    if (!image || !ImageHelpers::CropImage(image, rect)) return false;
-    // CropImage has deleted the old image and left its clone in image.
-    image_.release();
-    image_.reset(image);
+    std::unique_ptr<Gdiplus::Bitmap> cropped = ImageHelpers::CropImage(image_.get(), rect);
+    if (!cropped) return false;
+    image_ = std::move(cropped);
     location_ = POINT{rect.X, rect.Y};
     MoveCursorLocation(-rect.X, -rect.Y);
     return true;

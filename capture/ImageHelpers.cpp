@@ -44,22 +44,17 @@ void CopyPropertyItems(Gdiplus::Image* from, Gdiplus::Image* to) {
 
 }  // namespace
 
-bool CropImage(Gdiplus::Image*& image, Gdiplus::Rect& rect) {
+std::unique_ptr<Gdiplus::Bitmap> CropImage(Gdiplus::Image* image, Gdiplus::Rect& rect) {
     auto* bitmap = dynamic_cast<Gdiplus::Bitmap*>(image);
-    if (!bitmap) return false;
+    if (!bitmap) return nullptr;
     const int width = static_cast<int>(bitmap->GetWidth()), height = static_cast<int>(bitmap->GetHeight());
-    if (width == 0 || height == 0) return false;
+    if (width == 0 || height == 0) return nullptr;
 
     const int x = std::max(rect.X, 0), y = std::max(rect.Y, 0);
     rect = Gdiplus::Rect(x, y, std::min(rect.X + rect.Width, width) - x, std::min(rect.Y + rect.Height, height) - y);
     // Nothing left: the clone would otherwise read an empty area as the whole image.
-    if (rect.Width <= 0 || rect.Height <= 0) return false;
-
-    Gdiplus::Bitmap* clone = CloneArea(image, 0, rect);
-    if (!clone) return false;
-    delete image;
-    image = clone;
-    return true;
+    if (rect.Width <= 0 || rect.Height <= 0) return nullptr;
+    return std::unique_ptr<Gdiplus::Bitmap>(CloneArea(image, 0, rect));
 }
 
 Gdiplus::Bitmap* CloneArea(Gdiplus::Image* image, Gdiplus::PixelFormat format, Gdiplus::Rect area) {

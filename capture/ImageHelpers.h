@@ -4,12 +4,13 @@
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <memory>
 
 namespace ImageHelpers {
 
-// Crops *image to rect (clipped in place to the image). False, image untouched, when the image is not
-// a bitmap, is empty, or the clipped rectangle has no width or no height.
-bool CropImage(Gdiplus::Image*& image, Gdiplus::Rect& rect);
+// A copy of image cropped to rect (clipped in place to the image). Null when the image is not a bitmap,
+// is empty, or the clipped rectangle has no width or no height.
+std::unique_ptr<Gdiplus::Bitmap> CropImage(Gdiplus::Image* image, Gdiplus::Rect& rect);
 
 // A copy of area in format (0 = choose from the image's own format); an area without width or height
 // means the whole image, other areas are clipped to it. Formats other than 32-bit (P)ARGB/RGB and

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "Handles.h"
+
 using afx_detail::ThreadState;
 
 namespace {
@@ -13,23 +15,6 @@ std::atomic<HINSTANCE> g_resourceHandle{nullptr};
 
 SRWLOCK g_extensionLock = SRWLOCK_INIT;
 std::vector<HMODULE>* g_extensions = nullptr;  // newest last
-
-class ExtensionLock {
-public:
-    explicit ExtensionLock(bool exclusive) : exclusive_(exclusive) {
-        if (exclusive_) ::AcquireSRWLockExclusive(&g_extensionLock);
-        else ::AcquireSRWLockShared(&g_extensionLock);
-    }
-    ~ExtensionLock() {
-        if (exclusive_) ::ReleaseSRWLockExclusive(&g_extensionLock);
-        else ::ReleaseSRWLockShared(&g_extensionLock);
-    }
-    ExtensionLock(const ExtensionLock&) = delete;
-    ExtensionLock& operator=(const ExtensionLock&) = delete;
-
-private:
-    bool exclusive_;
-};
 
 }  // namespace
 
@@ -187,7 +172,7 @@ CResourceHandleScope::~CResourceHandleScope() { AfxSetResourceHandle(m_hPrevious
 BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module) {
     if (!module) return FALSE;
     try {
-        ExtensionLock lock(true);
+        qel::ExclusiveLock lock(&g_extensionLock);
         if (!g_extensions) g_extensions = new std::vector<HMODULE>();
         if (std::find(g_extensions->begin(), g_extensions->end(), module) == g_extensions->end())
             g_extensions->push_back(module);
@@ -203,7 +188,7 @@ BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module) {
 void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL) {
     if (!state.bInitialized) return;
     {
-        ExtensionLock lock(true);
+        qel::ExclusiveLock lock(&g_extensionLock);
         if (g_extensions) {
             g_extensions->erase(std::remove(g_extensions->begin(), g_extensions->end(), state.hModule),
                                 g_extensions->end());
@@ -219,7 +204,7 @@ void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL) {
 HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type) {
     HINSTANCE current = AfxGetResourceHandle();
     if (::FindResourceW(current, name, type)) return current;
-    ExtensionLock lock(false);
+    qel::SharedLock lock(&g_extensionLock);
     if (g_extensions) {
         for (auto it = g_extensions->rbegin(); it != g_extensions->rend(); ++it)
             if (::FindResourceW(*it, name, type)) return *it;

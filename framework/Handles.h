@@ -2,6 +2,7 @@
 // Owning wrappers for Win32 handles: one template, one alias per handle kind.
 // Raw release calls appear only here; everything else holds these types.
 #include <windows.h>
+#include <unknwn.h>
 #include <type_traits>
 #include <utility>
 
@@ -53,6 +54,7 @@ inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
 inline void FreeLibraryHandle(HMODULE h) { ::FreeLibrary(h); }
 inline void FreeGlobalHandle(HGLOBAL h) { ::GlobalFree(h); }
 template <typename T> inline void DeleteGdiObject(T h) { ::DeleteObject(reinterpret_cast<HGDIOBJ>(h)); }
+template <typename T> inline void ReleaseComObject(T* object) { object->Release(); }
 struct InvalidHandleValue {
     static HANDLE value() { return INVALID_HANDLE_VALUE; }
 };
@@ -72,6 +74,25 @@ using UniqueHmenu = UniqueHandle<HMENU, detail::DestroyMenuHandle>;
 using UniqueHwnd = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 using UniqueHmodule = UniqueHandle<HMODULE, detail::FreeLibraryHandle>;
 using UniqueHglobal = UniqueHandle<HGLOBAL, detail::FreeGlobalHandle>;
+// One reference to a COM object.
+template <typename T> using UniqueCom = UniqueHandle<T*, detail::ReleaseComObject<T>>;
+
+// Movable global memory locked for the scope; get() is null when the lock failed.
+class GlobalMemoryLock {
+public:
+    explicit GlobalMemoryLock(HGLOBAL memory) : memory_(memory), data_(memory ? ::GlobalLock(memory) : nullptr) {}
+    GlobalMemoryLock(const GlobalMemoryLock&) = delete;
+    GlobalMemoryLock& operator=(const GlobalMemoryLock&) = delete;
+    ~GlobalMemoryLock() {
+        if (data_) ::GlobalUnlock(memory_);
+    }
+    void* get() const { return data_; }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
 
 // A critical section, initialised with its owner and deleted with it.
 class CriticalSection {
@@ -98,6 +119,29 @@ public:
 private:
     CRITICAL_SECTION* cs_;
 };
+
+// Holds a slim reader/writer lock for a scope, exclusively or shared.
+template <void (*Acquire)(PSRWLOCK), void (*Release)(PSRWLOCK)>
+class SrwLockGuard {
+public:
+    explicit SrwLockGuard(SRWLOCK* lock) : lock_(lock) { Acquire(lock_); }
+    ~SrwLockGuard() { Release(lock_); }
+    SrwLockGuard(const SrwLockGuard&) = delete;
+    SrwLockGuard& operator=(const SrwLockGuard&) = delete;
+
+private:
+    SRWLOCK* lock_;
+};
+
+namespace detail {
+inline void AcquireExclusive(PSRWLOCK l) { ::AcquireSRWLockExclusive(l); }
+inline void ReleaseExclusive(PSRWLOCK l) { ::ReleaseSRWLockExclusive(l); }
+inline void AcquireShared(PSRWLOCK l) { ::AcquireSRWLockShared(l); }
+inline void ReleaseShared(PSRWLOCK l) { ::ReleaseSRWLockShared(l); }
+}  // namespace detail
+
+using ExclusiveLock = SrwLockGuard<detail::AcquireExclusive, detail::ReleaseExclusive>;
+using SharedLock = SrwLockGuard<detail::AcquireShared, detail::ReleaseShared>;
 
 // A DC obtained with GetDC/GetWindowDC: released with the window it came from.
 class WindowDc {

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "Handles.h"
+
 namespace afx_detail {
 namespace {
 
@@ -11,27 +13,8 @@ DWORD g_tls = TLS_OUT_OF_INDEXES;
 SRWLOCK g_registryLock = SRWLOCK_INIT;
 std::vector<ThreadState*>* g_states = nullptr;  // every thread state, for cleanup and lookups by id
 
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK* l) : l_(l) { ::AcquireSRWLockExclusive(l_); }
-    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(l_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
-private:
-    SRWLOCK* l_;
-};
-
-class SharedLock {
-public:
-    explicit SharedLock(SRWLOCK* l) : l_(l) { ::AcquireSRWLockShared(l_); }
-    ~SharedLock() { ::ReleaseSRWLockShared(l_); }
-    SharedLock(const SharedLock&) = delete;
-    SharedLock& operator=(const SharedLock&) = delete;
-
-private:
-    SRWLOCK* l_;
-};
+using qel::ExclusiveLock;
+using qel::SharedLock;
 
 void FreeState(ThreadState* state) noexcept {
     if (!state) return;

@@ -6,6 +6,8 @@
 #include <list>
 #include <string>
 
+#include "Handles.h"
+
 namespace afx_detail {
 namespace {
 
@@ -17,19 +19,11 @@ struct RegisteredClass {
 SRWLOCK g_classLock = SRWLOCK_INIT;
 std::list<RegisteredClass>* g_classes = nullptr;  // a list: the names handed out must not move
 
-class ClassLock {
-public:
-    ClassLock() { ::AcquireSRWLockExclusive(&g_classLock); }
-    ~ClassLock() { ::ReleaseSRWLockExclusive(&g_classLock); }
-    ClassLock(const ClassLock&) = delete;
-    ClassLock& operator=(const ClassLock&) = delete;
-};
-
 }  // namespace
 
 bool IsFrameworkClass(LPCWSTR className) noexcept {
     if (!className || IS_INTRESOURCE(className)) return false;
-    ClassLock lock;
+    qel::ExclusiveLock lock(&g_classLock);
     if (!g_classes) return false;
     for (const RegisteredClass& c : *g_classes)
         if (c.name == className) return true;
@@ -39,7 +33,7 @@ bool IsFrameworkClass(LPCWSTR className) noexcept {
 void UnregisterFrameworkClasses() noexcept {
     std::list<RegisteredClass>* classes = nullptr;
     {
-        ClassLock lock;
+        qel::ExclusiveLock lock(&g_classLock);
         classes = std::exchange(g_classes, nullptr);
     }
     if (!classes) return;
@@ -56,7 +50,7 @@ LPCWSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, 
     std::swprintf(name, sizeof(name) / sizeof(name[0]), L"QelFw:%p:%x:%p:%p:%p", static_cast<void*>(FrameworkModule()),
                   classStyle, static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
     try {
-        ClassLock lock;
+        qel::ExclusiveLock lock(&g_classLock);
         if (!g_classes) g_classes = new std::list<RegisteredClass>();
         for (const RegisteredClass& c : *g_classes)
             if (c.name == name) return c.name.c_str();

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "capture/Dib.h"
 #include "Runners.h"
 #include "ScrollCommands.h"
 
@@ -19,10 +20,7 @@ public:
 };
 
 // Images are given back to the library that made them, never to this program's runtime.
-struct ImageRelease {
-    void operator()(BITMAPINFOHEADER* image) const { pictavo_release_image(image); }
-};
-using Image = std::unique_ptr<BITMAPINFOHEADER, ImageRelease>;
+using Image = UniqueDib;
 
 // Saves and publishes a capture as the common options ask; nothingReason when there is none.
 int Deliver(Image image, const CommandLine& line, Report& out, const wchar_t* nothingReason) {

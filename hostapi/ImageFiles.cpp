@@ -80,10 +80,11 @@ bool CopyToClipboard(const BITMAPINFOHEADER* dib) {
     if (!size) return false;
     qel::UniqueHglobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
     if (!memory) return false;
-    void* target = ::GlobalLock(memory.get());
-    if (!target) return false;
-    std::memcpy(target, dib, size);
-    ::GlobalUnlock(memory.get());
+    {
+        const qel::GlobalMemoryLock target(memory.get());
+        if (!target) return false;
+        std::memcpy(target.get(), dib, size);
+    }
     bool ok = false;
     if (::OpenClipboard(nullptr)) {
         ::EmptyClipboard();

@@ -2,25 +2,9 @@
 
 #include <algorithm>
 
+#include "framework/Handles.h"
+
 namespace qel {
-namespace {
-class SharedLock {
-public:
-    explicit SharedLock(SRWLOCK* l) : l_(l) { ::AcquireSRWLockShared(l_); }
-    ~SharedLock() { ::ReleaseSRWLockShared(l_); }
-
-private:
-    SRWLOCK* l_;
-};
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK* l) : l_(l) { ::AcquireSRWLockExclusive(l_); }
-    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(l_); }
-
-private:
-    SRWLOCK* l_;
-};
-}  // namespace
 
 void WindowIgnoreList::Add(HWND wnd) {
     ExclusiveLock lock(&lock_);

@@ -26,10 +26,6 @@ constexpr float kLabelPoints = 8.0f;
 constexpr float kReadoutMeasurePoints = 12.0f;  // the read-out is measured at this size
 const Gdiplus::RectF kLayoutBox(0, 0, 1000, 500);
 
-struct ComRelease {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -50,14 +46,14 @@ std::unique_ptr<Gdiplus::TextureBrush> LoadCheckerboard() {
 
     qel::UniqueHglobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
     if (!block) return nullptr;
-    void* target = ::GlobalLock(block.get());
-    if (!target) return nullptr;
-    std::memcpy(target, data, size);
-    ::GlobalUnlock(block.get());
-    IStream* rawStream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(block.get(), TRUE, &rawStream)) || !rawStream) return nullptr;
+    {
+        const qel::GlobalMemoryLock target(block.get());
+        if (!target) return nullptr;
+        std::memcpy(target.get(), data, size);
+    }
+    qel::UniqueCom<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(block.get(), TRUE, stream.put())) || !stream) return nullptr;
     block.release();  // the stream frees it now
-    std::unique_ptr<IStream, ComRelease> stream(rawStream);
 
     // The brush keeps its own copy of the image, so bitmap and stream go when this returns.
     std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream.get()));

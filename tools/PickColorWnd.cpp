@@ -57,8 +57,6 @@ const BYTE* DibBits(const BITMAPINFOHEADER* dib) {
 
 }  // namespace
 
-void CPickColorWnd::DibDeleter::operator()(BITMAPINFOHEADER* dib) const { QelImageTransform::ReleaseDIB(dib); }
-
 BEGIN_MESSAGE_MAP(CPickColorWnd, CWnd)
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()

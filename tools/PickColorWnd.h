@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "capture/Dib.h"
+
 class CPickColorWnd : public CWnd {
 public:
     // Takes the screenshot; HasScreenshot tells whether that worked.
@@ -28,11 +30,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    struct DibDeleter {
-        void operator()(BITMAPINFOHEADER* dib) const;
-    };
-
-    std::unique_ptr<BITMAPINFOHEADER, DibDeleter> m_screenshot;  // packed DIB of the virtual screen
+    UniqueDib m_screenshot;  // packed DIB of the virtual screen
     COLORREF m_color;
     CPoint m_position;  // last mouse position, client coordinates
     CRect m_screen;     // the virtual screen the screenshot covers, screen coordinates

@@ -190,10 +190,8 @@ std::unique_ptr<Gdiplus::Bitmap> CapturePrintWindow(WindowDetails& window, ICapt
     if (!ok) return nullptr;
 
     if (maximisedTopLevel) {
-        Gdiplus::Image* image = bitmap.release();
         Gdiplus::Rect inside(borders.cx, borders.cy, printed.Width - 2 * borders.cx, printed.Height - 2 * borders.cy);
-        ImageHelpers::CropImage(image, inside);
-        bitmap.reset(static_cast<Gdiplus::Bitmap*>(image));
+        if (auto cropped = ImageHelpers::CropImage(bitmap.get(), inside)) bitmap = std::move(cropped);
     }
     return bitmap;
 }

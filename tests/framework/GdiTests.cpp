@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include <unknwn.h>
+
 #include "Handles.h"
 #include "TestSupport.h"
 
@@ -84,4 +86,71 @@ TEST(Gdi, ThousandsOfWindowsAndDCsLeakNoHandle) {
     const int after = GdiCapacity();
     EXPECT_GE(paints, rounds * 9 / 10);
     EXPECT_LE(before - after, 16) << "GDI handles lost over " << rounds << " windows";
+}
+
+namespace {
+int g_closed[2];  // releases seen, per slot
+template <int Slot> void CountClose(int) { ++g_closed[Slot]; }
+struct MinusOne {
+    static int value() { return -1; }
+};
+struct CountedCom : IUnknown {
+    int releases = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return ++releases, 1; }
+};
+}  // namespace
+
+// Every owner gives its resource back exactly once, a moved-from owner holds nothing, and a failed
+// creation (the type's invalid value) is never released.
+TEST(Owners, ReleaseOnceLeaveMovedFromEmptyAndNeverReleaseAFailedCreation) {
+    using Owned = qel::UniqueHandle<int, CountClose<0>>;
+    using OwnedOrMinusOne = qel::UniqueHandle<int, CountClose<1>, MinusOne>;
+    {
+        Owned a(7);
+        Owned b(std::move(a));
+        EXPECT_FALSE(a);
+        Owned c;
+        c = std::move(b);
+        EXPECT_EQ(c.get(), 7);
+        Owned failed(0);
+        OwnedOrMinusOne invalid(-1), zero(0);
+        EXPECT_TRUE(zero) << "0 is a value when -1 is the invalid one";
+        *zero.put() = 3;  // put releases what was held first
+        EXPECT_EQ(g_closed[1], 1);
+    }
+    EXPECT_EQ(g_closed[0], 1);
+    EXPECT_EQ(g_closed[1], 2);
+
+    CountedCom object;
+    {
+        qel::UniqueCom<CountedCom> first(&object);
+        qel::UniqueCom<CountedCom> second(std::move(first));
+        qel::UniqueCom<IUnknown> none(nullptr);
+    }
+    EXPECT_EQ(object.releases, 1);
+
+    SRWLOCK lock = SRWLOCK_INIT;
+    {
+        qel::SharedLock reading(&lock);
+        EXPECT_TRUE(::TryAcquireSRWLockShared(&lock)) << "readers share";
+        ::ReleaseSRWLockShared(&lock);
+        EXPECT_FALSE(::TryAcquireSRWLockExclusive(&lock));
+    }
+    {
+        qel::ExclusiveLock writing(&lock);
+        EXPECT_FALSE(::TryAcquireSRWLockShared(&lock));
+    }
+    EXPECT_TRUE(::TryAcquireSRWLockExclusive(&lock)) << "a guard left its lock held";
+
+    const qel::UniqueHglobal memory(::GlobalAlloc(GMEM_MOVEABLE, 16));
+    ASSERT_TRUE(memory);
+    {
+        const qel::GlobalMemoryLock locked(memory.get());
+        EXPECT_TRUE(locked);
+        EXPECT_EQ(::GlobalFlags(memory.get()) & GMEM_LOCKCOUNT, 1u);
+        EXPECT_FALSE(qel::GlobalMemoryLock(nullptr));
+    }
+    EXPECT_EQ(::GlobalFlags(memory.get()) & GMEM_LOCKCOUNT, 0u);
 }
