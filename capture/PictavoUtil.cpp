@@ -2,6 +2,7 @@
 // interactive ones hold a CallThread for their overlays' modal loops.
 #include <QelPictavo/PictavoUtil.h>
 
+#include <climits>
 #include <cwchar>
 
 #include "Handles.h"
@@ -23,6 +24,12 @@ CPictavoUtil::~CPictavoUtil() = default;
 CPictavoUtil& CPictavoUtil::operator=(const CPictavoUtil&) { return *this; }
 
 namespace {
+
+// 0 and 4 select a plain rectangle as 1 does; the codes beyond are refused before anything shows.
+bool IsShapeCode(int shape) { return shape >= 0 && shape <= 6; }
+
+// The settings keep a delay as an int.
+bool IsDelay(unsigned long ms) { return ms <= static_cast<unsigned long>(INT_MAX); }
 
 BITMAPINFOHEADER* RunSession(CaptureMode mode, int withCursor, int shape = 1) {
     CaptureSession session(mode);
@@ -71,6 +78,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureWindowObject(int withCursor) {
 }
 
 BITMAPINFOHEADER* CPictavoUtil::CaptureShapeRegion(int withCursor, int shape) {
+    if (!IsShapeCode(shape)) return nullptr;
     qel::CallThread thread;
     try {
         if (shape == 5) {
@@ -100,6 +108,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureFixedRegion(int withCursor, int, int widt
 }
 
 BITMAPINFOHEADER* CPictavoUtil::CaptureScrollWindow(int horizontal, int vertical, unsigned long delayMs) {
+    if (!IsDelay(delayMs)) return nullptr;  // refused before the kept flags and delay change
     CaptureSettings& settings = CaptureSettings::Get();
     settings.ScrollHorizontal = horizontal != 0;
     settings.ScrollVertical = vertical != 0;
@@ -109,6 +118,7 @@ BITMAPINFOHEADER* CPictavoUtil::CaptureScrollWindow(int horizontal, int vertical
 }
 
 BITMAPINFOHEADER* CPictavoUtil::CaptureActiveScrollWindow(int horizontal, int vertical, unsigned long delayMs) {
+    if (!IsDelay(delayMs)) return nullptr;
     HWND foreground = ::GetForegroundWindow();
     if (!foreground) return nullptr;
     GUITHREADINFO info{};

@@ -1,6 +1,7 @@
 // The plain screen copy of one window and the DIB-section maker of the capture interface.
 #include <QelPictavo/PictavoUtil.h>
 
+#include <climits>
 #include <cstdlib>
 #include <memory>
 
@@ -42,11 +43,25 @@ RECT CopyClip(HWND wnd) {
 
 bool HasRegion(int regionType) { return regionType != ERROR && regionType != NULLREGION; }
 
+// A bottom-up section the system can describe: a known depth and compression, masks for bit fields, and
+// rows whose total size fits the header's 32-bit image size.
+bool IsSectionRequest(int width, int height, int bits, unsigned long compression, const unsigned long* masks) {
+    if (width <= 0 || height <= 0) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    if (compression == BI_BITFIELDS) {
+        if (!masks || (bits != 16 && bits != 32)) return false;
+    } else if (compression != BI_RGB) {
+        return false;
+    }
+    const long long stride = (static_cast<long long>(width) * bits + 31) / 32 * 4;
+    return stride * height <= INT_MAX;
+}
+
 }  // namespace
 
 BITMAPINFOHEADER* CPictavoUtil::DoCaptureFromWnd(CWnd* wndObject, int withCursor) {
     HWND wnd = wndObject ? wndObject->GetSafeHwnd() : nullptr;
-    if (!wnd) return nullptr;
+    if (!::IsWindow(wnd)) return nullptr;
     POINT cursorPos{};
     HCURSOR cursor = withCursor ? CursorUnderPointer(&cursorPos) : nullptr;
 
@@ -112,6 +127,7 @@ BITMAPINFOHEADER* CPictavoUtil::DoCaptureFromClientArea(CWnd*, int) { return nul
 
 HBITMAP CPictavoUtil::CreateDIBBitmap(int width, int height, int bitsPerPixel, unsigned long compression,
                                       const unsigned long* masks) {
+    if (!IsSectionRequest(width, height, bitsPerPixel, compression, masks)) return nullptr;
     // Room for 256 colour entries, all zero: a low-depth section starts with a black palette.
     struct {
         BITMAPINFOHEADER header;

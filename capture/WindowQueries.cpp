@@ -17,6 +17,8 @@ bool IsBelowInZOrder(HWND start, HWND target) {
 }  // namespace
 
 HWND CPictavoUtil::GetWindowFromPoint(HWND start, const POINT& pt, HWND ignore) {
+    // A null start would search the desktop's children and answer for a window not asked about.
+    if (!::IsWindow(start)) return nullptr;
     HWND child = ::GetTopWindow(start);
     for (; child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(child) || child == ignore) continue;
@@ -32,13 +34,14 @@ HWND CPictavoUtil::GetWindowFromPoint(HWND start, const POINT& pt, HWND ignore) 
 }
 
 int CPictavoUtil::IsBehindTaskBar(HWND wnd) {
+    if (!::IsWindow(wnd)) return 0;
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!taskbar || taskbar == wnd) return 0;
     return IsBelowInZOrder(taskbar, wnd) ? 1 : 0;
 }
 
 int CPictavoUtil::IsWindowOnWorkArea(HWND wnd) {
-    if (wnd == ::GetDesktopWindow()) return 0;
+    if (!::IsWindow(wnd) || wnd == ::GetDesktopWindow()) return 0;
     HWND topmost = GetTopMostLevelParentWindow(wnd);
     if (!topmost) return 1;
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);

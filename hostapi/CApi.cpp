@@ -4,7 +4,6 @@
 
 #include <QelPictavoDll.h>
 
-#include <climits>
 #include <memory>
 #include <new>
 
@@ -27,6 +26,7 @@ template <class T, class F> T Guarded(T failure, F&& call) noexcept {
     }
 }
 
+// The class also takes 0 and 4 as a rectangle; the C interface offers only the named shapes.
 bool IsShapeCode(int shape) {
     switch (shape) {
         case PICTAVO_SHAPE_RECTANGLE:
@@ -41,11 +41,6 @@ bool IsShapeCode(int shape) {
 }
 
 bool HasArea(const RECT* r) { return r && r->right > r->left && r->bottom > r->top; }
-
-// The settings keep a delay as an int, and a step never waits without end.
-bool IsDelay(unsigned long ms) { return ms <= static_cast<unsigned long>(INT_MAX); }
-
-bool IsBitCount(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
 int GiveRect(const CRect& r, RECT* out) {
     if (r.Width() <= 0 || r.Height() <= 0) {
@@ -100,13 +95,11 @@ BITMAPINFOHEADER* pictavo_capture_menu_object(int with_cursor) {
 }
 
 BITMAPINFOHEADER* pictavo_capture_scroll_window(int horizontal, int vertical, unsigned long delay_ms) {
-    if (!IsDelay(delay_ms)) return nullptr;
     return Guarded<BITMAPINFOHEADER*>(
         nullptr, [&] { return CPictavoUtil().CaptureScrollWindow(horizontal, vertical, delay_ms); });
 }
 
 BITMAPINFOHEADER* pictavo_capture_active_scroll_window(int horizontal, int vertical, unsigned long delay_ms) {
-    if (!IsDelay(delay_ms)) return nullptr;
     return Guarded<BITMAPINFOHEADER*>(
         nullptr, [&] { return CPictavoUtil().CaptureActiveScrollWindow(horizontal, vertical, delay_ms); });
 }
@@ -174,10 +167,6 @@ HWND pictavo_get_top_most_level_parent_window(HWND window) {
 
 HBITMAP pictavo_create_dib_bitmap(int width, int height, int bits_per_pixel, unsigned long compression,
                                   const unsigned long* masks) {
-    if (width <= 0 || height <= 0 || !IsBitCount(bits_per_pixel)) return nullptr;
-    const bool fields = compression == BI_BITFIELDS;
-    if (compression != BI_RGB && !fields) return nullptr;
-    if (fields && (!masks || (bits_per_pixel != 16 && bits_per_pixel != 32))) return nullptr;
     return Guarded<HBITMAP>(nullptr, [&] {
         return CPictavoUtil::CreateDIBBitmap(width, height, bits_per_pixel, compression, masks);
     });

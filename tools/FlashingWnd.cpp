@@ -1,5 +1,7 @@
 #include "QelPictavo/FlashingWnd.h"
 
+#include <climits>
+
 #include "Handles.h"
 #include "tools/ToolGeometry.h"
 
@@ -22,6 +24,20 @@ qel::UniqueHrgn MakeFrameRegion(const qel::FrameShape& shape) {
         if (!cut || ::CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF) == ERROR) return qel::UniqueHrgn();
     }
     return region;
+}
+
+// An area the frame can mark: not empty, not inverted, touching the virtual screen, and with its window
+// and frame shape (the margin on each side, 16 pixels beyond its size) inside the int range.
+bool IsFrameArea(const RECT& r) {
+    if (r.right <= r.left || r.bottom <= r.top) return false;
+    const long long margin = 16;
+    if (r.left - margin < INT_MIN || r.top - margin < INT_MIN || r.right + margin > INT_MAX || r.bottom + margin > INT_MAX)
+        return false;
+    if (static_cast<long long>(r.right) - r.left + 2 * margin > INT_MAX ||
+        static_cast<long long>(r.bottom) - r.top + 2 * margin > INT_MAX)
+        return false;
+    const RECT screen = VirtualScreen();
+    return r.left < screen.right && r.right > screen.left && r.top < screen.bottom && r.bottom > screen.top;
 }
 
 }  // namespace
@@ -53,6 +69,7 @@ CFlashingWnd::CFlashingWnd()
 CFlashingWnd::~CFlashingWnd() = default;
 
 int CFlashingWnd::CreateFlashing(const wchar_t* title, RECT& rect, int thin) {
+    if (m_hWnd || !IsFrameArea(rect)) return 0;
     CRect outer(rect);
     const int margin = qel::FlashFrameMargin(thin != 0);
     outer.InflateRect(margin, margin);
@@ -64,6 +81,7 @@ int CFlashingWnd::CreateFlashing(const wchar_t* title, RECT& rect, int thin) {
 }
 
 void CFlashingWnd::SetUpRegion(const CRect& rect, int thin) {
+    if (!IsFrameArea(rect)) return;  // the marked area stays as it was
     m_rcRegion = rect;
     InstallRegion(thin != 0);
 }

@@ -1,5 +1,6 @@
 #include "QelPictavo/MouseCaptureWnd.h"
 
+#include <climits>
 #include <new>
 #include <vector>
 
@@ -15,6 +16,19 @@ struct CMouseCaptureWnd::Marks {
     CPoint frozenOrigin;
     std::vector<qel::AreaMark> shown;  // in drawing order; removed in reverse order
 };
+
+namespace {
+
+// A fixed area the selector can move: normalised, it has width and height that fit an int counting both
+// edges, and it touches the virtual screen (clamping cannot pull in an area wholly beside it).
+bool IsShiftArea(const CRect& rect, const CRect& screen) {
+    const RECT r = qel::NormalizeRect(rect);
+    const long long width = static_cast<long long>(r.right) - r.left, height = static_cast<long long>(r.bottom) - r.top;
+    if (width <= 0 || height <= 0 || width >= INT_MAX || height >= INT_MAX) return false;
+    return r.right >= screen.left && r.left < screen.right && r.bottom >= screen.top && r.top < screen.bottom;
+}
+
+}  // namespace
 
 IMPLEMENT_DYNAMIC(CMouseCaptureWnd, CWnd)
 
@@ -60,6 +74,8 @@ bool CMouseCaptureWnd::CreateShiftWindow() {
 bool CMouseCaptureWnd::CreateAndShow() {
     if (!m_marks) return false;
     const CRect screen = VirtualScreen();
+    // Refused before the screen is frozen or a window made: nothing shows.
+    if (m_eRecordType == eRecordFixedArea && !IsShiftArea(m_rcShift, screen)) return false;
     {
         qel::WindowDc screenDc(nullptr);
         qel::UniqueHdc mem(::CreateCompatibleDC(screenDc.get()));
@@ -87,6 +103,7 @@ bool CMouseCaptureWnd::CreateAndShow() {
 }
 
 int CMouseCaptureWnd::InitDrawShiftWindow(const CRect& rect) {
+    if (!IsShiftArea(rect, VirtualScreen())) return 0;
     m_rcShift = CRect(qel::ClampShiftRect(rect, VirtualScreen()));
     m_rcCapture = m_rcShift;
     try {
