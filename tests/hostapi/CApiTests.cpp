@@ -152,7 +152,13 @@ HWND OverlayAt(DWORD thread, POINT p) {
 class Script {
 public:
     explicit Script(std::function<void()> body) : caller_(::GetCurrentThreadId()), thread_([this, body] {
-        if (WaitFor(true, 10000)) ::Sleep(350), body();  // the overlay's pixels reach the screen a little after it shows
+        if (WaitFor(true, 10000)) {
+            const HWND overlay = OverlayAt(caller_, POINT{10, 10});
+            RECT shown{};
+            ::GetWindowRect(overlay, &shown);
+            WaitForWindowOnScreen(overlay, shown);
+            body();
+        }
         WaitFor(false, 3000);
         for (; !done_; ::Sleep(200))
             if (const HWND overlay = OverlayAt(caller_, POINT{10, 10})) ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);

@@ -157,7 +157,9 @@ TEST_F(RegionCapture, ACaptureStartedMeanwhileDisplacesTheWaitingOne) {
         for (int i = 0; i < 500 && first && (!second || second == first); ++i, ::Sleep(10))
             second = OverlayAt(POINT{10, 10});  // the second overlay replaces the first on top
         if (!second || second == first) return;
-        ::Sleep(350);
+        RECT shown{};
+        ::GetWindowRect(second, &shown);
+        qeltest::WaitForWindowOnScreen(second, shown);
         Drag(a, b);
         // Within the script, before its closing Escape could reach it.
         for (int i = 0; i < 500 && !firstEndedByItself; ++i, ::Sleep(10)) firstEndedByItself = !::IsWindow(first);

@@ -25,7 +25,9 @@ bool WaitForOverlayGone(DWORD timeoutMs) {
 HWND WaitForOverlay() {
     for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(10))
         if (HWND overlay = OverlayAt(POINT{10, 10})) {
-            ::Sleep(350);  // Wine shows a window's pixels once its surface is flushed, a little after the first paint
+            RECT shown{};
+            ::GetWindowRect(overlay, &shown);
+            qeltest::WaitForWindowOnScreen(overlay, shown);
             return overlay;
         }
     return nullptr;

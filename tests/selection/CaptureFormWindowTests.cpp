@@ -55,8 +55,8 @@ public:
             for (MSG msg; ::GetMessageW(&msg, nullptr, 0, 0) > 0;) ::DispatchMessageW(&msg);
             ::DestroyWindow(parent_);
         });
-        while (!ready) ::Sleep(5);
-        ::Sleep(300);  // Wine shows the windows' pixels once their surfaces are flushed
+        for (int i = 0; i < 1000 && !ready; ++i) ::Sleep(10);
+        qeltest::WaitForWindowOnScreen(parent_, frame_);
     }
     ~TargetApp() {
         ::PostThreadMessageW(::GetWindowThreadProcessId(parent_, nullptr), WM_QUIT, 0, 0);

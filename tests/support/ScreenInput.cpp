@@ -9,7 +9,10 @@ RECT VirtualScreen() {
     return RECT{x0, y0, x0 + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y0 + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-ScreenCopy CopyScreen(const RECT& area) {
+namespace {
+
+// The pixels of area (screen coordinates) as dc shows them, dc's origin lying at origin on the screen.
+ScreenCopy CopyThrough(HDC dc, POINT origin, const RECT& area) {
     ScreenCopy copy;
     copy.area = area;
     const int w = area.right - area.left, h = area.bottom - area.top;
@@ -18,17 +21,34 @@ ScreenCopy CopyScreen(const RECT& area) {
     void* bits = nullptr;
     qel::UniqueHbitmap section(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     qel::UniqueHdc memory(::CreateCompatibleDC(nullptr));
-    qel::WindowDc screen(nullptr);
-    if (!section || !memory || !screen) return copy;
+    if (!section || !memory || !dc) return copy;
     {
         qel::SelectScope select(memory.get(), section.get());
-        ::BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+        ::BitBlt(memory.get(), 0, 0, w, h, dc, area.left - origin.x, area.top - origin.y, SRCCOPY);
         ::GdiFlush();
     }
     const DWORD* p = static_cast<const DWORD*>(bits);
     copy.pixels.assign(p, p + static_cast<size_t>(w) * h);
     for (DWORD& px : copy.pixels) px &= 0xFFFFFF;
     return copy;
+}
+
+}  // namespace
+
+ScreenCopy CopyScreen(const RECT& area) {
+    qel::WindowDc screen(nullptr);
+    return CopyThrough(screen.get(), POINT{0, 0}, area);
+}
+
+bool WaitForWindowOnScreen(HWND wnd, const RECT& area, DWORD timeoutMs) {
+    for (const DWORD start = ::GetTickCount();; ::Sleep(10)) {
+        POINT origin{0, 0};
+        if (!::IsWindow(wnd) || !::ClientToScreen(wnd, &origin)) return false;
+        qel::WindowDc painted(wnd);
+        const ScreenCopy held = CopyThrough(painted.get(), origin, area);
+        if (!held.pixels.empty() && held.pixels == CopyScreen(area).pixels) return true;
+        if (::GetTickCount() - start >= timeoutMs) return false;
+    }
 }
 
 size_t CountDifferences(const ScreenCopy& a, const ScreenCopy& b, const RECT* within) {

@@ -20,6 +20,9 @@ struct ScreenCopy {
     bool Contains(LONG x, LONG y) const { return x >= area.left && x < area.right && y >= area.top && y < area.bottom; }
 };
 ScreenCopy CopyScreen(const RECT& area);
+// Wine puts what a window painted on the screen a little after the paint: true once the screen shows in
+// area (screen coordinates, within the window's client area) what the window holds there.
+bool WaitForWindowOnScreen(HWND wnd, const RECT& area, DWORD timeoutMs = 5000);
 // Pixels that differ between two copies of the same area, all or only those within a rectangle.
 size_t CountDifferences(const ScreenCopy& a, const ScreenCopy& b, const RECT* within = nullptr);
 // Saves a screen rectangle as PNG in the test output folder, for a person to look at. Starts GDI+.
