@@ -237,14 +237,10 @@ const BITMAPINFOHEADER* Header(const std::vector<DWORD>& dib) { return reinterpr
 
 }  // namespace
 
-TEST(CApi, EveryFunctionRefusesBadArgumentsAtOnceWithTheFailureValueAndCreatesNoWindow) {
-    // The window goes with the temporary that owns it; its handle stays behind.
-    const HWND destroyed = qel::UniqueHwnd(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)).get();
-    const qel::UniqueHwnd live(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+// The boundary table covers every call's refusals; what is left here needs a live object or a real file.
+TEST(CApi, LiveObjectsAndFilesRefuseWhatTheyCannotGiveAndCreateNoWindow) {
     RECT r{1, 2, 3, 4};
-    const RECT empty{10, 10, 10, 50}, inverted{50, 50, 10, 10}, good{10, 10, 50, 50};
-    const POINT p{5, 5};
-    const unsigned long masks[3] = {0xF800, 0x07E0, 0x001F};
+    const RECT good{10, 10, 50, 50};
     std::vector<DWORD> flat = PackedDib(2, 1, {0, 0}), pixels24 = PackedDib(2, 2, {0, 0, 0, 0});
     reinterpret_cast<BITMAPINFOHEADER*>(flat.data())->biHeight = 0;
     reinterpret_cast<BITMAPINFOHEADER*>(pixels24.data())->biBitCount = 24;
@@ -256,67 +252,15 @@ TEST(CApi, EveryFunctionRefusesBadArgumentsAtOnceWithTheFailureValueAndCreatesNo
         pictavo_flashing_frame_create(&good, 1), pictavo_flashing_frame_destroy);
     ASSERT_TRUE(selector && frame);
     ASSERT_GT(created(), 0) << "the window count sees no window";
-
-    // Each entry is true when every call in it gave its failure value.
-    const auto all = [](std::initializer_list<int> values, const std::function<bool(int)>& refused) {
-        return std::all_of(values.begin(), values.end(), refused);
-    };
-    const struct { const char* calls; std::function<bool()> refused; } cases[] = {
-        {"unknown shapes", [&] { return all({0, 4, 7, -1, INT_MIN}, [](int s) { return !pictavo_capture_shape_region(0, s); }); }},
-        {"fixed sizes", [&] {
-             return all({0, -5, INT_MIN}, [](int n) { return !pictavo_capture_fixed_region(0, n, 10) && !pictavo_capture_fixed_region(1, 10, n); });
-         }},
-        {"scroll delays past INT_MAX", [] {
-             return !pictavo_capture_scroll_window(1, 1, ULONG_MAX) && !pictavo_capture_active_scroll_window(0, 1, INT_MAX + 1ul);
-         }},
-        {"window captures", [&] { return !pictavo_capture_window(nullptr, 0) && !pictavo_capture_window(destroyed, 1); }},
-        {"region selections", [&] {
-             return !pictavo_select_region(nullptr) && !pictavo_select_fixed_region(10, 10, nullptr) &&
-                    all({0, -1, INT_MIN}, [&](int n) { return !pictavo_select_fixed_region(n, 10, &r) && !pictavo_select_fixed_region(10, n, &r); });
-         }},
-        {"window queries", [&] {
-             return !pictavo_window_from_point(nullptr, p, nullptr) && !pictavo_window_from_point(destroyed, p, nullptr) &&
-                    !pictavo_is_behind_taskbar(nullptr) && !pictavo_is_behind_taskbar(destroyed) &&
-                    !pictavo_is_window_on_work_area(nullptr) && !pictavo_is_window_on_work_area(destroyed) &&
-                    !pictavo_get_window_bound_rectangle(destroyed, &r) && !pictavo_get_window_bound_rectangle(live.get(), nullptr) &&
-                    !pictavo_get_top_most_level_parent_window(nullptr) && !pictavo_get_top_most_level_parent_window(destroyed);
-         }},
-        {"dib sizes", [&] { return all({0, -1, INT_MIN}, [](int n) { return !pictavo_create_dib_bitmap(n, 10, 32, BI_RGB, nullptr) && !pictavo_create_dib_bitmap(10, n, 32, BI_RGB, nullptr); }); }},
-        {"dib bit counts", [&] { return all({0, 2, 7, 33, -1}, [](int b) { return !pictavo_create_dib_bitmap(10, 10, b, BI_RGB, nullptr); }); }},
-        {"dib compressions", [&] {
-             return !pictavo_create_dib_bitmap(10, 10, 8, BI_RLE8, nullptr) && !pictavo_create_dib_bitmap(10, 10, 32, 99, nullptr) &&
-                    !pictavo_create_dib_bitmap(10, 10, 16, BI_BITFIELDS, nullptr) && !pictavo_create_dib_bitmap(10, 10, 24, BI_BITFIELDS, masks);
-         }},
-        {"area selectors", [&] {
-             return !pictavo_area_selector_create(PICTAVO_AREA_FIXED, nullptr) && !pictavo_area_selector_create(PICTAVO_AREA_FIXED, &empty) &&
-                    !pictavo_area_selector_create(PICTAVO_AREA_FIXED, &inverted) && !pictavo_area_selector_create(2, &good) &&
-                    !pictavo_area_selector_create(-1, &good) && !pictavo_area_selector_choose(nullptr) &&
-                    !pictavo_area_selector_get_area(nullptr, &r) && !pictavo_area_selector_get_area(selector.get(), nullptr) &&
-                    !pictavo_area_selector_get_area(selector.get(), &r);  // never chosen
-         }},
-        {"flashing frames", [&] {
-             return !pictavo_flashing_frame_create(nullptr, 1) && !pictavo_flashing_frame_create(&empty, 0) &&
-                    !pictavo_flashing_frame_create(&inverted, 1) && !pictavo_flashing_frame_start(nullptr) &&
-                    !pictavo_flashing_frame_stop(nullptr) && !pictavo_flashing_frame_set_movable(nullptr, 1) &&
-                    !pictavo_flashing_frame_get_area(nullptr, &r) && !pictavo_flashing_frame_get_area(frame.get(), nullptr);
-         }},
-        {"png files", [&] {
-             return !pictavo_save_png(nullptr, L"x.png") && !pictavo_save_png(Header(fine), nullptr) && !pictavo_save_png(Header(fine), L"") &&
-                    !pictavo_save_png(Header(flat), OutputPath(L"capi-flat.png").c_str()) &&
-                    !pictavo_save_png(Header(pixels24), OutputPath(L"capi-24.png").c_str()) &&
-                    !pictavo_save_png(Header(fine), L"C:\\no\\such\\folder\\x.png");
-         }},
-        {"clipboard", [&] { return !pictavo_copy_to_clipboard(nullptr) && !pictavo_copy_to_clipboard(Header(flat)); }},
-        {"null releases", [] {
-             pictavo_release_image(nullptr), pictavo_area_selector_destroy(nullptr), pictavo_flashing_frame_destroy(nullptr);
-             return true;
-         }},
-    };
-    for (const auto& c : cases) {
-        const int before = created();
-        EXPECT_TRUE(c.refused()) << c.calls;
-        EXPECT_EQ(created(), before) << c.calls << " created a window";
-    }
+    const int before = created();
+    EXPECT_FALSE(pictavo_area_selector_get_area(selector.get(), nullptr));
+    EXPECT_FALSE(pictavo_area_selector_get_area(selector.get(), &r)) << "never chosen";
+    EXPECT_FALSE(pictavo_flashing_frame_get_area(frame.get(), nullptr));
+    EXPECT_FALSE(pictavo_save_png(Header(flat), OutputPath(L"capi-flat.png").c_str()));
+    EXPECT_FALSE(pictavo_save_png(Header(pixels24), OutputPath(L"capi-24.png").c_str()));
+    EXPECT_FALSE(pictavo_save_png(Header(fine), L"C:\\no\\such\\folder\\x.png"));
+    EXPECT_FALSE(pictavo_copy_to_clipboard(Header(flat)));
+    EXPECT_EQ(created(), before);
 }
 
 TEST(CApi, WindowQueriesDibSectionsAndTheCaptureMenuAnswerForRealWindows) {
