@@ -1,6 +1,7 @@
 #include "capture/Capture.h"
 
 #include "capture/ImageHelpers.h"
+#include "windows/GdiplusNew.h"
 #include "windows/ScreenGeometry.h"
 
 namespace {
@@ -42,8 +43,9 @@ void Capture::SetImage(Gdiplus::Image* image) {
 
     const UINT width = image->GetWidth();
     const UINT height = image->GetHeight();
-    auto converted = std::make_unique<Gdiplus::Bitmap>(static_cast<INT>(width), static_cast<INT>(height),
-                                                       PixelFormat32bppARGB);
+    std::unique_ptr<Gdiplus::Bitmap> converted =
+        qel::NewBitmap(static_cast<INT>(width), static_cast<INT>(height), PixelFormat32bppARGB);
+    if (!converted) return;  // the indexed image is kept as it is
     {
         Gdiplus::Graphics graphics(converted.get());
         graphics.DrawImage(image, 0, 0, static_cast<INT>(width), static_cast<INT>(height));

@@ -15,6 +15,7 @@
 #include "scrolling/ScrollCapture.h"
 #include "selection/OverlayHelpers.h"
 #include "windows/ScreenCopy.h"
+#include "windows/MessageWaits.h"
 #include "windows/ScreenGeometry.h"
 #include "windows/WindowEnumeration.h"
 
@@ -86,8 +87,9 @@ bool CaptureSession::RunFlow() {
         worker->Start();
     }
     CaptureSettings& settings = CaptureSettings::Get();
+    // The host's windows repaint meanwhile, so that the frozen screen shows them as they are.
     if (settings.CaptureDelay > 0)
-        ::Sleep(static_cast<DWORD>(settings.CaptureDelay));
+        qel::WaitServingPaint(static_cast<DWORD>(settings.CaptureDelay));
     else
         settings.CaptureDelay = 0;
     // A picked window is copied again after the choice; its cursor is taken then.
@@ -204,7 +206,7 @@ BITMAPINFOHEADER* CaptureSession::ScrollStep() {
             if (!form || !selected_ || selection_.Width <= 0 || selection_.Height <= 0) return nullptr;
             target = selected_->Handle();
         }  // the overlay leaves the screen before the window is scrolled
-        ::Sleep(1000);
+        qel::WaitServingPaint(1000);
         const CaptureSettings& settings = CaptureSettings::Get();
         ScrollCapture scroll;
         return scroll.Run(target, settings.ScrollHorizontal, settings.ScrollVertical,
@@ -235,7 +237,11 @@ bool CaptureSession::SelectionStep() {
         if (selection_.Width > 0 && selection_.Height > 0) {
             if (mode_ == CaptureModeWindow && selected_) {
                 form.reset();  // the overlay leaves the screen before the window is copied again
-                ::Sleep(1000);
+                // Nothing composites the screen under Wine: a window of this thread that the overlay covered
+                // shows the overlay until it has repainted itself.
+                qel::WaitServingPaint(1000);
+                // A window that went meanwhile left something else on the screen there.
+                if (!::IsWindow(selected_->Handle())) return false;
                 ScreenGeometry::CaptureCursor(capture_.get());
                 capture_->SetCursorVisible(CursorWanted());
                 // The overlay's rectangle is relative to the screen bounds; the copy takes screen coordinates.

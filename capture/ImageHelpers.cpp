@@ -8,6 +8,7 @@
 #include "capture/Dib.h"
 #include "pixels/FastBitmap.h"
 #include "pixels/PixelRows.h"
+#include "windows/GdiplusNew.h"
 #include "selection/OverlayHelpers.h"
 
 namespace ImageHelpers {
@@ -80,8 +81,8 @@ Gdiplus::Bitmap* CloneArea(Gdiplus::Image* image, Gdiplus::PixelFormat format, G
         result.reset(bitmap->Clone(area, target));
         if (!result) return nullptr;
     } else {
-        result = std::make_unique<Gdiplus::Bitmap>(area.Width, area.Height, target);
-        if (result->GetLastStatus() != Gdiplus::Ok) return nullptr;
+        result = qel::NewBitmap(area.Width, area.Height, target);
+        if (!result) return nullptr;
         // The source's resolution before drawing, so that nothing is scaled by a DPI ratio.
         result->SetResolution(image->GetHorizontalResolution(), image->GetVerticalResolution());
         Gdiplus::Graphics graphics(result.get());
@@ -102,8 +103,8 @@ Gdiplus::Bitmap* CloneArea(Gdiplus::Image* image, Gdiplus::PixelFormat format, G
 
 Gdiplus::Bitmap* CreateEmptyBitmap(int width, int height, Gdiplus::PixelFormat, const Gdiplus::ARGB* color,
                                    float dpiX, float dpiY) {
-    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
-    if (bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap = qel::NewBitmap(width, height, PixelFormat32bppARGB);
+    if (!bitmap) return nullptr;
     bitmap->SetResolution(dpiX, dpiY);
     // Filled through the bits: a graphics clear may blend a transparent colour onto the zeroed
     // bitmap instead of storing it.

@@ -31,6 +31,7 @@ unsigned long long PixelCount(Gdiplus::Image* image) {
 
 // A window about to be copied is shown first: restored when minimised, else brought to the front.
 void Present(WindowDetails& window) {
+    if (!window.Answers()) return;
     if (window.IsMinimised()) {
         window.Restore();
     } else {
@@ -65,6 +66,8 @@ bool CaptureByPrinting(WindowDetails& window, ICapture* capture, const Gdiplus::
 }
 
 bool CaptureScreenCopy(WindowDetails& window, ICapture* capture, const Gdiplus::Rect& clipped) {
+    // Where a window that has gone was, the screen shows something else.
+    if (!::IsWindow(window.Handle())) return false;
     Present(window);
     capture->SetImage(ScreenGeometry::CopyScreenRectangle(nullptr, clipped).release());
     capture->SetLocation(POINT{clipped.X, clipped.Y});

@@ -7,6 +7,7 @@
 #include "Handles.h"
 #include "capture/Dib.h"
 #include "scrolling/StitchingWorker.h"
+#include "windows/MessageWaits.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ void ScrollCapture::SetFrameRelease(FrameRelease release) {
 }
 
 BITMAPINFOHEADER* ScrollCapture::Run(HWND window, bool horizontal, bool vertical, DWORD delay) {
+    // A window that does not answer cannot be scrolled: what it shows is all there is.
+    if (!qel::WindowAnswers(window)) return Grab(window, LineScroll);
     if (horizontal && vertical) return CaptureAutoScroll(window, delay);
     if (horizontal) return CaptureHorizontalScroll(window, delay);
     if (vertical) return CaptureVerticalScroll(window, delay);
@@ -117,11 +120,15 @@ BITMAPINFOHEADER* ScrollCapture::CaptureAutoScroll(HWND window, DWORD delay) {
     // A bar drawn by the window itself answers the hit test even when it reports no range.
     const RECT area = ClientOnScreen(window);
     const LPARAM beside = PackPoint(area.right + ::GetSystemMetrics(SM_CXHSCROLL) / 2, area.top + (area.bottom - area.top) / 2);
-    if (::SendMessageW(window, WM_NCHITTEST, 0, beside) == HTVSCROLL) return CaptureVerticalScroll(window, delay);
+    LRESULT hit = HTNOWHERE;
+    if (qel::SendToWindow(window, WM_NCHITTEST, 0, beside, &hit) && hit == HTVSCROLL)
+        return CaptureVerticalScroll(window, delay);
     hasHorizontalBar_ = HasUsableScrollBar(window, TRUE, &horizontalBar_);
     if (hasHorizontalBar_) return CaptureHorizontalScroll(window, delay);
     const LPARAM below = PackPoint(area.left + (area.right - area.left) / 2, area.bottom + ::GetSystemMetrics(SM_CYHSCROLL) / 2);
-    if (::SendMessageW(window, WM_NCHITTEST, 0, below) == HTHSCROLL) return CaptureHorizontalScroll(window, delay);
+    hit = HTNOWHERE;
+    if (qel::SendToWindow(window, WM_NCHITTEST, 0, below, &hit) && hit == HTHSCROLL)
+        return CaptureHorizontalScroll(window, delay);
     return CaptureVerticalScroll(window, delay);
 }
 
@@ -161,16 +168,22 @@ BITMAPINFOHEADER* ScrollCapture::Produce(HWND window, DWORD delay, bool horizont
     DWORD status = kScrollStopWindowGone;
     while (::IsWindow(window)) {
         const ScrollMethod method = queue.Method();
+        // A window that stopped answering is taken for gone: the capture ends with what it has.
+        bool answered = true;
         if (horizontal) {
-            ::SendMessageW(window, WM_HSCROLL, SB_LINERIGHT, 0);
+            answered = qel::SendToWindow(window, WM_HSCROLL, SB_LINERIGHT, 0);
         } else if (method == WheelScroll) {
             ::SetFocus(window);
             ::mouse_event(MOUSEEVENTF_WHEEL, 0, 0, kHalfNotchTowardUser, 0);
         } else {
-            ::SendMessageW(window, WM_VSCROLL, SB_LINEDOWN, 0);
+            answered = qel::SendToWindow(window, WM_VSCROLL, SB_LINEDOWN, 0);
+        }
+        if (!answered) {
+            status = kScrollStopWindowGone;
+            break;
         }
         ::UpdateWindow(window);
-        ::Sleep(delay);
+        qel::WaitServingPaint(delay);
         if (!::IsWindow(window)) {
             status = kScrollStopWindowGone;
             break;
@@ -205,10 +218,6 @@ BITMAPINFOHEADER* ScrollCapture::Produce(HWND window, DWORD delay, bool horizont
 }
 
 void ScrollCapture::PumpStopWindowMessages() {
-    if (!stopWindow_ || !::IsWindow(stopWindow_->GetSafeHwnd())) return;
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    // The strip only paints; the host's own input and commands wait for its loop.
+    if (stopWindow_ && ::IsWindow(stopWindow_->GetSafeHwnd())) qel::WaitServingPaint(0);
 }

@@ -7,6 +7,7 @@
 #include "capture/Capture.h"
 #include "capture/DibBitmap.h"
 #include "pixels/PixelRows.h"
+#include "windows/GdiplusNew.h"
 #include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
 
@@ -118,8 +119,9 @@ std::unique_ptr<Gdiplus::Bitmap> CopyScreenRectangle(ICapture* cursorSource, con
     const bool covered = CoveredByMonitors(monitors, r);
     UniqueDib dib(QelImageTransform::CDIB32::CreateBlank32BitsDIB(r.Width, r.Height));
     if (!dib) return nullptr;
-    auto image = std::make_unique<DibBitmap>(std::move(dib), covered ? PixelFormat32bppRGB : PixelFormat32bppARGB);
-    if (image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    std::unique_ptr<DibBitmap> image =
+        qel::NewGdiplus<DibBitmap>(std::move(dib), covered ? PixelFormat32bppRGB : PixelFormat32bppARGB);
+    if (!image) return nullptr;
 
     qel::WindowDc screen(::GetDesktopWindow());
     if (!screen) return nullptr;

@@ -9,6 +9,8 @@
 #include "pixels/FastBitmap.h"
 #include "tools/ThumbnailWnd.h"
 #include "windows/Dwm.h"
+#include "windows/GdiplusNew.h"
+#include "windows/MessageWaits.h"
 #include "windows/OsVersion.h"
 #include "windows/Rectangles.h"
 #include "windows/ScreenCopy.h"
@@ -40,9 +42,7 @@ std::unique_ptr<Gdiplus::Region> WindowShape(HWND wnd) {
     if (!region) return nullptr;
     const int type = ::GetWindowRgn(wnd, region.get());
     if (type != SIMPLEREGION && type != COMPLEXREGION) return nullptr;
-    auto shape = std::make_unique<Gdiplus::Region>(region.get());
-    if (shape->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    return shape;
+    return qel::NewGdiplus<Gdiplus::Region>(region.get());
 }
 
 // The device context of a GDI+ graphics, handed back when the scope ends.
@@ -157,6 +157,8 @@ bool ThumbnailCapturePermitted(const std::wstring& processPath) {
 
 std::unique_ptr<Gdiplus::Bitmap> CapturePrintWindow(WindowDetails& window, ICapture* cursorSource) {
     if (!qel::EnsureGdiplus()) return nullptr;
+    // Printing waits for the window to paint itself, without a bound: one that does not answer cannot print.
+    if (!window.Answers()) return nullptr;
     const HWND wnd = window.Handle();
     const Gdiplus::Rect windowRect = window.WindowRectangle();
     const bool maximisedTopLevel = !window.ResolveParent() && window.IsMaximised();
@@ -167,9 +169,9 @@ std::unique_ptr<Gdiplus::Bitmap> CapturePrintWindow(WindowDetails& window, ICapt
     if (printed.Width <= 0 || printed.Height <= 0) return nullptr;
 
     std::unique_ptr<Gdiplus::Region> shape = WindowShape(wnd);
-    auto bitmap = std::make_unique<Gdiplus::Bitmap>(printed.Width, printed.Height,
-                                                    shape ? PixelFormat32bppARGB : PixelFormat24bppRGB);
-    if (bitmap->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap = qel::NewBitmap(printed.Width, printed.Height,
+                                                                     shape ? PixelFormat32bppARGB : PixelFormat24bppRGB);
+    if (!bitmap) return nullptr;
 
     bool ok = false;
     {
@@ -246,14 +248,12 @@ ICapture* CaptureThumbnailWindow(WindowDetails& window, ICapture* capture) {
     thumbnailWnd->InvalidateRect(nullptr, TRUE);
 
     if (!window.IsModernAppWindow()) WindowDetails::BringToFront(target);
-    // The thumbnail window and the target repaint, and the thumbnail is drawn, while the messages are
-    // answered for a short while before the screen is read.
+    // The thumbnail window and the target repaint, and the thumbnail is drawn, for a short while before
+    // the screen is read.
     constexpr DWORD kRepaintMs = 100;
-    const DWORD repaintStart = ::GetTickCount();
-    do {
-        AfxDispatchPendingMessages();
-        ::Sleep(10);
-    } while (::GetTickCount() - repaintStart < kRepaintMs);
+    qel::WaitServingPaint(kRepaintMs);
+    // The window may have gone meanwhile: what the screen shows there is no copy of it.
+    if (!::IsWindow(target)) return nullptr;
 
     captureRect = Intersection(captureRect, capture->GetScreenBounds());
     ICapture* cursorSource = capture->IsCursorVisible() ? capture : nullptr;

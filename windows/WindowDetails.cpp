@@ -10,6 +10,7 @@
 #include "capture/CaptureSettings.h"
 #include "module/ModuleState.h"
 #include "windows/Dwm.h"
+#include "windows/MessageWaits.h"
 #include "windows/OsVersion.h"
 #include "windows/Rectangles.h"
 #include "windows/ScreenGeometry.h"
@@ -36,11 +37,19 @@ const wchar_t kAppFrameClass[] = L"ApplicationFrameWindow";
 
 std::wstring ReadWindowText(HWND wnd) {
     wchar_t buffer[kTextCapacity] = {};
-    ::GetWindowTextW(wnd, buffer, kTextCapacity);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(wnd, &processId);
+    // The system reads another process's title itself; a window of this process is asked, and one of a
+    // thread that stopped answering gives no title.
+    if (processId != ::GetCurrentProcessId())
+        ::GetWindowTextW(wnd, buffer, kTextCapacity);
+    else
+        qel::SendToWindow(wnd, WM_GETTEXT, kTextCapacity, reinterpret_cast<LPARAM>(buffer));
+    buffer[kTextCapacity - 1] = L'\0';
     return buffer;
 }
 
-void SendRestore(HWND wnd) { ::SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0); }
+void SendRestore(HWND wnd) { qel::SendToWindow(wnd, WM_SYSCOMMAND, SC_RESTORE, 0); }
 
 bool GetInfo(HWND wnd, WINDOWINFO& info) {
     info = WINDOWINFO{};
@@ -248,7 +257,14 @@ bool WindowDetails::IsOnScreen(const Gdiplus::Rect& screenBounds) {
     return (::GetWindowLongW(handle_, GWL_EXSTYLE) & WS_EX_NOREDIRECTIONBITMAP) == 0;
 }
 
+bool WindowDetails::Answers() {
+    if (answers_) answers_ = qel::WindowAnswers(handle_);
+    return answers_;
+}
+
 void WindowDetails::Restore() {
+    // Moving a window of another thread waits for it: one that stopped answering stays where it is.
+    if (!Answers()) return;
     const bool minimised = IsMinimised();
     if (minimised) SendRestore(handle_);
     ::BringWindowToTop(handle_);
@@ -259,12 +275,7 @@ void WindowDetails::Restore() {
         // A cached rectangle would still be the parked one; a failed read falls back to it anyway.
         if (minimised) rectangleTime_ = ::GetTickCount() - kRectangleLifetimeMs - 1;
         if (!IsMinimised() || ::GetTickCount() - start >= kRestoreTimeoutMs) break;
-        MSG msg;
-        while (::PeekMessageW(&msg, handle_, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
+        qel::WaitServingPaint(10);
     }
 }
 
@@ -365,7 +376,7 @@ void WindowDetails::BringToFront(HWND wnd) {
     const HWND foreground = ::GetForegroundWindow();
     if (foreground == wnd) return;
     WindowDetails record(wnd);
-    if (!record.IsVisible()) return;
+    if (!record.IsVisible() || !record.Answers()) return;
     const DWORD foregroundThread = ::GetWindowThreadProcessId(foreground, nullptr);
     const DWORD targetThread = ::GetWindowThreadProcessId(wnd, nullptr);
     if (foregroundThread != targetThread) {

@@ -61,7 +61,10 @@ public:
     // Visible, not minimised, overlapping screenBounds, and drawn through a redirection surface.
     bool IsOnScreen(const Gdiplus::Rect& screenBounds);
 
-    // Un-minimises (waiting at most 2 s for it) and brings the window to the front.
+    // Whether the window's thread answers messages; once it did not, the record keeps that answer.
+    bool Answers();
+    // Un-minimises (waiting at most 2 s for it) and brings the window to the front; nothing for a window
+    // that does not answer.
     void Restore();
     // Full path of the owning process's image; empty when the process cannot be asked.
     std::wstring GetProcessPath();
@@ -100,4 +103,5 @@ private:
     DWORD rectangleTime_ = 0;
     bool frozen_ = false;
     bool measuringRectangle_ = false;
+    bool answers_ = true;
 };
