@@ -150,10 +150,13 @@ TEST(ScrollCapture, EveryEndKeepsTheImageSoFarAndLeavesNothingBehind) {
     ScrollTargetOptions collapsed = Target(400, 2000, 400, 300, 16);
     collapsed.collapseAfter = 5;
     ScrollTargetOptions jumping = Target(400, 2000, 400, 300, 200);  // more than half the client: too little overlap
+    ScrollTargetOptions hung = Target(400, 2000, 400, 300, 16);
+    hung.hangAfter = 5;
     ScrollTargetOptions atTheEnd = Target(400, 2000, 400, 300, 16);
     atTheEnd.startY = 5000;
     const Case cases[] = {
         {"window destroyed at the fifth step", destroyed, 300 + 4 * 16},
+        {"window stops answering at the fifth step", hung, 300 + 4 * 16},
         {"window resized at the fifth step", resized, 300 + 4 * 16},
         {"window minimised at the fifth step: the grab fails", collapsed, 300 + 4 * 16, 5},
         {"a step of more than half the client", jumping, 300},
@@ -182,6 +185,11 @@ TEST(ScrollCapture, EveryEndKeepsTheImageSoFarAndLeavesNothingBehind) {
         EXPECT_EQ(HandleCount(), handles) << c.name;
         qel::UniqueKernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, L"Vertical-Scroll-Capture"));
         EXPECT_FALSE(event) << c.name;
+        if (c.target.hangAfter) {  // it would not answer the request to close
+            DWORD id = 0;
+            ::GetWindowThreadProcessId(target.Hwnd(), &id);
+            ::TerminateProcess(qel::UniqueKernelHandle(::OpenProcess(PROCESS_TERMINATE, FALSE, id)).get(), 1);
+        }
     }
 }
 

@@ -39,6 +39,7 @@ struct ScrollTargetOptions {
     bool verticalBar = true, horizontalBar = true;
     int startX = 0, startY = 0;
     int destroyAfter = 0, resizeAfter = 0, collapseAfter = 0;  // scroll step messages; 0: never
+    int hangAfter = 0;  // scroll step messages after which the program stops answering; -1: once shown
     std::wstring title = L"Qel scroll target";
 
     int StartX() const { return std::clamp(startX, 0, std::max(0, contentWidth - clientWidth)); }

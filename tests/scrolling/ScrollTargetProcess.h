@@ -32,9 +32,9 @@ public:
         wchar_t args[1024];
         std::swprintf(args, 1024,
                       L"--content %dx%d --client %dx%d --pos %d,%d --start %d,%d --line %d --header %d --destroy-after %d "
-                      L"--resize-after %d --collapse-after %d --bars %ls --title \"%ls\"",
+                      L"--resize-after %d --collapse-after %d --hang-after %d --bars %ls --title \"%ls\"",
                       o.contentWidth, o.contentHeight, o.clientWidth, o.clientHeight, o.x, o.y, o.startX, o.startY, o.line,
-                      o.header, o.destroyAfter, o.resizeAfter, o.collapseAfter,
+                      o.header, o.destroyAfter, o.resizeAfter, o.collapseAfter, o.hangAfter,
                       o.verticalBar ? (o.horizontalBar ? L"vh" : L"v") : (o.horizontalBar ? L"h" : L"none"), o.title.c_str());
         DWORD id = 0;
         process_ = StartProgram(L"scroll_target.exe", args, &id);

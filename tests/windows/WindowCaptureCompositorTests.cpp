@@ -163,6 +163,10 @@ TEST_F(CompositorCapture, EveryFailureUnregistersAndDestroysTheThumbnailWindow) 
     dwm_.sourceSize.reset();
     capture_.SetScreenBounds(Rect(5000, 5000, 100, 100));
     EXPECT_TRUE(Run(target.get()) == &capture_ && !capture_.GetImage());
+    // The window goes while its thumbnail is shown: what the screen holds there is not its image.
+    capture_.SetScreenBounds(ScreenGeometry::VirtualScreenBounds());
+    dwm_.destroySourceAtUpdate = true;
+    EXPECT_TRUE(Run(target.get()) == nullptr && !::IsWindow(target.get()));
 }
 
 // Records take their frame and cloaking from the compositor: composition counts as on from Windows 8

@@ -144,6 +144,7 @@ public:
     DWORD cloaked = 0;                    // DWMWA_CLOAKED
     HRESULT registerResult = S_OK, sizeResult = S_OK;
     std::optional<SIZE> sourceSize;  // default: the source window's size
+    bool destroySourceAtUpdate = false;  // the source goes while the thumbnail is set up
 
     int registrations = 0, unregistrations = 0, updates = 0;
     bool destinationAliveAtEveryUnregister = true;
@@ -170,6 +171,7 @@ public:
     }
     HRESULT UpdateThumbnailProperties(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES*) override {
         ++updates;
+        if (destroySourceAtUpdate) ::DestroyWindow(source);
         return ::GetWindowRect(destination, &destinationAtUpdate), S_OK;
     }
     HRESULT UnregisterThumbnail(HTHUMBNAIL) override {

@@ -21,7 +21,8 @@ bool ParseOptions(int argc, wchar_t** argv, ScrollTargetOptions* o) {
         {L"--content", &o->contentWidth, &o->contentHeight}, {L"--client", &o->clientWidth, &o->clientHeight},
         {L"--pos", &o->x, &o->y}, {L"--start", &o->startX, &o->startY}, {L"--line", &o->line, nullptr},
         {L"--header", &o->header, nullptr}, {L"--destroy-after", &o->destroyAfter, nullptr},
-        {L"--resize-after", &o->resizeAfter, nullptr}, {L"--collapse-after", &o->collapseAfter, nullptr}};
+        {L"--resize-after", &o->resizeAfter, nullptr}, {L"--collapse-after", &o->collapseAfter, nullptr},
+        {L"--hang-after", &o->hangAfter, nullptr}};
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i], value = argv[i + 1];
         bool ok = name == L"--title" || name == L"--bars";
@@ -102,7 +103,17 @@ private:
         if (steps_ == o_.collapseAfter) ::ShowWindow(wnd, SW_MINIMIZE);  // no client area left to copy
         ::UpdateWindow(wnd);
         if (steps_ == o_.destroyAfter) ::DestroyWindow(wnd);
+        if (steps_ == o_.hangAfter) Hang();
     }
+
+public:
+    // The thread stops looking at its queue, as a hung program's does; the tests end the process.
+    static void Hang() {
+        ::Sleep(60000);
+        ::ExitProcess(4);
+    }
+
+private:
 
     void ScrollTo(HWND wnd, int x, int y) {
         const int viewHeight = height_ - o_.header;
@@ -181,6 +192,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SetFocus(wnd);
     ::UpdateWindow(wnd);
     MSG msg;
+    if (o.hangAfter < 0) {
+        // Shown, foreground and focused first: answered for a moment, then never again.
+        for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 300;) {
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        ScrollTarget::Hang();
+    }
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
