@@ -4,8 +4,8 @@
 #include <QelPictavo/PictavoUtil.h>
 
 #include <algorithm>
-#include <thread>
 
+#include "PopupMenuThread.h"
 #include "ScreenInput.h"
 #include "WindowTestSupport.h"
 #include "capture/CaptureSettings.h"
@@ -23,40 +23,6 @@ protected:
     }
     SettingsScope settings_;  // the delay and the pointer setting go back afterwards
 };
-
-// A popup menu with an open submenu, shown by a thread of its own so this one can capture it.
-struct OpenMenu {
-    explicit OpenMenu(POINT at) : thread_([this, at] { Run(at); }) {
-        for (int i = 0; i < 100 && !owner_; ++i) ::Sleep(20);
-    }
-    ~OpenMenu() {
-        ::PostMessageW(owner_, WM_CANCELMODE, 0, 0), ::PostMessageW(owner_, WM_CLOSE, 0, 0);
-        thread_.join();
-    }
-    void Run(POINT at) {
-        HWND wnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        qel::UniqueHmenu menu(::CreatePopupMenu());
-        HMENU sub = ::CreatePopupMenu();
-        for (const wchar_t* item : {L"Alpha item", L"Beta item"}) ::AppendMenuW(sub, MF_STRING, 20, item);
-        ::AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"Open submenu");
-        for (const wchar_t* item : {L"First command", L"Second command", L"Third command"}) ::AppendMenuW(menu.get(), MF_STRING, 10, item);
-        ::ShowWindow(wnd, SW_SHOW), ::SetForegroundWindow(wnd);
-        owner_ = wnd;
-        ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, wnd, nullptr);
-        ::DestroyWindow(wnd);
-    }
-
-    volatile HWND owner_ = nullptr;
-    std::thread thread_;
-};
-
-std::vector<RECT> VisibleMenus() {
-    std::vector<RECT> menus;
-    RECT r;
-    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w; w = ::FindWindowExW(nullptr, w, L"#32768", nullptr))
-        if (::IsWindowVisible(w) && ::GetWindowRect(w, &r)) menus.push_back(r);
-    return menus;
-}
 
 // The monitor that is not the primary one (at negative coordinates in the left layout); the only one on single.
 Gdiplus::Rect OtherMonitor() {
@@ -105,15 +71,15 @@ TEST_F(CaptureInterface, MenuWithOpenSubmenuIsCutOutWithTheScreensPixelsAndTrans
     // The menu's loop holds the mouse, so the pointer is placed on the first item before it opens.
     qeltest::MoveMouse(POINT{at.x + 20, at.y + 8});
     qeltest::PumpFor(100);
-    OpenMenu menu(at);
-    for (int i = 0; i < 50 && VisibleMenus().empty(); ++i) qeltest::PumpFor(20);
+    qeltest::OpenMenu menu(at);
+    for (int i = 0; i < 50 && qeltest::VisibleMenus().empty(); ++i) qeltest::PumpFor(20);
     for (WORD key : {VK_DOWN, VK_RIGHT}) {  // real keys, which the menu's own loop sees: open the submenu
         qeltest::PressKey(key);
         qeltest::PumpFor(100);
     }
-    for (int i = 0; i < 60 && VisibleMenus().size() < 2; ++i) qeltest::PumpFor(50);
+    for (int i = 0; i < 60 && qeltest::VisibleMenus().size() < 2; ++i) qeltest::PumpFor(50);
     qeltest::PumpFor(300);
-    const std::vector<RECT> menus = VisibleMenus();
+    const std::vector<RECT> menus = qeltest::VisibleMenus();
     ASSERT_EQ(menus.size(), 2u);
     RECT box{};
     for (const RECT& r : menus) ::UnionRect(&box, &box, &r);

@@ -18,6 +18,7 @@
 #include "Handles.h"
 #include "ScreenInput.h"
 #include "TestSupport.h"
+#include "ToolInput.h"
 #include "tools/AreaMarks.h"
 #include "tools/ToolGeometry.h"
 
@@ -28,17 +29,11 @@ namespace {
 using namespace qeltest;
 using testing::PrintToString;
 
-constexpr DWORD kYellow = 0xFFFF00, kWhite = 0xFFFFFF;  // as screen copies hold them, 0x00RRGGBB
+constexpr DWORD kYellow = kPickLabelYellow, kWhite = 0xFFFFFF;  // as screen copies hold them, 0x00RRGGBB
 
 bool InShape(const qel::FrameShape& s, LONG x, LONG y) {
     const auto in = [&](const RECT& r) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
     return in(s.outer) && std::none_of(s.holes.begin(), s.holes.end(), in);
-}
-
-// Pumps this thread's messages until done() holds; false after 500 rounds of 20 ms.
-bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 500 && !done(); ++i) PumpFor(20);
-    return done();
 }
 
 // Labels count both edges; the picker's label beside the right or the bottom edge alone, on a monitor left
@@ -93,14 +88,6 @@ protected:
     const ScreenCopy before_ = CopyScreen(screen_);
 };
 
-// Runs the selector's modal loop: 99 when the input has not ended it within 10 s.
-int RunLoop(CMouseCaptureWnd& wnd) {
-    ::SetTimer(wnd, 1, 10000, [](HWND h, UINT, UINT_PTR, DWORD) { CWnd::FromHandlePermanent(h)->EndModalLoop(99); });
-    const int result = wnd.RunModalLoop();
-    ::KillTimer(wnd, 1);
-    return result;
-}
-
 TEST_F(OnScreen, AreaSelectorFixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsByClickOrEscape) {
     // Every monitor here starts at y = 0.
     const RECT tallest = *std::max_element(monitors_.begin(), monitors_.end(), [](auto& a, auto& b) { return a.bottom < b.bottom; });
@@ -136,7 +123,7 @@ TEST_F(OnScreen, AreaSelectorFixedAreaFollowsTheMouseIsPinnedAtEveryEdgeAndEndsB
             if (&s == steps && ending == VK_LBUTTON) SaveScreenPng(RECT{60, 60, 700, 320}, L"area-fixed.png");
         }
         ending == VK_ESCAPE ? PressKey(VK_ESCAPE) : Click(ending == VK_LBUTTON);
-        EXPECT_EQ(RunLoop(wnd), ending == VK_LBUTTON ? 1 : 2) << ending;
+        EXPECT_EQ(RunSelectorLoop(wnd), ending == VK_LBUTTON ? 1 : 2) << ending;
         EXPECT_TRUE(ending != VK_LBUTTON || wnd.GetCaptureArea() == std::end(steps)[-1].expected);
         PumpFor(200);  // the click's release must not draw again either
         EXPECT_EQ(CountDifferences(before_, CopyScreen(screen_)), 0u) << ending;
@@ -149,7 +136,7 @@ TEST_F(OnScreen, AreaSelectorNewAreaIsTheNormalisedRectangleOfADragAcrossMonitor
     CMouseCaptureWnd early(eRecordNewArea, CRect());
     ASSERT_TRUE(early.CreateShiftWindow());
     PressKey(VK_ESCAPE);
-    EXPECT_EQ(RunLoop(early), 2);
+    EXPECT_EQ(RunSelectorLoop(early), 2);
     EXPECT_TRUE(early.GetCaptureArea().IsRectEmpty()) << PrintToString(early.GetCaptureArea());
     early.DestroyWindow();
     CMouseCaptureWnd wnd(eRecordNewArea, CRect());
@@ -181,7 +168,7 @@ TEST_F(OnScreen, AreaSelectorNewAreaIsTheNormalisedRectangleOfADragAcrossMonitor
         return wnd.GetCaptureArea() == CRect(b + 150, 250, b + 300, 300) && !CountDifferences(before_, CopyScreen(screen_), &otherSide);
     })) << PrintToString(wnd.GetCaptureArea());
     MouseButton(MOUSEEVENTF_LEFTUP);
-    EXPECT_EQ(RunLoop(wnd), 1);
+    EXPECT_EQ(RunSelectorLoop(wnd), 1);
     EXPECT_EQ(wnd.GetCaptureArea(), CRect(b + 150, 250, b + 300, 300));
     wnd.DestroyWindow();
     EXPECT_TRUE(PumpUntil([&] { return CountDifferences(before_, CopyScreen(screen_)) == 0; })) << "marks left behind";
@@ -243,39 +230,6 @@ TEST_F(OnScreen, FlashingFrameFlashesInItsExactShapeStopsPlainAndMovesOnlyWhenMo
     SaveScreenPng(movedPlain.area, L"flash-moved.png");
     wnd.StopFlashing();
     wnd.DestroyWindow();
-}
-
-// The picker's window, of the given thread, is topmost over the whole virtual screen (the backdrop is not topmost).
-bool PickerShown(DWORD thread) {
-    const RECT screen = VirtualScreen();
-    const HWND wnd = ::WindowFromPoint(POINT{screen.left, screen.top});
-    RECT r{};
-    return ::GetWindowThreadProcessId(wnd, nullptr) == thread && (::GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) &&
-           ::GetWindowRect(wnd, &r) && ::EqualRect(&r, &screen);
-}
-
-// Runs the picker on this thread while another, once the picker shows, moves the mouse to p, waits until
-// the label shows at yellowAt (the move has been seen), copies the screen into *shot and gives the
-// ending input. If the picker is still there then, Enter ends it (and the test sees 0xFFFFFFFF).
-unsigned long Pick(POINT p, POINT yellowAt, const std::function<void()>& end, ScreenCopy* shot = nullptr) {
-    const DWORD self = ::GetCurrentThreadId();
-    bool shown = false;
-    ScreenCopy copy;
-    std::thread driver([&] {
-        shown = PumpUntil([&] { return PickerShown(self); });
-        PumpUntil([&] {
-            if ((copy = CopyScreen(VirtualScreen())).At(yellowAt.x, yellowAt.y) == kYellow) return true;
-            MoveMouse(p);  // again: pointer events from before the picker showed, handled late on its thread, can undo a move
-            return false;
-        });
-        end();
-        if (!PumpUntil([&] { return !PickerShown(self); })) PressKey(VK_RETURN);
-    });
-    const unsigned long color = CPictavoUtil().PickScreenColor();
-    driver.join();
-    EXPECT_TRUE(shown && !PickerShown(self));
-    if (shot) *shot = copy;
-    return color;
 }
 
 // Red on the primary monitor, picked by a left click; green on each other one (left of the primary too), by a right click.
