@@ -59,6 +59,9 @@ long long FreeSlots(Make make) {
     return static_cast<long long>(made.size());
 }
 
+
+}  // namespace
+
 // The system's handle list, extended form (SystemExtendedHandleInformation), counted for this process.
 long long ProcessHandles() {
     struct Entry {
@@ -88,8 +91,6 @@ long long ProcessHandles() {
     for (ULONG_PTR i = 0; i < list->count; ++i) mine += list->entries[i].processId == ::GetCurrentProcessId();
     return mine;
 }
-
-}  // namespace
 
 ResourceLevels MeasureResources() {
     ResourceLevels levels;
