@@ -29,7 +29,13 @@ bool Plan(int64_t width, int64_t signedHeight, int bitCount, DWORD compression, 
     if (stride == 0 || rows > kMaxDibBytes || stride > kMaxDibBytes) return false;
     const uint64_t image = stride * rows;
     if (sizeImage != 0 && sizeImage < image) return false;
-    const uint64_t masks = compression == BI_BITFIELDS ? 3 * sizeof(DWORD) : 0;
+    // BI_BITFIELDS masks lie in the 12 bytes after the first 40 of the header: past the end of a 40-byte
+    // header, inside a larger one (V2 to V5), and across the end of one in between, which is refused.
+    uint64_t masks = 0;
+    if (compression == BI_BITFIELDS) {
+        if (headerSize == kMinHeaderSize) masks = kMaskBytes;
+        else if (headerSize < kMinHeaderSize + kMaskBytes) return false;
+    }
     const uint64_t bitsOffset = headerSize + masks + entries * sizeof(RGBQUAD);
     if (image > kMaxDibBytes || bitsOffset + image > kMaxDibBytes) return false;
 
@@ -39,7 +45,7 @@ bool Plan(int64_t width, int64_t signedHeight, int bitCount, DWORD compression, 
     layout.bitCount = bitCount;
     layout.compression = compression;
     layout.stride = static_cast<size_t>(stride);
-    layout.maskOffset = static_cast<size_t>(headerSize);
+    layout.maskOffset = kMinHeaderSize;
     layout.tableOffset = static_cast<size_t>(headerSize + masks);
     layout.tableEntries = static_cast<unsigned>(entries);
     layout.bitsOffset = static_cast<size_t>(bitsOffset);

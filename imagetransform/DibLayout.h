@@ -9,6 +9,7 @@ namespace QelImageTransform {
 // Bounds a header must stay within to be believed.
 constexpr DWORD kMinHeaderSize = sizeof(BITMAPINFOHEADER);
 constexpr DWORD kMaxHeaderSize = 124;  // the largest header version there is
+constexpr DWORD kMaskBytes = 3 * sizeof(DWORD);  // red, green and blue masks of BI_BITFIELDS
 constexpr uint64_t kMaxDibBytes = uint64_t{1} << 30;
 
 struct DibLayout {
@@ -18,7 +19,7 @@ struct DibLayout {
     int bitCount = 0;
     DWORD compression = BI_RGB;
     size_t stride = 0;  // bytes per row, a multiple of 4
-    size_t maskOffset = 0;  // from the block's start; meaningful with BI_BITFIELDS
+    size_t maskOffset = 0;  // from the block's start, always 40; meaningful with BI_BITFIELDS
     size_t tableOffset = 0;
     unsigned tableEntries = 0;
     size_t bitsOffset = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "PixelConvert.h"
@@ -72,18 +73,32 @@ BITMAPINFOHEADER* ConvertTo32(const BITMAPINFOHEADER* source, BITMAPINFOHEADER* 
 
     DibLayout to;
     BITMAPINFOHEADER* result = target;
+    // The converter stores whole 32-bit pixels. A given target's rows are unaligned when its biSize is no
+    // multiple of 4 (found by the fuzzer, in place as well): they are converted into an aligned row first.
+    std::unique_ptr<uint32_t[]> staging;
     if (target) {
         if (!ReadLayout(target, to) || to.bitCount != 32 || to.compression != BI_RGB || to.width != from.width ||
             to.height != from.height || PartlyOverlap(Bytes(source), from.totalBytes, Bytes(target), to.totalBytes))
             return nullptr;
+        if (reinterpret_cast<uintptr_t>(Bytes(target) + to.bitsOffset) % alignof(uint32_t) != 0) {
+            staging.reset(new (std::nothrow) uint32_t[static_cast<size_t>(to.width)]);
+            if (!staging) return nullptr;
+        }
     } else {
         BITMAPINFOHEADER header;
         if (!PlanDib(from.width, from.height, 32, BI_RGB, 0, to, header)) return nullptr;
         result = AllocateDib(to, header, false);
         if (!result) return nullptr;
     }
-    for (int y = 0; y < from.height; ++y)
-        converter.Convert(from.Row(Bytes(source), y), reinterpret_cast<uint32_t*>(to.Row(Bytes(result), y)));
+    for (int y = 0; y < from.height; ++y) {
+        uint8_t* row = to.Row(Bytes(result), y);
+        if (!staging) {
+            converter.Convert(from.Row(Bytes(source), y), reinterpret_cast<uint32_t*>(row));
+            continue;
+        }
+        converter.Convert(from.Row(Bytes(source), y), staging.get());
+        std::memcpy(row, staging.get(), static_cast<size_t>(to.width) * sizeof(uint32_t));
+    }
     return result;
 }
 

@@ -2,10 +2,12 @@
 // QelImageTransform.dll: static operations on packed DIBs.
 //
 // A packed DIB is one block: a BITMAPINFOHEADER (biSize bytes), then three DWORD colour masks when
-// biCompression is BI_BITFIELDS, then a colour table when biBitCount is 8 or less (biClrUsed entries, or
-// 2^biBitCount when that is 0), then the rows, each padded to 4 bytes. Accepted: 1, 4, 8, 16, 24 and 32
-// bits per pixel, BI_RGB, and BI_BITFIELDS for 16 and 32. Rows are read bottom-up for a positive
-// biHeight and top-down for a negative one; every DIB made here is bottom-up.
+// biCompression is BI_BITFIELDS and biSize is 40 (larger headers, V2 to V5, hold the masks themselves in the
+// 12 bytes after the first 40, so a BI_BITFIELDS header of 41 to 51 bytes is refused), then a colour table
+// when biBitCount is 8 or less (biClrUsed entries, or 2^biBitCount when that is 0), then the rows, each
+// padded to 4 bytes. Accepted: 1, 4, 8, 16, 24 and 32 bits per pixel, BI_RGB, and BI_BITFIELDS for 16 and
+// 32. Rows are read bottom-up for a positive biHeight and top-down for a negative one; every DIB made here
+// is bottom-up.
 //
 // The operations receive no block size, so the header is taken as the truth about the block and checked
 // before any pixel is touched: an inconsistent header (sizes not positive, more than 1 GiB, a biSizeImage
@@ -16,7 +18,12 @@
 // BYTE pointer, or with ReleaseDIB from a module built with another runtime.
 #include <windows.h>
 
-#ifdef QELIMAGETRANSFORM_BUILD
+#include <cstddef>
+
+#if !defined(_WIN32)
+// The native build of the pure code (native/): no DLL, the plain types of native/WinTypes.h.
+#define QELIMAGETRANSFORM_API
+#elif defined(QELIMAGETRANSFORM_BUILD)
 #define QELIMAGETRANSFORM_API __declspec(dllexport)
 #else
 #define QELIMAGETRANSFORM_API __declspec(dllimport)
@@ -75,5 +82,11 @@ public:
 
 // Releases a DIB returned by this library; null is ignored.
 extern "C" QELIMAGETRANSFORM_API void ReleaseDIB(BITMAPINFOHEADER* dib);
+
+// Where the rows of a packed DIB start, in bytes from its first byte, by the rule above: biSize, plus 12 for
+// the masks of a BI_BITFIELDS DIB with a 40-byte header, plus 4 per colour-table entry at 8 bits or less.
+// 0 when the header is not one this library accepts. The one computation of it: callers that find a DIB's
+// pixels use this rather than their own.
+extern "C" QELIMAGETRANSFORM_API size_t DibBitsOffset(const BITMAPINFOHEADER* dib);
 
 }  // namespace QelImageTransform

@@ -1,5 +1,7 @@
 #include "scrolling/ShiftSearchThreads.h"
 
+#include <QelImageTransform.h>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -18,11 +20,12 @@ FrameView ViewOfDib(const BITMAPINFOHEADER* dib) {
     FrameView view;
     if (!dib || dib->biWidth <= 0 || dib->biHeight == 0 || dib->biPlanes != 1) return view;
     if (dib->biBitCount != 32 && dib->biBitCount != 24) return view;
-    if (dib->biCompression != BI_RGB && dib->biCompression != BI_BITFIELDS) return view;
+    // The transform library's rule finds the rows; 0 for a header it does not accept.
+    const size_t offset = QelImageTransform::DibBitsOffset(dib);
+    if (offset == 0) return view;
     const int height = std::abs(dib->biHeight);
     const ptrdiff_t stride = ((static_cast<ptrdiff_t>(dib->biWidth) * dib->biBitCount + 31) / 32) * 4;
-    const uint8_t* bits = reinterpret_cast<const uint8_t*>(dib) + dib->biSize +
-                          (dib->biCompression == BI_BITFIELDS && dib->biSize == sizeof(BITMAPINFOHEADER) ? 12 : 0);
+    const uint8_t* bits = reinterpret_cast<const uint8_t*>(dib) + offset;
     view.width = dib->biWidth;
     view.height = height;
     view.pixelBytes = dib->biBitCount / 8;

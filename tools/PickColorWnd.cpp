@@ -48,13 +48,6 @@ HBITMAP CreateSection(int width, int height, int bitsPerPixel) {
     return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-const BYTE* DibBits(const BITMAPINFOHEADER* dib) {
-    size_t offset = dib->biSize;
-    if (dib->biCompression == BI_BITFIELDS && dib->biSize == sizeof(BITMAPINFOHEADER)) offset += 3 * sizeof(DWORD);
-    if (dib->biBitCount <= 8) offset += (dib->biClrUsed ? dib->biClrUsed : (1u << dib->biBitCount)) * sizeof(RGBQUAD);
-    return reinterpret_cast<const BYTE*>(dib) + offset;
-}
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPickColorWnd, CWnd)
@@ -142,8 +135,10 @@ void CPickColorWnd::OnPaint() {
     const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
     // Source y of a bottom-up DIB counts from its bottom row.
     const int srcY = dib->biHeight > 0 ? height - clip.bottom : clip.top;
-    ::SetDIBitsToDevice(mem.get(), clip.left, clip.top, cw, ch, clip.left, srcY, 0, height, DibBits(dib),
-                        reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS);
+    // The transform library's rule finds the rows; 0 for a header it does not accept.
+    if (const size_t offset = QelImageTransform::DibBitsOffset(dib))
+        ::SetDIBitsToDevice(mem.get(), clip.left, clip.top, cw, ch, clip.left, srcY, 0, height,
+                            reinterpret_cast<const BYTE*>(dib) + offset, reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS);
 
     const std::wstring text = qel::PickLabelText(m_color);
     SIZE size{};

@@ -1,5 +1,7 @@
 #include "tools/ToolGeometry.h"
 
+#include <QelImageTransform.h>
+
 #include <algorithm>
 #include <cwchar>
 
@@ -159,9 +161,9 @@ bool DibPixelColor(const BITMAPINFOHEADER* dib, int x, int y, COLORREF* color) {
     const LONG width = dib->biWidth, height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
     if (x < 0 || y < 0 || x >= width || y >= height) return false;
     const size_t stride = ((static_cast<size_t>(width) * dib->biBitCount + 31) / 32) * 4;
-    // Larger headers hold the masks themselves.
-    const size_t masks = dib->biCompression == BI_BITFIELDS && dib->biSize == sizeof(BITMAPINFOHEADER) ? 3 * sizeof(DWORD) : 0;
-    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize + masks;
+    const size_t offset = QelImageTransform::DibBitsOffset(dib);
+    if (offset == 0) return false;
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + offset;
     const size_t row = dib->biHeight > 0 ? static_cast<size_t>(height - 1 - y) : static_cast<size_t>(y);
     const BYTE* px = bits + row * stride + static_cast<size_t>(x) * (dib->biBitCount / 8);
     // Stored blue, green, red; COLORREF is 0x00BBGGRR.
