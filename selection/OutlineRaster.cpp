@@ -108,7 +108,7 @@ void FillPolygon(const Target& target, const RECT* clips, size_t clipCount, cons
     std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
 
     std::vector<RECT> areas;
-    long first = 0, last = 0;
+    LONG first = 0, last = 0;
     for (size_t c = 0; c < clipCount; ++c) {
         const RECT clip = Within(target, clips[c]);
         if (clip.left >= clip.right || clip.top >= clip.bottom) continue;
@@ -134,8 +134,8 @@ void FillPolygon(const Target& target, const RECT* clips, size_t clipCount, cons
         for (const RECT& a : areas) {
             if (y < a.top || y >= a.bottom) continue;
             for (size_t k = 0; k + 1 < xs.size(); k += 2) {
-                const long from = std::max(a.left, static_cast<long>(std::ceil(xs[k])));
-                const long to = std::min(a.right, static_cast<long>(std::ceil(xs[k + 1])));
+                const LONG from = std::max(a.left, static_cast<LONG>(std::ceil(xs[k])));
+                const LONG to = std::min(a.right, static_cast<LONG>(std::ceil(xs[k + 1])));
                 for (long x = from; x < to; ++x) row[x] = BlendOver(row[x], color);
             }
         }

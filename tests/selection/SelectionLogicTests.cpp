@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "GdiplusHandles.h"
-#include "capture/CaptureSettings.h"
 #include "selection/Animators.h"
 #include "selection/AxisLock.h"
 #include "selection/OverlayLayout.h"
+// The native build (native/) runs the tests that need neither GDI+ nor the system.
+#ifdef _WIN32
+#include "GdiplusHandles.h"
+#include "capture/CaptureSettings.h"
 #include "selection/OverlayHelpers.h"
 #include "selection/OverlayPaint.h"
+#endif
 
 using namespace OverlayLayout;
 
@@ -100,6 +103,7 @@ TEST(RectangleAnimator, RunsItsLegsInTurnAndRetargetsFromWhereItStands) {
     EXPECT_TRUE(SameRect(b.Next(), Gdiplus::Rect(-50, -60, 10, 20)) && !b.HasNext());
 }
 
+#ifdef _WIN32
 TEST(RemoteSession, CutsAnimationsToOneFrameUnlessDisabled) {
     CaptureSettings& settings = CaptureSettings::Get();
     const CaptureSettings saved = settings;
@@ -139,6 +143,7 @@ TEST(MeasureText, EightPointSizeRoundedHalfUp) {
     EXPECT_GT(roundedUp, 0);
     EXPECT_TRUE(MeasureText(nullptr, L"1").Width == 0 && MeasureText(family, nullptr).Height == 0);
 }
+#endif
 
 // The corners of a monitor that does not start at the overlay's origin (the second monitor of a
 // side-by-side layout), and of one that does; then a target kept and a selection avoided.
@@ -213,6 +218,7 @@ TEST(Labels, ShownOnlyWhenTheSelectionExceedsTheTextPlusSixSizedAndWordedForTheM
     EXPECT_EQ(WindowLabelText(wnd, L"", L"tool"), L"#1A2B0 - tool");
 }
 
+#ifdef _WIN32
 namespace {
 
 // A top-down 32-bit picture with a DC, as the overlay's buffer is, over a background with detail.
@@ -375,3 +381,4 @@ TEST(DirectDrawing, GivesThePixelsGdiPlusDraws) {
             EXPECT_EQ(direct.Differences(gdiplus), 0) << side << " at " << at.x << ", " << at.y;
         }
 }
+#endif
