@@ -42,7 +42,7 @@ for i in "${!targets[@]}"; do
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$scratch/$target.log")
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$scratch/$target.log")
   if [ "$rc" -eq 0 ]; then
-    echo "fuzz $target: ${runs:-?} runs in $seconds s (${rate:-?}/s), no finding"
+    echo "fuzz $target: ${runs:-?} runs (${rate:-?}/s), no finding"
   else
     status=1
     echo "fuzz $target: FINDING (exit $rc); inputs in $findings; the log:"
