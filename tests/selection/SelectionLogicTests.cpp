@@ -120,29 +120,6 @@ TEST(RemoteSession, CutsAnimationsToOneFrameUnlessDisabled) {
     settings = saved;
 }
 
-TEST(MeasureText, EightPointSizeRoundedHalfUp) {
-    EXPECT_TRUE(RoundToPixels(41.5) == 42 && RoundToPixels(41.4) == 41 && RoundToPixels(41.49999) == 41 &&
-                RoundToPixels(0.5) == 1 && RoundToPixels(13.0) == 13);
-    ASSERT_TRUE(qel::EnsureGdiplus());
-    const Gdiplus::FontFamily* family = Gdiplus::FontFamily::GenericSansSerif();
-    ASSERT_TRUE(family && family->IsAvailable());
-    // Each text measured here on the screen's DC at 8 points; the helper rounds each side half up. Some of
-    // the texts must have a fraction of a half or more, or rounding down would pass too.
-    qel::WindowDc dc(nullptr);
-    Gdiplus::Graphics graphics(dc.get());
-    const Gdiplus::Font font(family, 8.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
-    int roundedUp = 0;
-    for (const wchar_t* text : {L"1", L"17", L"199", L"1920 x 1080", L"-3 x 1079", L"#1A2B0 - Notes", L"W", L"Wii"}) {
-        Gdiplus::RectF m;
-        ASSERT_EQ(graphics.MeasureString(text, -1, &font, Gdiplus::RectF(0, 0, 1000, 500), nullptr, &m), Gdiplus::Ok);
-        const Gdiplus::Size got = MeasureText(family, text);
-        EXPECT_TRUE(got.Width == int(m.Width + 0.5) && got.Height == int(m.Height + 0.5) && m.Width > 3)
-            << got.Width << " x " << got.Height << " for " << m.Width << " x " << m.Height;
-        roundedUp += (m.Width - int(m.Width) >= 0.5) + (m.Height - int(m.Height) >= 0.5);
-    }
-    EXPECT_GT(roundedUp, 0);
-    EXPECT_TRUE(MeasureText(nullptr, L"1").Width == 0 && MeasureText(family, nullptr).Height == 0);
-}
 #endif
 
 // The corners of a monitor that does not start at the overlay's origin (the second monitor of a
