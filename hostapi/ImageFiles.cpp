@@ -1,5 +1,7 @@
 #include "ImageFiles.h"
 
+#include <QelImageTransform.h>
+
 #include "Handles.h"
 #include "PngWriter.h"
 
@@ -12,16 +14,6 @@
 #include <vector>
 
 namespace hostapi {
-namespace {
-
-size_t BitsOffset(const BITMAPINFOHEADER* dib) {
-    size_t offset = dib->biSize;
-    if (dib->biCompression == BI_BITFIELDS) offset += 3 * sizeof(DWORD);
-    if (dib->biBitCount <= 8) offset += (dib->biClrUsed ? dib->biClrUsed : (1u << dib->biBitCount)) * sizeof(RGBQUAD);
-    return offset;
-}
-
-}  // namespace
 
 bool PngEncoder(CLSID* clsid) {
     UINT count = 0, bytes = 0;
@@ -42,17 +34,20 @@ size_t PackedDibSize(const BITMAPINFOHEADER* dib) {
     if (!dib || dib->biWidth <= 0 || dib->biHeight == 0 || dib->biBitCount == 0 || dib->biBitCount > 32) return 0;
     const size_t stride = ((static_cast<size_t>(dib->biWidth) * dib->biBitCount + 31) / 32) * 4;
     const size_t rows = static_cast<size_t>(dib->biHeight < 0 ? -static_cast<long long>(dib->biHeight) : dib->biHeight);
-    return BitsOffset(dib) + stride * rows;
+    const size_t offset = QelImageTransform::DibBitsOffset(dib);
+    return offset ? offset + stride * rows : 0;
 }
 
 bool SavePng(const BITMAPINFOHEADER* dib, const std::wstring& path, bool* ownWriter) {
     if (ownWriter) *ownWriter = false;
     if (!dib || dib->biBitCount != 32 || dib->biWidth <= 0 || dib->biHeight == 0) return false;
+    const size_t offset = QelImageTransform::DibBitsOffset(dib);
+    if (offset == 0) return false;
     const int width = dib->biWidth;
     const int height = dib->biHeight < 0 ? -dib->biHeight : dib->biHeight;
     if (width <= INT_MAX / 4) {
         const int stride = width * 4;
-        BYTE* bits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + BitsOffset(dib));
+        BYTE* bits = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(dib) + offset);
         // Bottom-up rows: start at the last row and walk upwards with a negative stride.
         BYTE* scan0 = dib->biHeight > 0 ? bits + static_cast<size_t>(height - 1) * stride : bits;
         const int signedStride = dib->biHeight > 0 ? -stride : stride;
@@ -69,7 +64,9 @@ bool SavePngOwnWriter(const BITMAPINFOHEADER* dib, const std::wstring& path) {
     if (!dib || dib->biBitCount != 32 || dib->biWidth <= 0 || dib->biHeight == 0) return false;
     const size_t height = static_cast<size_t>(dib->biHeight < 0 ? -static_cast<long long>(dib->biHeight) : dib->biHeight);
     const size_t stride = static_cast<size_t>(dib->biWidth) * 4;
-    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + BitsOffset(dib);
+    const size_t offset = QelImageTransform::DibBitsOffset(dib);
+    if (offset == 0) return false;
+    const BYTE* bits = reinterpret_cast<const BYTE*>(dib) + offset;
     const bool bottomUp = dib->biHeight > 0;
     return WritePngFile(path, static_cast<uint32_t>(dib->biWidth), static_cast<uint32_t>(height),
                         [&](uint32_t y) { return bits + (bottomUp ? height - 1 - y : y) * stride; });
