@@ -220,4 +220,7 @@ BITMAPINFOHEADER* ScrollCapture::Produce(HWND window, DWORD delay, bool horizont
 void ScrollCapture::PumpStopWindowMessages() {
     // The strip only paints; the host's own input and commands wait for its loop.
     if (stopWindow_ && ::IsWindow(stopWindow_->GetSafeHwnd())) qel::WaitServingPaint(0);
+    // Its paints leave the framework's temporary objects behind, which only the framework's idle loop
+    // frees, and a host need not run one.
+    AfxDeleteTempMaps();
 }
