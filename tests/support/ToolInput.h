@@ -50,9 +50,14 @@ inline unsigned long Pick(POINT p, POINT yellowAt, const std::function<void()>& 
     ScreenCopy copy;
     std::thread driver([&] {
         shown = PumpUntil([&] { return PickerShown(self); });
+        int round = 0;
         PumpUntil([&] {
             if ((copy = CopyScreen(VirtualScreen())).At(yellowAt.x, yellowAt.y) == kPickLabelYellow) return true;
-            MoveMouse(p);  // again: pointer events from before the picker showed, handled late on its thread, can undo a move
+            // Again: pointer events from before the picker showed, handled late on its thread, can undo a move.
+            // Now and then by way of a neighbour, since a move to where the pointer already is reports nothing;
+            // not every round, or the label would never settle long enough to reach the screen.
+            if (++round % 25 == 0) MoveMouse(p.x - 1, p.y);
+            MoveMouse(p);
             return false;
         });
         end();
