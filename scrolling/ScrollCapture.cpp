@@ -149,6 +149,11 @@ BITMAPINFOHEADER* ScrollCapture::Produce(HWND window, DWORD delay, bool horizont
         queue.error = -2;
         return nullptr;
     }
+    // What came just before (the window's activation, the strip beside it) may have it repainting still, and
+    // the screen shows a paint a little later: the first frame waits as every later one waits for its step.
+    // A first frame of a half-painted window would be matched against the second and lose its lines.
+    if (qel::WindowAnswers(window)) ::UpdateWindow(window);
+    qel::WaitServingPaint(delay);
     BITMAPINFOHEADER* first = Grab(window, LineScroll);
     if (!first) {
         queue.error = -6;
