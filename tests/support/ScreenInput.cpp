@@ -41,7 +41,9 @@ ScreenCopy CopyScreen(const RECT& area) {
 }
 
 bool WaitForWindowOnScreen(HWND wnd, const RECT& area, DWORD timeoutMs) {
-    for (const DWORD start = ::GetTickCount();; ::Sleep(10)) {
+    // Each look reads the area twice, the screen's copy through the X server: not so often that the
+    // looking slows down the painting it waits for.
+    for (const DWORD start = ::GetTickCount();; ::Sleep(40)) {
         POINT origin{0, 0};
         if (!::IsWindow(wnd) || !::ClientToScreen(wnd, &origin)) return false;
         qel::WindowDc painted(wnd);
