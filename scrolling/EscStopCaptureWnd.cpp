@@ -105,10 +105,14 @@ UniqueStopWindow ShowStopWindow(HWND target, ScrollFrameQueue* queue) {
         if (!at) return nullptr;
         UniqueStopWindow wnd(new CEscStopCaptureWnd(queue));
         const LPCWSTR cls = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, nullptr);
-        if (!cls || !wnd->CreateEx(WS_EX_TOPMOST, cls, nullptr, WS_POPUP | WS_VISIBLE, at->x, at->y, qel::kStopStripWidth,
-                                   qel::kStopStripHeight, nullptr, nullptr))
+        // It takes no input, so it never takes the activation either: the window being scrolled keeps the
+        // focus its wheel steps go to, and does not repaint as inactive while its first frame is taken. A
+        // window made visible is activated, so it is shown only by the placing, which does not activate.
+        if (!cls || !wnd->CreateEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, cls, nullptr, WS_POPUP, at->x, at->y,
+                                   qel::kStopStripWidth, qel::kStopStripHeight, nullptr, nullptr))
             return nullptr;
-        wnd->SetWindowPos(&CWnd::wndTopMost, at->x, at->y, qel::kStopStripWidth, qel::kStopStripHeight, SWP_SHOWWINDOW);
+        wnd->SetWindowPos(&CWnd::wndTopMost, at->x, at->y, qel::kStopStripWidth, qel::kStopStripHeight,
+                          SWP_SHOWWINDOW | SWP_NOACTIVATE);
         return wnd;
     } catch (...) {
         return nullptr;

@@ -97,8 +97,12 @@ TEST(StopWindow, StandsBelowTheTargetAndEscapeAnywhereStopsUntilItIsGone) {
     ASSERT_TRUE(queue.Open(L"QelStopWindowTest"));
     qel::UniqueHwnd target(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", nullptr, WS_POPUP | WS_VISIBLE, 300, 200,
                                              400, 300, nullptr, nullptr, nullptr, nullptr));
+    ::SetForegroundWindow(target.get());
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == target.get(); }));
     UniqueStopWindow strip = ShowStopWindow(target.get(), &queue);
     ASSERT_TRUE(strip);
+    // The window being scrolled keeps the activation and the focus: wheel steps go to the focus.
+    EXPECT_EQ(::GetForegroundWindow(), target.get());
     RECT r;
     ::GetWindowRect(strip->GetSafeHwnd(), &r);
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}), std::vector<LONG>({390, 500, 610, 518}));
