@@ -39,8 +39,11 @@ TEST(LibraryLoading, PlantedCopiesInTheCurrentFolderAndOnThePathAreNeverLoaded) 
     const std::wstring folder = std::wstring(temp) + L"qel-planted-libraries";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     // Any loadable library of ours stands in for a planted one.
+    wchar_t self[MAX_PATH];
+    const std::wstring program(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH));
+    const std::wstring stand = qel::PathBeside(program, L"libframework_test_exported.dll");
     for (const wchar_t* name : {L"\\dwmapi.dll", L"\\libQelAVFrame.dll"})
-        ASSERT_TRUE(::CopyFileW(L"libframework_test_exported.dll", (folder + name).c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(stand.c_str(), (folder + name).c_str(), FALSE));
     wchar_t oldFolder[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, oldFolder);
     static wchar_t oldPath[32768];
@@ -59,9 +62,7 @@ TEST(LibraryLoading, PlantedCopiesInTheCurrentFolderAndOnThePathAreNeverLoaded) 
     const std::wstring systemFolder = Lower(std::wstring(system, ::GetSystemDirectoryW(system, MAX_PATH)));
     EXPECT_EQ(LoadedPath(L"dwmapi.dll").rfind(systemFolder + L"\\", 0), 0u) << LoadedPath(L"dwmapi.dll");
     // The code under test is linked into this program: its folder is the program's.
-    wchar_t self[MAX_PATH];
-    EXPECT_EQ(LoadedPath(L"libQelAVFrame.dll"),
-              Lower(qel::PathBeside(std::wstring(self, ::GetModuleFileNameW(nullptr, self, MAX_PATH)), L"libQelAVFrame.dll")));
+    EXPECT_EQ(LoadedPath(L"libQelAVFrame.dll"), Lower(qel::PathBeside(program, L"libQelAVFrame.dll")));
     for (const wchar_t* name : {L"\\dwmapi.dll", L"\\libQelAVFrame.dll"}) {
         EXPECT_EQ(::GetModuleHandleW((folder + name).c_str()), nullptr);
         ::DeleteFileW((folder + name).c_str());
