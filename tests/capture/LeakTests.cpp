@@ -46,6 +46,9 @@ struct HostUtil : CPictavoUtil {
 
 class Leak : public OverlayTest {
 protected:
+    // Far more than a capture makes at once, and than 200 calls leaking one each would take.
+    qeltest::UserSlotsHeld userSlots_{2000};
+
     // Warms the kind up (caches, GDI+ state, fonts and window classes are made by the first calls), then
     // repeats it calls times. The growth allowed: a constant for what settles late, and a tenth of a leaked
     // bitmap, object or handle per call; heap blocks, which a leaked object of any size adds to, 32 bytes.

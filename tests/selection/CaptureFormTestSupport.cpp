@@ -40,9 +40,14 @@ InputScript::InputScript(std::function<void()> body)
           // only now. Input sent last is still on its way (a posted key would overtake it), so the overlay
           // gets time to close by itself first.
           WaitForOverlayGone(3000);
-          while (!finished_) {
+          for (const DWORD start = ::GetTickCount(); !finished_; ::Sleep(200)) {
               if (const HWND overlay = OverlayAt(POINT{10, 10})) ::PostMessageW(overlay, WM_KEYDOWN, VK_ESCAPE, 0);
-              ::Sleep(200);
+              // A call that Escape cannot end would hang the test until the runner's own limit: end it here.
+              if (::GetTickCount() - start > 60000) {
+                  std::fprintf(stderr, "FAILED: the call did not return within 60 s of the end of its input\n");
+                  std::fflush(stderr);
+                  ::TerminateProcess(::GetCurrentProcess(), 3);
+              }
           }
       }) {}
 

@@ -92,6 +92,16 @@ long long ProcessHandles() {
     return mine;
 }
 
+UserSlotsHeld::UserSlotsHeld(size_t reserve) {
+    held_.reserve(70000);
+    for (HMENU menu; held_.size() < 1000000 && (menu = ::CreatePopupMenu()) != nullptr;) held_.push_back(menu);
+    for (; reserve > 0 && !held_.empty(); --reserve, held_.pop_back()) qel::UniqueHmenu(held_.back());
+}
+
+UserSlotsHeld::~UserSlotsHeld() {
+    for (HMENU menu : held_) qel::UniqueHmenu{menu};
+}
+
 ResourceLevels MeasureResources() {
     ResourceLevels levels;
     levels.gdiFree = FreeSlots<qel::UniqueHbrush>([] { return ::CreateSolidBrush(RGB(1, 2, 3)); });

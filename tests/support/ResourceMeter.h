@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace qeltest {
 
@@ -20,6 +21,20 @@ struct ResourceLevels {
 ResourceLevels MeasureResources();
 // Kernel handles of the process alone: cheap enough to read around every call.
 long long ProcessHandles();
+
+// Holds every free USER slot but a reserve for as long as it lives. Under Wine the slots are the server's,
+// and each is made through it: probing 32,000 of them takes seconds, probing the reserve a few milliseconds,
+// and a leak takes slots from the reserve all the same. The reserve leaves the system what it needs meanwhile.
+class UserSlotsHeld {
+public:
+    explicit UserSlotsHeld(size_t reserve);
+    ~UserSlotsHeld();
+    UserSlotsHeld(const UserSlotsHeld&) = delete;
+    UserSlotsHeld& operator=(const UserSlotsHeld&) = delete;
+
+private:
+    std::vector<HMENU> held_;
+};
 
 // "committed 1000 -> 1200 (+2.0/call)" for each figure, growth of the objects counted as fewer free ones.
 std::string DescribeGrowth(const ResourceLevels& start, const ResourceLevels& end, int calls);
