@@ -41,14 +41,22 @@ ScreenCopy CopyScreen(const RECT& area) {
 }
 
 bool WaitForWindowOnScreen(HWND wnd, const RECT& area, DWORD timeoutMs) {
+    // Pixels on no monitor are nowhere on the screen to compare. A window's pixels reach the screen all at
+    // once, so its part on one monitor tells.
+    RECT look = area;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (::GetMonitorInfoW(::MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &monitor))
+        ::IntersectRect(&look, &area, &monitor.rcMonitor);
+    if (::IsRectEmpty(&look)) look = area;
     // Each look reads the area twice, the screen's copy through the X server: not so often that the
     // looking slows down the painting it waits for.
     for (const DWORD start = ::GetTickCount();; ::Sleep(40)) {
         POINT origin{0, 0};
         if (!::IsWindow(wnd) || !::ClientToScreen(wnd, &origin)) return false;
         qel::WindowDc painted(wnd);
-        const ScreenCopy held = CopyThrough(painted.get(), origin, area);
-        if (!held.pixels.empty() && held.pixels == CopyScreen(area).pixels) return true;
+        const ScreenCopy held = CopyThrough(painted.get(), origin, look);
+        if (!held.pixels.empty() && held.pixels == CopyScreen(look).pixels) return true;
         if (::GetTickCount() - start >= timeoutMs) return false;
     }
 }
