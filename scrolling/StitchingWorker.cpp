@@ -51,16 +51,24 @@ private:
     void Loop(UniqueFrame& inHand) {
         for (;;) {
             queue_.WaitForFrame();
-            while (BITMAPINFOHEADER* frame = queue_.Take()) {
-                inHand.reset(frame);
-                if (!Consume(inHand)) return;
-            }
+            if (!ConsumeWaiting(inHand)) return;
             const DWORD status = queue_.StopStatus();
             if (status & 0xFFFF) {
+                // The producer adds its last frames before it posts the status, and they may have
+                // come in after the queue was found empty above: they are part of the image.
+                if (!ConsumeWaiting(inHand)) return;
                 queue_.error = static_cast<int>(status >> 16);
                 return;
             }
         }
+    }
+
+    bool ConsumeWaiting(UniqueFrame& inHand) {
+        while (BITMAPINFOHEADER* frame = queue_.Take()) {
+            inHand.reset(frame);
+            if (!Consume(inHand)) return false;
+        }
+        return true;
     }
 
     // False when the worker must stop; a frame it keeps or releases is taken out of inHand.
