@@ -1,25 +1,7 @@
 #include "windows/BaseThread.h"
 
-namespace {
-
-// Waits for a kernel object without a time-out while serving the messages other threads send to
-// the caller's windows, so that a thread that sends to them while being waited for cannot deadlock.
-void WaitServingSentMessages(HANDLE object) {
-    for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &object, INFINITE, QS_SENDMESSAGE, 0);
-        if (woken != WAIT_OBJECT_0 + 1) {
-            if (woken != WAIT_OBJECT_0) ::WaitForSingleObject(object, INFINITE);
-            return;
-        }
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
-}  // namespace
-
 CQelBaseThread::~CQelBaseThread() {
-    if (thread_) WaitServingSentMessages(thread_.get());
+    qel::WaitForThread(thread_);
 }
 
 bool CQelBaseThread::Start() {
@@ -33,24 +15,18 @@ bool CQelBaseThread::Start() {
         }
         return false;
     }
-    thread_.reset(::CreateThread(nullptr, 0, Entry, this, 0, &threadId_));
+    thread_ = qel::StartThread(Entry, this, &threadId_);
     return static_cast<bool>(thread_);
 }
 
 void CQelBaseThread::Join() {
     try {
-        if (thread_) {
-            OnStopping();
-            WaitServingSentMessages(thread_.get());
-            thread_.reset();
-        }
+        if (thread_) OnStopping();
     } catch (...) {
     }
-    // A hook that throws must not leave the thread running behind the caller's back.
-    if (thread_) {
-        ::WaitForSingleObject(thread_.get(), INFINITE);
-        thread_.reset();
-    }
+    // Even after a hook threw: the thread must not run on behind the caller's back.
+    qel::WaitForThread(thread_);
+    thread_.reset();
     try {
         OnStopped();
     } catch (...) {

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "Handles.h"
+#include "windows/ThreadStart.h"
 
 class CQelBaseThread {
 public:
@@ -38,7 +38,7 @@ protected:
 private:
     static DWORD WINAPI Entry(void* self);
 
-    qel::UniqueKernelHandle thread_;
+    qel::ThreadOwner thread_;
     DWORD threadId_ = 0;
     std::atomic<int> state_{kNotStarted};
 };
