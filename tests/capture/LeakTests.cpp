@@ -1,7 +1,7 @@
 // Every kind of capture repeated in one process: each call gives its result, and afterwards the process holds
 // no more memory, heap, GDI or USER objects or handles than before, within a bound per call that one leaked
 // 200 x 200 32-bit bitmap (160,000 bytes), object or handle per call exceeds.
-// QEL_SOAK_CALLS="PLAIN,INTERACTIVE" sets the counted calls (default 200 and 10); scripts/soak.sh raises them.
+// QEL_SOAK_CALLS="PLAIN,INTERACTIVE" sets the counted calls (default 200 and 20); scripts/soak.sh raises them.
 #include <gtest/gtest.h>
 
 #include <QelFramework/Framework.h>
@@ -26,7 +26,7 @@ using namespace formtest;
 namespace {
 
 struct CallCounts {
-    int plain = 200, interactive = 10;
+    int plain = 200, interactive = 20;
 };
 
 CallCounts Counts() {
