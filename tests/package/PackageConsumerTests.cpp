@@ -47,14 +47,6 @@ qel::UniqueHwnd ShowPattern(const RECT& r, int tag) {
     return wnd;
 }
 
-// Pumps this thread's messages, so that its pattern windows repaint, until done() or timeoutMs has passed.
-template <typename Done>
-bool PumpUntil(Done done, DWORD timeoutMs) {
-    for (const DWORD start = ::GetTickCount(); !done(); qeltest::PumpFor(20))
-        if (::GetTickCount() - start > timeoutMs) return false;
-    return true;
-}
-
 bool ScreenShows(const ScreenCopy& expected) {
     return qeltest::CountDifferences(qeltest::CopyScreen(expected.area), expected) == 0;
 }
@@ -77,7 +69,7 @@ qel::UniqueKernelHandle Start(const std::wstring& exe, const std::wstring& argum
 
 // The exit status of a process that ends within timeoutMs, pumping meanwhile; -1 when it had to be ended.
 int ExitStatus(HANDLE process, DWORD timeoutMs) {
-    const bool ended = PumpUntil([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    const bool ended = qeltest::PumpUntil([&] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, timeoutMs);
     DWORD status = 0;
     if (!ended) qeltest::EndProcess(process, 0);
     return ended && ::GetExitCodeProcess(process, &status) ? static_cast<int>(status) : -1;
@@ -142,13 +134,13 @@ TEST(PackageExamples, TheCExampleAndTheCppConsumerSaveWhatTheScreenShows) {
         return corners.At(target.left - 1, target.top - 1) == Pattern(1, target.left - 1 - all.left, target.top - 1 - all.top) &&
                corners.At(target.left, target.top) == Pattern(2, 0, 0);
     };
-    ASSERT_TRUE(PumpUntil(patternsShown, 10000));
+    ASSERT_TRUE(qeltest::PumpUntil(patternsShown, 10000));
     const ScreenCopy screen = qeltest::CopyScreen(all);
 
     // The C example: the monitor under the cursor, then the rectangle dragged from a to b, both corners included.
     const POINT cursor{150, 120}, a{200, 150}, b{499, 349};
     qeltest::MoveMouse(cursor);
-    ASSERT_TRUE(PumpUntil([&] { POINT p; return ::GetCursorPos(&p) && p.x == cursor.x && p.y == cursor.y; }, 5000));
+    ASSERT_TRUE(qeltest::PumpUntil([&] { POINT p; return ::GetCursorPos(&p) && p.x == cursor.x && p.y == cursor.y; }, 5000));
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -163,20 +155,12 @@ TEST(PackageExamples, TheCExampleAndTheCppConsumerSaveWhatTheScreenShows) {
         const HWND wnd = ::GetAncestor(::WindowFromPoint(a), GA_ROOT);
         return wnd && ::GetWindowThreadProcessId(wnd, &owner) && owner == id && ::IsWindowVisible(wnd);
     };
-    PumpUntil([&] { return overlayShown() || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, 20000);
+    qeltest::PumpUntil([&] { return overlayShown() || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, 20000);
     const bool overlay = overlayShown();
     if (overlay) {
         // Its pixels reach the screen a little after its first paint, and it reads the mouse on its 33 ms tick.
         qeltest::PumpFor(350);
-        qeltest::MoveMouse(a);
-        qeltest::PumpFor(100);
-        qeltest::MouseButton(MOUSEEVENTF_LEFTDOWN);
-        qeltest::PumpFor(80);
-        qeltest::MoveMouse((a.x + b.x) / 2, (a.y + b.y) / 2);
-        qeltest::PumpFor(60);
-        qeltest::MoveMouse(b);
-        qeltest::PumpFor(200);
-        qeltest::MouseButton(MOUSEEVENTF_LEFTUP);
+        qeltest::Drag(a, b);
     }
     EXPECT_EQ(ExitStatus(process.get(), 20000), 0);
     ASSERT_TRUE(overlay) << "the C example showed no overlay";
@@ -184,7 +168,7 @@ TEST(PackageExamples, TheCExampleAndTheCppConsumerSaveWhatTheScreenShows) {
     EXPECT_TRUE(PngShows(cFolder + L"\\region.png", screen, RECT{a.x, a.y, b.x + 1, b.y + 1}));
 
     // The C++ consumer, once the overlay has gone: the same monitor, and a copy of the window.
-    ASSERT_TRUE(PumpUntil([&] { return ScreenShows(screen); }, 10000)) << "the screen did not come back after the overlay";
+    ASSERT_TRUE(qeltest::PumpUntil([&] { return ScreenShows(screen); }, 10000)) << "the screen did not come back after the overlay";
     const std::wstring cppFolder = Folder(L"package-cpp");
     wchar_t handle[32];
     std::swprintf(handle, 32, L"0x%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window.get())));

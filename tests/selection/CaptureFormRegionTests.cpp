@@ -18,9 +18,6 @@ using namespace formtest;
 
 namespace {
 
-DWORD Frozen(int sx, int sy) { return screentest::ExpectedScreenPixel(sx, sy); }
-DWORD FrozenRgb(int sx, int sy) { return Frozen(sx, sy) & 0xFFFFFF; }
-
 // How many of every step-th pixel of r satisfy pred(x, y).
 template <typename Pred>
 int Count(const RECT& r, int step, Pred pred) {
@@ -32,22 +29,10 @@ int Count(const RECT& r, int step, Pred pred) {
 
 class RegionCapture : public OverlayTest {
 protected:
-    // A point inside the monitor, or the last one where there are fewer.
-    POINT On(size_t monitor, int dx, int dy) const {
-        const RECT& m = monitors_[std::min(monitor, monitors_.size() - 1)];
-        return POINT{m.left + dx, m.top + dy};
-    }
-
     // Runs CaptureShapeRegion while script plays on a second thread.
     UniqueDib Capture(int withCursor, int shape, std::function<void()> script) {
-        // The pattern windows are this thread's: they repaint where the last overlay was only while it pumps.
-        qeltest::PumpFor(300);
-        InputScript input(std::move(script));
-        UniqueDib dib(CPictavoUtil().CaptureShapeRegion(withCursor, shape));
-        input.Join();
-        return dib;
+        return Run([&] { return UniqueDib(CPictavoUtil().CaptureShapeRegion(withCursor, shape)); }, std::move(script));
     }
-
     screentest::PatternScreens screens_;
 };
 

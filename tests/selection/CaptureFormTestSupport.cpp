@@ -1,5 +1,6 @@
 #include "CaptureFormTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,16 +57,6 @@ void MoveTo(POINT p, DWORD settleMs) {
     ::Sleep(settleMs);
 }
 
-void Drag(POINT from, POINT to) {
-    MoveTo(from, 100);
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    ::Sleep(80);
-    MoveTo(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2});
-    // The rectangle follows the cursor on the next animation tick: let one pass before releasing.
-    MoveTo(to, 200);
-    MouseButton(MOUSEEVENTF_LEFTUP);
-}
-
 void Key(WORD vk, DWORD settleMs) {
     qeltest::PressKey(vk);
     ::Sleep(settleMs);
@@ -110,5 +101,10 @@ void OverlayTest::SetUp() {
 }
 
 void OverlayTest::TearDown() { CaptureSettings::Get().CaptureDelay = 100; }
+
+POINT OverlayTest::On(size_t monitor, int dx, int dy) const {
+    const RECT& m = monitors_[std::min(monitor, monitors_.size() - 1)];
+    return POINT{m.left + dx, m.top + dy};
+}
 
 }  // namespace formtest

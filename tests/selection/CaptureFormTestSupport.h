@@ -43,7 +43,6 @@ private:
 
 // Real input with the pauses a user's hand leaves: the form reads the mouse on its 33 ms tick.
 void MoveTo(POINT p, DWORD settleMs = 60);
-void Drag(POINT from, POINT to);
 void Key(WORD vk, DWORD settleMs = 120);
 void HoldKey(WORD vk, bool down);  // Ctrl and Shift
 
@@ -52,6 +51,9 @@ DWORD Blend(DWORD background, DWORD color, int alpha);
 bool Near(DWORD a, DWORD b, int tolerance);
 
 using screentest::DibArgb;
+// What the frozen screen holds at (sx, sy) under screentest::PatternScreens, 0xAARRGGBB and 0x00RRGGBB.
+inline DWORD Frozen(int sx, int sy) { return screentest::ExpectedScreenPixel(sx, sy); }
+inline DWORD FrozenRgb(int sx, int sy) { return Frozen(sx, sy) & 0xFFFFFF; }
 // Whether every pixel of a 32-bit DIB taken at screen point origin is expected(sx, sy) (0xAARRGGBB).
 testing::AssertionResult DibMatches(const BITMAPINFOHEADER* dib, POINT origin,
                                     const std::function<DWORD(int, int)>& expected);
@@ -62,6 +64,17 @@ class OverlayTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A point inside the monitor, or inside the last one where there are fewer.
+    POINT On(size_t monitor, int dx, int dy) const;
+    // Runs a call that shows an overlay while script plays on a second thread.
+    template <typename Call> auto Run(Call call, std::function<void()> script) {
+        // Pattern windows of this thread repaint where the last overlay was only while it pumps.
+        PumpFor(300);
+        InputScript input(std::move(script));
+        auto result = call();
+        input.Join();
+        return result;
+    }
     std::vector<RECT> monitors_;
 };
 

@@ -101,7 +101,7 @@ TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainAfterTheO
         TargetApp app(monitors_[m]);
         const RECT c = app.child_, f = app.frame_;
         ScreenCopy hover;
-        InputScript input([&] {
+        const UniqueDib dib = Run([] { return UniqueDib(CPictavoUtil().CaptureWindowObject(0)); }, [&] {
             if (!WaitForOverlay()) return;
             MoveTo(Centre(c), 800);  // the highlight glides over 11 frames
             hover = CopyScreen(RECT{f.left - 40, f.top - 40, f.right + 40, f.bottom + 40});
@@ -110,8 +110,6 @@ TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainAfterTheO
             // Changed just after the overlay closes: only a copy taken a while later shows it.
             if (WaitForOverlayGone()) ::SendMessageW(app.childWnd_, kSetTag, 6, 0);
         });
-        UniqueDib dib(CPictavoUtil().CaptureWindowObject(0));
-        input.Join();
         ASSERT_FALSE(hover.pixels.empty());
         // Highlighted: the child only, its frozen pixels under the translucent fill.
         for (LONG y = c.top + 3; y < c.top + 30; ++y)
@@ -126,22 +124,16 @@ TEST_F(WindowPick, HoverHighlightsTheDeepestChildAndAClickCopiesItAgainAfterTheO
 TEST_F(WindowPick, EnterGivesTheHandleUnderTheCursorAndSpaceSwitchesModes) {
     TargetApp app(monitors_.back());
     const RECT c = app.child_, f = app.frame_;
-    InputScript input([&] { if (WaitForOverlay()) MoveTo(Centre(c), 400), Key(VK_RETURN); });
-    EXPECT_EQ(CPictavoUtil::TokenWindowObject(), app.childWnd_);
-    input.Join();
-
+    EXPECT_EQ(Run([] { return CPictavoUtil::TokenWindowObject(); }, [&] { if (WaitForOverlay()) MoveTo(Centre(c), 400), Key(VK_RETURN); }),
+              app.childWnd_);
     // Space switches modes. From a region capture to picking a window: the window's frozen rectangle.
-    InputScript toWindow([&] {
+    UniqueDib dib = Run([] { return UniqueDib(CPictavoUtil().CaptureShapeRegion(0, 1)); }, [&] {
         if (WaitForOverlay()) MoveTo(POINT{f.left - 50, f.top - 50}), Key(VK_SPACE), MoveTo(Centre(c), 600), Click();
     });
-    UniqueDib dib(CPictavoUtil().CaptureShapeRegion(0, 1));
-    toWindow.Join();
     ExpectPattern(dib.get(), c, 4, POINT{c.left, c.top});
     // From picking a window to dragging a region: both corners included.
     const POINT a{f.left + 350, f.top + 230}, b{f.left + 480, f.top + 330};
-    InputScript toRegion([&] { if (WaitForOverlay()) Key(VK_SPACE), Drag(a, b); });
-    dib.reset(CPictavoUtil().CaptureWindowObject(0));
-    toRegion.Join();
+    dib = Run([] { return UniqueDib(CPictavoUtil().CaptureWindowObject(0)); }, [&] { if (WaitForOverlay()) Key(VK_SPACE), Drag(a, b); });
     ExpectPattern(dib.get(), RECT{a.x, a.y, b.x + 1, b.y + 1}, 3, POINT{f.left, f.top});
 }
 

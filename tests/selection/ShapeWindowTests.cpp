@@ -23,8 +23,6 @@ using namespace formtest;
 
 namespace {
 
-DWORD Frozen(int sx, int sy) { return screentest::ExpectedScreenPixel(sx, sy); }
-DWORD FrozenRgb(int sx, int sy) { return Frozen(sx, sy) & 0xFFFFFF; }
 POINT Origin() { const Gdiplus::Rect b = ScreenGeometry::VirtualScreenBounds(); return POINT{b.X, b.Y}; }
 POINT ToClient(POINT s) { return POINT{s.x - Origin().x, s.y - Origin().y}; }
 
@@ -120,19 +118,6 @@ void ClickAt(std::initializer_list<POINT> points) {
 
 class ShapeWindows : public OverlayTest {
 protected:
-    POINT On(size_t monitor, int dx, int dy) const {
-        const RECT& m = monitors_[std::min(monitor, monitors_.size() - 1)];
-        return POINT{m.left + dx, m.top + dy};
-    }
-    // Runs a call that shows a shape window while script plays on a second thread.
-    template <typename Call> auto Run(Call call, std::function<void()> script) {
-        // The pattern windows are this thread's: they repaint where the last overlay was only while it pumps.
-        qeltest::PumpFor(300);
-        InputScript input(std::move(script));
-        auto result = call();
-        input.Join();
-        return result;
-    }
     UniqueDib Shape(int shape, std::function<void()> script) {
         return Run([&] { return UniqueDib(CPictavoUtil().CaptureShapeRegion(0, shape)); }, std::move(script));
     }
@@ -180,14 +165,8 @@ TEST_F(ShapeWindows, FixedRectangleLiesByItsAnchorAndIsCutFromTheFrozenScreenEve
     EXPECT_TRUE(whole.Width() == bounds.Width && whole.Height() == bounds.Height) << whole.Width() << " x " << whole.Height();
 }
 
-TEST_F(ShapeWindows, FixedRectangleRefusesEmptySizesAndGivesNothingForEnterBeforeItsFirstTick) {
-    bool shown = false;
-    EXPECT_TRUE(Run([&] {
-        return !CPictavoUtil().CaptureFixedRegion(0, 0, 0, 10) && !CPictavoUtil().CaptureFixedRegion(1, 0, 10, -5) &&
-               CPictavoUtil::TokenFixedSizeRectanguluarRegion(0, 0).IsRectNull() &&
-               CPictavoUtil::TokenFixedSizeRectanguluarRegion(INT_MIN, 4).IsRectNull();
-    }, [&] { for (int i = 0; i < 30 && !shown; ++i, ::Sleep(10)) shown = OverlayAt(POINT{10, 10}) != nullptr; }));
-    EXPECT_FALSE(shown);
+// Empty sizes are refused in the boundary table.
+TEST_F(ShapeWindows, FixedRectangleGivesNothingForEnterBeforeItsFirstTick) {
     EnterAtOnce window(false, 80, 80);
     EXPECT_EQ(Run([&] { return window.RunForm(); }, [] {}), 1);
     EXPECT_TRUE(window.ShapePath().GetPointCount() == 0 && !UniqueDib(window.GetResult()));

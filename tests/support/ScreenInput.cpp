@@ -1,6 +1,7 @@
 #include "ScreenInput.h"
 
 #include "Handles.h"
+#include "TestSupport.h"
 
 namespace qeltest {
 
@@ -92,6 +93,14 @@ void MouseButton(DWORD flag) {
 void Click(bool left) {
     MouseButton(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN);
     MouseButton(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
+}
+
+void Drag(POINT from, POINT to) {
+    MoveMouse(from), PumpFor(100);
+    MouseButton(MOUSEEVENTF_LEFTDOWN), PumpFor(80);
+    MoveMouse((from.x + to.x) / 2, (from.y + to.y) / 2), PumpFor(60);
+    MoveMouse(to), PumpFor(200);
+    MouseButton(MOUSEEVENTF_LEFTUP);
 }
 
 void PressKey(WORD vk) {

@@ -39,5 +39,8 @@ inline void MoveMouse(POINT p) { MoveMouse(p.x, p.y); }
 void MouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN ...
 void Click(bool left = true);
 void PressKey(WORD vk);
+// A left-button drag with a user's pauses, pumping this thread's messages meanwhile: an overlay takes the
+// press where the pointer is when it reads it, and the selection follows the pointer on its next 33 ms tick.
+void Drag(POINT from, POINT to);
 
 }  // namespace qeltest

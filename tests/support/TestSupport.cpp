@@ -30,6 +30,11 @@ void PumpFor(DWORD ms) {
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    for (const DWORD start = ::GetTickCount(); !done() && ::GetTickCount() - start < timeoutMs;) PumpFor(20);
+    return done();
+}
+
 std::wstring OwnExePath() {
     wchar_t path[MAX_PATH] = L"";
     return std::wstring(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));

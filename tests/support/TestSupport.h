@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the test executables.
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,8 @@ std::string Layout();
 std::wstring OutputPath(const std::wstring& name);
 // Pumps the calling thread's messages for about ms milliseconds.
 void PumpFor(DWORD ms);
+// Pumps the calling thread's messages until done() holds or about timeoutMs have passed; done() then.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // The test executable, and the folder it lies in (with its closing separator).
 std::wstring OwnExePath();

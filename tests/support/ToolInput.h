@@ -18,12 +18,6 @@ namespace qeltest {
 
 constexpr DWORD kPickLabelYellow = 0xFFFF00;  // as screen copies hold it, 0x00RRGGBB
 
-// Pumps this thread's messages until done() holds; false after 500 rounds of 20 ms.
-inline bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 500 && !done(); ++i) PumpFor(20);
-    return done();
-}
-
 // Runs the selector's modal loop: 99 when the input has not ended it within 10 s.
 inline int RunSelectorLoop(CMouseCaptureWnd& wnd) {
     ::SetTimer(wnd, 1, 10000, [](HWND h, UINT, UINT_PTR, DWORD) { CWnd::FromHandlePermanent(h)->EndModalLoop(99); });
