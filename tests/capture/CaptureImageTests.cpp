@@ -1,8 +1,6 @@
 // The capture's image, cursor and details, and the image helpers under them.
 #include <gtest/gtest.h>
 
-#include <QelPictavo/PictavoUtil.h>
-
 #include <memory>
 #include <utility>
 
@@ -107,10 +105,6 @@ TEST(CaptureModel, ImageCropCursorAndDetailsOwnership) {
         EXPECT_TRUE(ownedGone);
     }
     EXPECT_FALSE(lentGone);
-    // A bit-field DIB needs its masks.
-    const unsigned long masks[3] = {0xFF0000, 0xFF00, 0xFF};
-    EXPECT_FALSE(qel::UniqueHbitmap(CPictavoUtil::CreateDIBBitmap(16, 8, 32, BI_BITFIELDS, nullptr)));
-    EXPECT_TRUE(qel::UniqueHbitmap(CPictavoUtil::CreateDIBBitmap(16, 8, 32, BI_BITFIELDS, masks)));
 }
 
 // Parts are exact; every copy keeps the resolution; formats outside the four kept ones become 32-bit ARGB

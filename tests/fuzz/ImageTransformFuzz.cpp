@@ -1,6 +1,5 @@
 // libFuzzer target: every entry point of the transform library (include/QelImageTransform.h) that needs no
-// device, driven from the input, and held to the textbook rules of DibRules.h; then the pixel-row loops of
-// pixels/PixelRows (conversions, the colour count) on the rows it produced. Of the two entry points that
+// device, driven from the input, and held to the textbook rules of DibRules.h. Of the two entry points that
 // need GDI, ConvertDDBToDIB and the region form of Fill32DIBOpacityArea, the pure parts run here: the DIB
 // planning every conversion shares, and FillAlpha over a list of rectangles as a region gives them.
 //
@@ -22,7 +21,6 @@
 
 #include "DibOps.h"  // FillAlpha: the rectangles of the region form
 #include "DibRules.h"
-#include "pixels/PixelRows.h"
 
 using namespace QelImageTransform;
 
@@ -195,6 +193,13 @@ void CheckConversion(Block& source, const dibrules::Layout& l, const Control& c)
     Check(given.dib != nullptr, "CreateBlank32BitsDIB of the source's size");
     Check(CDIB32::ConvertTo32BitsDIB(Dib(source), given.dib, c.alpha, c.keepSourceAlpha) == given.dib, "refused a given target");
     Check(Copy(given.dib) == Copy(converted.dib), "a given target differs from a new one");
+    // A target of another size or depth is refused and left as it was.
+    Owned wider(CDIB32::CreateBlank32BitsDIB(l.width + 1, l.rows)), shallower(CBitmapCreator::CreateDibImage(l.width, l.rows, 24, 0));
+    for (BITMAPINFOHEADER* wrong : {wider.dib, shallower.dib}) {
+        const Block unconverted = Copy(wrong);
+        Check(!CDIB32::ConvertTo32BitsDIB(Dib(source), wrong, c.alpha, c.keepSourceAlpha) && Copy(wrong) == unconverted,
+              "converted into a target of another size or depth");
+    }
     // Into a top-down target (and its header kept): the same pixels.
     if (c.flags & 1) {
         Block topDown(40 + static_cast<size_t>(l.width) * 4 * l.rows, 0xEE);
@@ -213,40 +218,6 @@ void CheckConversion(Block& source, const dibrules::Layout& l, const Control& c)
               "in place changed more than pixels");
     }
 
-    // The pixel-row loops on the same rows: the colour count, the opaque copies, over black, the spans.
-    for (int y = 0; y < l.rows; ++y) {
-        const auto* row = reinterpret_cast<const uint8_t*>(got.data() + static_cast<size_t>(y) * l.width);
-        const uint32_t wanted = got[static_cast<size_t>(y) * l.width] & 0xFFFFFF;
-        size_t count = 0;
-        for (int x = 0; x < l.width; ++x) count += (got[static_cast<size_t>(y) * l.width + x] & 0xFFFFFF) == wanted;
-        Check(PixelRows::CountRgb(row, l.width, 4, wanted) == count, "CountRgb at 4 bytes");
-        std::vector<uint32_t> out(static_cast<size_t>(l.width) + 1, 0xDEADBEEF);
-        PixelRows::OpaqueFromBgrx32(row, out.data(), l.width);
-        for (int x = 0; x < l.width; ++x)
-            Check(out[x] == (got[static_cast<size_t>(y) * l.width + x] | 0xFF000000u), "OpaqueFromBgrx32");
-        PixelRows::OverBlack(row, out.data(), l.width);
-        for (int x = 0; x < l.width; ++x) {
-            const uint32_t p = got[static_cast<size_t>(y) * l.width + x], a = p >> 24;
-            uint32_t want = a << 24;
-            for (int shift = 0; shift <= 16; shift += 8) want |= ((p >> shift & 0xFF) * a + 127) / 255 << shift;
-            Check(out[x] == want, "OverBlack");
-        }
-        std::memcpy(out.data(), row, static_cast<size_t>(l.width) * 4);
-        const PixelRows::Span span{c.spans[0] % (l.width + 2) - 1, c.spans[1] % (l.width + 2) - 1};
-        PixelRows::KeepOnlySpans(out.data(), l.width, &span, 1);
-        for (int x = 0; x < l.width; ++x) {
-            const bool in = x >= span.first && x < span.last;
-            Check(out[x] == (in ? got[static_cast<size_t>(y) * l.width + x] | 0xFF000000u : 0x00FFFFFFu), "KeepOnlySpans");
-        }
-        Check(out[l.width] == 0xDEADBEEF, "a row loop wrote past its row");
-        if (l.bits == 24) {
-            const uint8_t* stored = dibrules::Row(s, l, y);
-            Check(PixelRows::CountRgb(stored, l.width, 3, wanted) == count, "CountRgb at 3 bytes");
-            PixelRows::OpaqueFromBgr24(stored, out.data(), l.width);
-            for (int x = 0; x < l.width; ++x)
-                Check(out[x] == (dibrules::StoredPixel(s, l, x, y) | 0xFF000000u), "OpaqueFromBgr24");
-        }
-    }
 }
 
 void CheckAlphaFill(const Block& source, const dibrules::Layout& l, const Control& c) {

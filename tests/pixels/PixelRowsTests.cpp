@@ -10,17 +10,20 @@
 TEST(PixelRows, ConversionsAndCountsAgreeWithOnePixelAtATimeAtEveryWidth) {
     for (int width = 0; width <= 13; ++width) {
         std::vector<uint8_t> bytes(static_cast<size_t>(width) * 4);
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 % 5);
+        // Five values across the whole byte: colours repeat, and a lost high bit shows.
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 % 5 * 63);
         // Room past the row: the loops must leave it alone.
         std::vector<uint32_t> from24(width + 1, 0xDEADBEEF), from32(width + 1, 0xDEADBEEF), overBlack(width + 1, 0xDEADBEEF);
         PixelRows::OpaqueFromBgr24(bytes.data(), from24.data(), width);
         PixelRows::OpaqueFromBgrx32(bytes.data(), from32.data(), width);
-        // Opaque and clear pixels, with one half-transparent among them: fast groups and slow ones.
+        // Opaque and clear pixels, with two partly transparent among them whose alpha changes with the width:
+        // fast groups and slow ones, and the rounding of many products.
         std::vector<uint8_t> straight(bytes);
-        for (int x = 0; x < width; ++x) straight[4 * static_cast<size_t>(x) + 3] = x == 6 ? 128 : x % 2 ? 255 : 0;
+        for (int x = 0; x < width; ++x)
+            straight[4 * static_cast<size_t>(x) + 3] = static_cast<uint8_t>(x == 6 || x == 12 ? 1 + (width * 19 + x) % 254 : x % 2 ? 255 : 0);
         PixelRows::OverBlack(straight.data(), overBlack.data(), width);
         size_t count24 = 0, count32 = 0;
-        const uint32_t rgb = 0x000102;
+        const uint32_t rgb = 0xFC7E00;  // at x = 0, 5 and 10, in four-pixel groups and after them
         for (int x = 0; x < width; ++x) {
             const uint8_t* p3 = &bytes[3 * static_cast<size_t>(x)];
             const uint8_t* p4 = &bytes[4 * static_cast<size_t>(x)];

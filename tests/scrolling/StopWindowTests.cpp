@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -44,12 +43,6 @@ TEST(StopStripPlacement, BelowAboveClippedOrNone) {
     }
 }
 
-// Pumps this thread's messages until done() holds, for at most about 10 s.
-bool WaitUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 500 && !done(); ++i) PumpFor(20);
-    return done();
-}
-
 size_t ThreadCount() {
     qel::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry{};
@@ -65,7 +58,7 @@ size_t ThreadCount() {
 class ForeignFocus {
 public:
     ForeignFocus() : thread_([this] { Run(); }) {
-        active = WaitUntil([this] { return wnd_ && ::GetForegroundWindow() == wnd_; });
+        active = PumpUntil([this] { return wnd_ && ::GetForegroundWindow() == wnd_; });
     }
     ~ForeignFocus() {
         ::PostMessageW(wnd_, WM_CLOSE, 0, 0);
@@ -98,7 +91,7 @@ TEST(StopWindow, StandsBelowTheTargetAndEscapeAnywhereStopsUntilItIsGone) {
     qel::UniqueHwnd target(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", nullptr, WS_POPUP | WS_VISIBLE, 300, 200,
                                              400, 300, nullptr, nullptr, nullptr, nullptr));
     ::SetForegroundWindow(target.get());
-    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == target.get(); }));
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == target.get(); }));
     UniqueStopWindow strip = ShowStopWindow(target.get(), &queue);
     ASSERT_TRUE(strip);
     // The window being scrolled keeps the activation and the focus: wheel steps go to the focus.
@@ -107,7 +100,7 @@ TEST(StopWindow, StandsBelowTheTargetAndEscapeAnywhereStopsUntilItIsGone) {
     ::GetWindowRect(strip->GetSafeHwnd(), &r);
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}), std::vector<LONG>({390, 500, 610, 518}));
     EXPECT_TRUE(::GetWindowLongW(strip->GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    const bool painted = WaitUntil([&] {
+    const bool painted = PumpUntil([&] {
         const ScreenCopy s = CopyScreen(r);
         const auto count = [&](DWORD c) { return static_cast<size_t>(std::count(s.pixels.begin(), s.pixels.end(), c)); };
         return count(0xFFFF00) > s.pixels.size() / 2 && count(0) >= 50;
@@ -118,14 +111,14 @@ TEST(StopWindow, StandsBelowTheTargetAndEscapeAnywhereStopsUntilItIsGone) {
     ForeignFocus focus;
     ASSERT_TRUE(focus.active);
     PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return queue.StopRequested(); }));
+    EXPECT_TRUE(PumpUntil([&] { return queue.StopRequested(); }));
 
     strip.reset();
     queue.ResetState();
     PressKey(VK_ESCAPE);
     // The library's keyboard hook sees a press before the focused window does, so a hotkey still set would have
     // fired by now; two presses there also mean that the hotkey swallowed neither.
-    ASSERT_TRUE(WaitUntil([&] { return focus.escapes == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return focus.escapes == 2; }));
     EXPECT_FALSE(queue.StopRequested());
 }
 
@@ -144,15 +137,15 @@ TEST(HotkeyLibrary, UnregisteringOneOfTwoLeavesTheOtherAndTheLastEndsTheThread) 
     obs_hotkey_load_bindings(ida, &escape, 1);
     obs_hotkey_load_bindings(idb, &escape, 1);
     PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return a == 1 && b == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return a == 1 && b == 1; }));
 
     obs_hotkey_unregister(ida);
     PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitUntil([&] { return b == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return b == 2; }));
     // The last unregistration joins the input thread, so no call of a's callback can still come.
     obs_hotkey_unregister(idb);
     EXPECT_EQ(a, 1);
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threads; }));
+    EXPECT_TRUE(PumpUntil([&] { return ThreadCount() == threads; }));
 }
 
 }  // namespace
