@@ -2,7 +2,11 @@
 // The shift search done the slow, obvious way: every candidate of every thread's range scored over
 // every pixel pair, the ranges' results combined one after another. The yardstick the fast search is
 // held to, in the tests and the benchmark. The previous frame's compared lines start at its first
-// line, so content moved by d lines is candidate d.
+// line, so content moved by d lines is candidate d. Also the frames that the tests and the fuzz target
+// lay out as packed DIBs.
+#include <windows.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -49,6 +53,36 @@ inline int64_t Score(const FrameView& previous, const FrameView& current, bool h
             score += SamePixel(horizontal ? current.Pixel(j, k) : current.Pixel(k, j),
                                horizontal ? previous.Pixel(c + j, k) : previous.Pixel(k, c + j), current.pixelBytes);
     return score;
+}
+
+// A frame as a packed DIB, and its view.
+struct Frame {
+    std::vector<uint8_t> dib;
+    FrameView view;  // into dib
+};
+
+// Lines of span pixels each (pixel k of line j at px[j * span + k]; lines are columns of a horizontal
+// frame) as a packed DIB whose row padding holds junk made from junk, which no comparison may read. The
+// masks of BI_BITFIELDS are the plain ones, after a 40-byte header or inside a larger one.
+inline Frame Lay(const uint32_t* px, int lines, int span, bool horizontal, int pixelBytes, bool bottomUp, uint32_t junk,
+                 DWORD headerSize = sizeof(BITMAPINFOHEADER), DWORD compression = BI_RGB) {
+    const int width = horizontal ? lines : span, height = horizontal ? span : lines;
+    const ptrdiff_t stride = (width * pixelBytes + 3) / 4 * 4;
+    const size_t headerBytes = headerSize + (compression == BI_BITFIELDS && headerSize == 40 ? 12 : 0);
+    Frame f{std::vector<uint8_t>(headerBytes + static_cast<size_t>(stride) * height), {}};
+    for (size_t i = headerBytes; i < f.dib.size(); ++i) f.dib[i] = static_cast<uint8_t>((junk = junk * 1664525u + 1013904223u) >> 24);
+    const BITMAPINFOHEADER header{headerSize, width, bottomUp ? height : -height, 1, static_cast<WORD>(pixelBytes * 8),
+                                  compression, 0, 0, 0, 0, 0};
+    std::memcpy(f.dib.data(), &header, sizeof header);
+    const DWORD plain[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    if (compression == BI_BITFIELDS) std::memcpy(f.dib.data() + 40, plain, sizeof plain);
+    uint8_t* top = f.dib.data() + headerBytes + (bottomUp ? stride * (height - 1) : 0);
+    f.view = FrameView{top, bottomUp ? -stride : stride, width, height, pixelBytes};
+    for (int j = 0; j < lines; ++j)
+        for (int k = 0; k < span; ++k)
+            std::memcpy(top + (horizontal ? k : j) * f.view.rowStep + (horizontal ? j : k) * pixelBytes,
+                        &px[static_cast<size_t>(j) * span + k], static_cast<size_t>(pixelBytes));
+    return f;
 }
 
 // The best score and candidate before the 60 % rule. Within a range a candidate replaces the best only
