@@ -28,7 +28,9 @@ if [ "$native" = 1 ]; then
   echo "=== native part took $((SECONDS - started)) s (build, tests and fuzzing)"
 fi
 
+started=$SECONDS
 BUILD_DIR=$build "$root/scripts/build.sh"
+echo "=== build took $((SECONDS - started)) s"
 
 . "$root/scripts/session.sh"
 trap qel_stop_all EXIT
