@@ -167,6 +167,9 @@ void CMouseCaptureWnd::OnMouseMove(UINT flags, CPoint point) {
             m_rcDrawn = m_rcCapture;
         }
     } else if (m_eRecordType == eRecordNewArea && m_bDragging) {
+        // Where the pointer was when it moved: on a busy thread the cursor has gone on by now.
+        p = point;
+        ClientToScreen(&p);
         HideMarks();
         m_rcCapture = CRect(qel::NormalizeRect(RECT{m_ptDragStart.x, m_ptDragStart.y, p.x, p.y}));
         ShowMarks(m_rcCapture);
@@ -177,8 +180,9 @@ void CMouseCaptureWnd::OnMouseMove(UINT flags, CPoint point) {
 
 void CMouseCaptureWnd::OnLButtonDown(UINT flags, CPoint point) {
     if (m_eRecordType == eRecordNewArea) {
-        CPoint p;
-        ::GetCursorPos(&p);
+        // Where the button went down, not where the cursor is when the press is handled.
+        CPoint p = point;
+        ClientToScreen(&p);
         m_ptDragStart = p;
         m_rcCapture = CRect(p, p);
         m_bDragging = TRUE;

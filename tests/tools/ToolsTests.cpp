@@ -146,8 +146,7 @@ TEST_F(OnScreen, AreaSelectorNewAreaIsTheNormalisedRectangleOfADragAcrossMonitor
     const LONG b = monitors_.size() < 2 ? (screen_.left + screen_.right) / 2 : leftmost->right;
     MoveMouse(b + 150, 300);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
-    // The drag starts where the cursor is when the press is handled: move on only after that.
-    ASSERT_TRUE(PumpUntil([&] { return wnd.GetCaptureArea() == CRect(b + 150, 300, b + 150, 300); }));
+    // On before the press is handled, as on a busy thread: the drag still starts where the button went down.
     MoveMouse(b - 200, 120);  // up and to the left of the start
     const RECT leftPart{b - 200, 60, b, 310}, rightPart{b, 60, b + 151, 310};
     ScreenCopy across;
